@@ -1,0 +1,54 @@
+// Writing the attached canvas to an uncompressed 24-bit Windows bitmap.
+//
+// The file has the 14-byte file header and the 40-byte information header,
+// then the rows bottom-up, 3 bytes per pixel (blue, green, red), each row
+// padded with zero bytes to a multiple of 4. A 794 x 1123 canvas gives
+// 2,677,286 bytes.
+//
+// Saving never destroys what was there: the file is written to a temporary
+// name in the same folder, flushed and renamed over the target. On any
+// failure the temporary file is removed and an existing file keeps its
+// content.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <system_error>
+#include <vector>
+
+namespace trevalda {
+
+// The canvas raster in the file's own row layout.
+struct Bitmap24 {
+  std::int32_t width = 0;
+  std::int32_t height = 0;
+  std::int32_t stride = 0;          // bytes per row, width x 3 rounded up to 4
+  std::vector<std::uint8_t> rows;   // stride x height bytes, bottom row first
+};
+
+enum class SaveStatus {
+  kSaved,        // the whole file was written and renamed into place
+  kNothingToSave,  // empty name or no attached canvas; no file touched
+  kFailed,       // the system refused a step; `error` and `step` say which
+};
+
+struct SaveResult {
+  SaveStatus status = SaveStatus::kFailed;
+  std::error_code error;  // the system's reason when status is kFailed
+  std::string step;       // what failed, in Spanish: "crear", "escribir", ...
+  bool Saved() const { return status == SaveStatus::kSaved; }
+};
+
+// Copies the attached canvas into `out`. Returns false when nothing is
+// attached.
+bool CopyCanvasBitmap(Bitmap24& out);
+
+// The whole file (headers and rows) for a raster.
+std::vector<std::uint8_t> EncodeBitmapFile(const Bitmap24& bitmap);
+
+// Writes the attached canvas to `fileName` (replacing an existing file only
+// once the new one is complete).
+SaveResult SaveCanvasBitmap(const std::filesystem::path& fileName);
+
+}  // namespace trevalda

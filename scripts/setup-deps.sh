@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Trevalda needs to build, run and test, but only
+# those that are missing. `apt-get update` runs first, and only when something
+# has to be installed.
+#
+#   scripts/setup-deps.sh            packages for the Linux build and its tests
+#   scripts/setup-deps.sh --windows  also the MinGW-w64 cross compiler and Wine
+#   scripts/setup-deps.sh --all      everything (what CI uses)
+set -euo pipefail
+
+linux_packages=(
+  build-essential cmake pkg-config
+  libgtest-dev googletest libbenchmark-dev
+  libcairo2-dev libfontconfig-dev libfreetype-dev
+  fonts-dejavu-core fonts-liberation
+)
+windows_packages=(
+  g++-mingw-w64-x86-64-posix wine64 wine xvfb googletest
+)
+tool_packages=(
+  poppler-utils hyperfine imagemagick
+)
+
+wanted=("${linux_packages[@]}")
+for arg in "$@"; do
+  case "$arg" in
+    --windows) wanted+=("${windows_packages[@]}") ;;
+    --tools) wanted+=("${tool_packages[@]}") ;;
+    --all) wanted+=("${windows_packages[@]}" "${tool_packages[@]}") ;;
+    -h|--help) sed -n '2,9p' "$0"; exit 0 ;;
+    *) echo "setup-deps: opción desconocida: $arg" >&2; exit 2 ;;
+  esac
+done
+
+missing=()
+for pkg in "${wanted[@]}"; do
+  status=$(dpkg-query -W -f='${db:Status-Status}' "$pkg" 2>/dev/null || true)
+  [ "$status" = "installed" ] || missing+=("$pkg")
+done
+
+if [ "${#missing[@]}" -eq 0 ]; then
+  exit 0
+fi
+
+sudo_cmd=()
+if [ "$(id -u)" -ne 0 ]; then
+  sudo_cmd=(sudo)
+fi
+echo "setup-deps: instalando ${missing[*]}" >&2
+"${sudo_cmd[@]}" apt-get update -qq
+DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >&2
