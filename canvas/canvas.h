@@ -44,6 +44,11 @@ inline constexpr int kErrorInvalidHandle = 5;
 // cannot be made (including a width or height below 1).
 CanvasHandle CreateCanvas(std::int32_t width, std::int32_t height);
 
+// Releases a canvas and its raster. Threads that still have it attached
+// draw nothing afterwards. The program keeps its one canvas for the whole
+// process; tests and long-running callers release theirs.
+void ReleaseCanvas(CanvasHandle handle);
+
 // Makes `handle` the calling thread's drawing target. The control id and
 // redraw option exist for window targets and are ignored for canvases. A
 // handle that names no canvas leaves the thread with no attached canvas and

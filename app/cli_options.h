@@ -1,0 +1,52 @@
+// The command line of the `trevalda` tool: what the user asked for, read
+// from the arguments without touching anything.
+//
+//   trevalda [FECHA] [-o CARPETA] [--describe] [--help] [--version]
+//
+// Arguments arrive as UTF-8 bytes. Parsing never fails hard: a bad command
+// line comes back as an error message for the user (Spanish, UTF-8).
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace trevalda {
+
+enum class CliAction {
+  kWritePage,  // draw and save the page
+  kDescribe,   // print the page's texts instead of writing a file
+  kHelp,
+  kVersion,
+};
+
+struct CliOptions {
+  CliAction action = CliAction::kWritePage;
+  std::string date;       // as typed; empty means today
+  std::string outputDir;  // as typed; empty means the current folder
+};
+
+struct CliParseResult {
+  bool ok = false;
+  CliOptions options;
+  std::string error;  // why the command line was refused, when !ok
+};
+
+// Reads the arguments that follow the program name.
+CliParseResult ParseCommandLine(const std::vector<std::string>& args);
+
+// Normalises a date as people type it to "dd/mm/yyyy": day, month and a
+// four-digit year separated by "/", "\", "-" or "." (blanks around the
+// separators allowed, one- or two-digit day and month), or the year first
+// as in 2026-12-07. Returns nothing when the text has neither form. It does
+// not check that the date exists.
+std::optional<std::string> NormalizeDateText(std::string_view text);
+
+// "dd/mm/yyyy" for a day, month and year.
+std::string FormatDateText(int day, int month, int year);
+
+// The usage text shown by --help (UTF-8).
+std::string_view UsageText();
+
+}  // namespace trevalda

@@ -1,0 +1,297 @@
+#include "app/create_page.h"
+
+#include <charconv>
+#include <cmath>
+#include <limits>
+#include <mutex>
+
+#include "calendar/names.h"
+#include "calendar/saints.h"
+#include "canvas/canvas.h"
+#include "page/day_page.h"
+#include "text/cp1252.h"
+
+namespace trevalda {
+namespace {
+
+// A4 at 96 dots per inch.
+constexpr long double kPixelsPerMillimetre = 3.779527559L;
+constexpr long double kPageWidthMillimetres = 210;
+constexpr long double kPageHeightMillimetres = 297;
+
+// A date text is shown back to the user at most this long.
+constexpr std::size_t kShownTextLimit = 40;
+
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+int DigitValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return 99;
+}
+
+// "&" followed by a base letter and the digits of that base.
+double ReadBasedWholeNumber(std::string_view rest) {
+  int base = 8;
+  if (!rest.empty()) {
+    switch (rest.front()) {
+      case 'B':
+      case 'b':
+        base = 2;
+        rest.remove_prefix(1);
+        break;
+      case 'H':
+      case 'h':
+        base = 16;
+        rest.remove_prefix(1);
+        break;
+      case 'O':
+      case 'o':
+      case 'Q':
+      case 'q':
+        rest.remove_prefix(1);
+        break;
+      default:
+        break;  // base 8 with the digits straight after the "&"
+    }
+  }
+  double value = 0;
+  for (char c : rest) {
+    const int digit = DigitValue(c);
+    if (digit >= base) break;
+    value = value * base + digit;
+  }
+  return value;
+}
+
+// Rounds halves to the even neighbour, whatever the current rounding mode.
+long double RoundHalfEven(long double value) {
+  const long double floor = std::floor(value);
+  const long double fraction = value - floor;
+  if (fraction > 0.5L) return floor + 1;
+  if (fraction < 0.5L) return floor;
+  return std::fmod(floor, 2.0L) == 0 ? floor : floor + 1;
+}
+
+// The piece of `text` that starts at `position` (counting from 0) and is at
+// most `length` long, cut as far as the text reaches.
+std::string_view Piece(std::string_view text, std::size_t position, std::size_t length) {
+  if (position >= text.size()) return {};
+  return text.substr(position, length);
+}
+
+// The layout the date is cut from: two digits, a separator, two digits, a
+// separator, four digits. Anything else would cut the day or the month from
+// the wrong characters.
+bool HasDateLayout(std::string_view stem) {
+  if (stem.size() != 10) return false;
+  for (std::size_t i = 0; i < stem.size(); ++i) {
+    const bool separator = i == 2 || i == 5;
+    if (IsDigit(stem[i]) == separator) return false;
+  }
+  return true;
+}
+
+bool IsSafeFileStem(std::string_view stem) {
+  if (stem.empty() || stem == "." || stem == "..") return false;
+  for (char c : stem) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x20 || byte == 0x7F) return false;
+    switch (c) {
+      case '<':
+      case '>':
+      case ':':
+      case '"':
+      case '|':
+      case '?':
+      case '*':
+        return false;
+      default:
+        break;
+    }
+  }
+  return true;
+}
+
+std::string ShownText(std::string_view text) {
+  std::string shown(text.substr(0, kShownTextLimit));
+  for (char& c : shown) {
+    if (static_cast<unsigned char>(c) < 0x20) c = ' ';
+  }
+  if (text.size() > kShownTextLimit) shown += "...";
+  return shown;
+}
+
+std::filesystem::path PathFromCp1252(std::string_view name) {
+  const std::string utf8 = Cp1252ToUtf8(name);
+  return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
+std::string PathToCp1252(const std::filesystem::path& path) {
+  const std::u8string utf8 = path.u8string();
+  return Utf8ToCp1252(std::string_view(reinterpret_cast<const char*>(utf8.data()), utf8.size()));
+}
+
+// One page at a time: the canvas and the tables are shared by the process.
+std::mutex pageMutex;
+
+}  // namespace
+
+std::string MakeFileStem(std::string_view text) {
+  std::string stem;
+  stem.reserve(text.size());
+  for (char c : text) {
+    if (c == '/' || c == '\\') {
+      stem.push_back('-');
+    } else if (c != ' ') {
+      stem.push_back(c);
+    }
+  }
+  return stem;
+}
+
+double ReadLeadingNumber(std::string_view piece) {
+  std::size_t i = 0;
+  while (i < piece.size() && IsBlank(piece[i])) ++i;
+  if (i < piece.size() && piece[i] == '&') {
+    return ReadBasedWholeNumber(piece.substr(i + 1));
+  }
+
+  bool negative = false;
+  if (i < piece.size() && (piece[i] == '+' || piece[i] == '-')) {
+    negative = piece[i] == '-';
+    ++i;
+  }
+  std::string_view whole;
+  std::string_view fraction;
+  std::size_t start = i;
+  while (i < piece.size() && IsDigit(piece[i])) ++i;
+  whole = piece.substr(start, i - start);
+  if (i < piece.size() && piece[i] == '.') {
+    start = ++i;
+    while (i < piece.size() && IsDigit(piece[i])) ++i;
+    fraction = piece.substr(start, i - start);
+  }
+  if (whole.empty() && fraction.empty()) return 0;
+  int exponent = 0;
+  if (i < piece.size() &&
+      (piece[i] == 'E' || piece[i] == 'e' || piece[i] == 'D' || piece[i] == 'd')) {
+    ++i;
+    bool negativeExponent = false;
+    if (i < piece.size() && (piece[i] == '+' || piece[i] == '-')) {
+      negativeExponent = piece[i] == '-';
+      ++i;
+    }
+    for (int digits = 0; digits < 4 && i < piece.size() && IsDigit(piece[i]); ++digits, ++i) {
+      exponent = exponent * 10 + (piece[i] - '0');
+    }
+    if (negativeExponent) exponent = -exponent;
+  }
+
+  // from_chars reads this form whatever the locale says a decimal point is.
+  std::string number(whole.empty() ? "0" : whole);
+  if (!fraction.empty()) number.append(".").append(fraction);
+  number += "e" + std::to_string(exponent);
+  double value = 0;
+  const auto result = std::from_chars(number.data(), number.data() + number.size(), value);
+  if (result.ec == std::errc::result_out_of_range) {
+    // Out of the range of a double: an infinity when large, zero when tiny.
+    // The decimal exponent of the first significant digit tells which.
+    const auto firstWhole = whole.find_first_not_of('0');
+    const auto firstFraction = fraction.find_first_not_of('0');
+    const long long magnitude = firstWhole != std::string_view::npos
+                                    ? static_cast<long long>(whole.size() - firstWhole) + exponent
+                                    : -static_cast<long long>(firstFraction) + exponent;
+    value = magnitude > 0 ? std::numeric_limits<double>::infinity() : 0.0;
+  }
+  return negative ? -value : value;
+}
+
+std::int16_t ReadLeadingInt16(std::string_view piece) {
+  const long double value = RoundHalfEven(ReadLeadingNumber(piece));
+  if (!std::isfinite(value) || value < std::numeric_limits<std::int16_t>::min() ||
+      value > std::numeric_limits<std::int16_t>::max()) {
+    return 0;
+  }
+  return static_cast<std::int16_t>(value);
+}
+
+PageDate PageDateFromStem(std::string_view stem) {
+  PageDate date;
+  date.day = ReadLeadingInt16(Piece(stem, 0, 2));
+  date.month = ReadLeadingInt16(Piece(stem, 3, 2));
+  date.year = ReadLeadingInt16(stem.size() <= 4 ? stem : stem.substr(stem.size() - 4));
+  return date;
+}
+
+std::int32_t PageCanvasWidth() {
+  return static_cast<std::int32_t>(RoundHalfEven(kPixelsPerMillimetre * kPageWidthMillimetres));
+}
+
+std::int32_t PageCanvasHeight() {
+  return static_cast<std::int32_t>(RoundHalfEven(kPixelsPerMillimetre * kPageHeightMillimetres));
+}
+
+void InitializeTables() {
+  static std::once_flag once;
+  std::call_once(once, [] {
+    FillNameTables();
+    FillSaintTable();
+  });
+}
+
+CanvasHandle InitializePageCommand() {
+  static CanvasHandle canvas = [] {
+    const CanvasHandle handle = CreateCanvas(PageCanvasWidth(), PageCanvasHeight());
+    InitializeTables();
+    return handle;
+  }();
+  return canvas;
+}
+
+bool ReadDateText(std::string_view dateText, std::string& stem, PageDate& date, std::string& why) {
+  stem = MakeFileStem(dateText);
+  date = PageDateFromStem(stem);
+  if (!HasDateLayout(stem) || !IsValidPageDate(date) || !IsSafeFileStem(stem)) {
+    why = "Fecha no v\xE1lida: \"" + ShownText(dateText) +
+          "\". Indica d\xED"
+          "a, mes y a\xF1o con cuatro cifras, por ejemplo 07/12/2026.";
+    return false;
+  }
+  return true;
+}
+
+PageOutcome CreatePage(std::string_view dateText, const std::filesystem::path& folder) {
+  PageOutcome outcome;
+  if (!ReadDateText(dateText, outcome.stem, outcome.date, outcome.message)) {
+    outcome.status = PageStatus::kBadDate;
+    return outcome;
+  }
+  outcome.file = folder / PathFromCp1252(outcome.stem + ".bmp");
+
+  const std::lock_guard lock(pageMutex);
+  const CanvasHandle canvas = InitializePageCommand();
+  PreparePage(canvas);
+  DrawDayPage(canvas, outcome.date);
+  AttachCanvas(canvas, 0, 0);
+  outcome.save = SaveCanvasBitmap(outcome.file);
+
+  if (outcome.save.Saved()) {
+    outcome.status = PageStatus::kSaved;
+    outcome.message = "Grabado " + outcome.stem;
+    return outcome;
+  }
+  outcome.status = PageStatus::kNotSaved;
+  outcome.message = "No se pudo grabar " + PathToCp1252(outcome.file);
+  if (canvas == 0) {
+    outcome.message += ": no hay lienzo para dibujar la p\xE1gina.";
+  } else if (outcome.save.error) {
+    outcome.message +=
+        " (" + outcome.save.step + "): " + Utf8ToCp1252(outcome.save.error.message());
+  }
+  return outcome;
+}
+
+}  // namespace trevalda

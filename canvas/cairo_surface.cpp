@@ -1,0 +1,642 @@
+// The raster backend on Cairo image surfaces, with fonts found by fontconfig
+// and drawn by FreeType.
+//
+// Fills and thin lines are written straight into the image data: a fill is a
+// row-by-row store, a thin line is an integer line walk that covers the start
+// pixel and stops before the end pixel, as the Windows engine draws them.
+// Wider lines are stroked by Cairo without antialiasing at pixel centres with
+// round caps, so a width-5 rule at row y covers rows y-2 to y+2. Text keeps
+// grayscale antialiasing.
+//
+// Font metrics follow the Windows rules for TrueType faces, read from the
+// face's OS/2 and hhea tables: line height = ceil(winAscent) +
+// ceil(winDescent) scaled to pixels, external leading = the hhea line gap
+// less what winAscent/winDescent already add over the hhea extent (at least
+// 0), average character width = OS/2 xAvgCharWidth (the advance of 'x' when
+// the face has no OS/2 table). Faces without those tables use FreeType's own
+// ascender, descender and height.
+#include <cairo-ft.h>
+#include <cairo.h>
+#include <fontconfig/fontconfig.h>
+#include <ft2build.h>
+#include FT_FREETYPE_H
+#include FT_TRUETYPE_TABLES_H
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <tuple>
+#include <utility>
+
+#include "canvas/surface.h"
+
+namespace trevalda::canvas {
+namespace {
+
+// 128-bit integers for the start of a line whose ends lie far apart.
+__extension__ typedef __int128 Wide;
+
+// Pixel height used for a description whose height is 0.
+constexpr double kDefaultEmPixels = 12.0;
+// Fontconfig weight threshold between regular and bold requests.
+constexpr std::int32_t kFirstBoldWeight = 600;
+constexpr std::uint8_t kPitchMask = 0x03;
+constexpr std::uint8_t kFixedPitch = 1;
+constexpr std::uint8_t kFamilyMask = 0xF0;
+constexpr std::uint8_t kFamilyRoman = 0x10;
+constexpr std::uint8_t kFamilySwiss = 0x20;
+constexpr std::uint8_t kFamilyModern = 0x30;
+constexpr std::uint8_t kFamilyScript = 0x40;
+constexpr std::uint8_t kFamilyDecorative = 0x50;
+
+// Cairo's RGB24 pixels are 0x00RRGGBB; colours here are 0x00BBGGRR. The swap
+// is its own inverse.
+constexpr std::uint32_t SwapRedBlue(std::uint32_t c) {
+  return ((c & 0xFFu) << 16) | (c & 0xFF00u) | ((c >> 16) & 0xFFu);
+}
+
+void SetSource(cairo_t* cr, Rgb color) {
+  cairo_set_source_rgb(cr, (color & 0xFFu) / 255.0, ((color >> 8) & 0xFFu) / 255.0,
+                       ((color >> 16) & 0xFFu) / 255.0);
+}
+
+// ---------------------------------------------------------------------------
+// Fonts
+
+class CairoFont final : public PlatformFont {
+ public:
+  CairoFont(cairo_scaled_font_t* font, FontMetrics metrics, std::int32_t ascent,
+            std::int32_t underlineOffset, std::int32_t strikeOffset, std::int32_t lineThickness,
+            bool underline, bool strikeOut)
+      : font_(font),
+        metrics_(metrics),
+        ascent_(ascent),
+        underlineOffset_(underlineOffset),
+        strikeOffset_(strikeOffset),
+        lineThickness_(lineThickness),
+        underline_(underline),
+        strikeOut_(strikeOut) {}
+  ~CairoFont() override { cairo_scaled_font_destroy(font_); }
+  CairoFont(const CairoFont&) = delete;
+  CairoFont& operator=(const CairoFont&) = delete;
+
+  cairo_scaled_font_t* font() const { return font_; }
+  const FontMetrics& metrics() const { return metrics_; }
+  std::int32_t ascent() const { return ascent_; }
+  std::int32_t underlineOffset() const { return underlineOffset_; }  // below the baseline
+  std::int32_t strikeOffset() const { return strikeOffset_; }        // above the baseline
+  std::int32_t lineThickness() const { return lineThickness_; }
+  bool underline() const { return underline_; }
+  bool strikeOut() const { return strikeOut_; }
+
+ private:
+  cairo_scaled_font_t* font_;
+  FontMetrics metrics_;
+  std::int32_t ascent_;
+  std::int32_t underlineOffset_;
+  std::int32_t strikeOffset_;
+  std::int32_t lineThickness_;
+  bool underline_;
+  bool strikeOut_;
+};
+
+// Font faces resolved through fontconfig, one per (face, bold, italic,
+// pitch and family). Kept for the whole process: fontconfig matching is the
+// slow part of making a font.
+struct FaceCache {
+  std::mutex lock;
+  std::map<std::tuple<std::string, bool, bool, std::uint8_t>, cairo_font_face_t*> faces;
+};
+
+FaceCache& Faces() {
+  static FaceCache& cache = *new FaceCache;
+  return cache;
+}
+
+void InitFontconfigOnce() {
+  static std::once_flag once;
+  std::call_once(once, [] { FcInit(); });
+}
+
+const char* GenericFamily(std::uint8_t pitchAndFamily) {
+  if ((pitchAndFamily & kPitchMask) == kFixedPitch) {
+    return "monospace";
+  }
+  switch (pitchAndFamily & kFamilyMask) {
+    case kFamilyRoman:
+      return "serif";
+    case kFamilySwiss:
+      return "sans-serif";
+    case kFamilyModern:
+      return "monospace";
+    case kFamilyScript:
+      return "cursive";
+    case kFamilyDecorative:
+      return "fantasy";
+    default:
+      return nullptr;
+  }
+}
+
+// Matches the face by name (fontconfig substitutes a face the machine lacks)
+// and makes a Cairo face from the matched file only, so that the rendering
+// options come from this backend and not from the desktop's configuration.
+cairo_font_face_t* ResolveFaceLocked(FaceCache& cache, const FontDescription& d) {
+  const bool bold = d.weight >= kFirstBoldWeight;
+  auto key = std::make_tuple(d.face, bold, d.italic, d.pitchAndFamily);
+  if (auto it = cache.faces.find(key); it != cache.faces.end()) {
+    return it->second;
+  }
+  InitFontconfigOnce();
+  FcPattern* request = FcPatternCreate();
+  if (request == nullptr) {
+    return nullptr;
+  }
+  if (!d.face.empty()) {
+    FcPatternAddString(request, FC_FAMILY, reinterpret_cast<const FcChar8*>(d.face.c_str()));
+  }
+  if (const char* generic = GenericFamily(d.pitchAndFamily)) {
+    FcPatternAddString(request, FC_FAMILY, reinterpret_cast<const FcChar8*>(generic));
+  }
+  if ((d.pitchAndFamily & kPitchMask) == kFixedPitch) {
+    FcPatternAddInteger(request, FC_SPACING, FC_MONO);
+  }
+  FcPatternAddInteger(request, FC_WEIGHT, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
+  FcPatternAddInteger(request, FC_SLANT, d.italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
+  FcConfigSubstitute(nullptr, request, FcMatchPattern);
+  FcDefaultSubstitute(request);
+  FcResult result = FcResultNoMatch;
+  FcPattern* match = FcFontMatch(nullptr, request, &result);
+  FcPatternDestroy(request);
+  if (match == nullptr) {
+    return nullptr;
+  }
+
+  FcPattern* file = FcPatternCreate();
+  FcChar8* path = nullptr;
+  int index = 0;
+  FcBool embolden = FcFalse;
+  FcMatrix* matrix = nullptr;
+  cairo_font_face_t* face = nullptr;
+  if (file != nullptr && FcPatternGetString(match, FC_FILE, 0, &path) == FcResultMatch) {
+    FcPatternAddString(file, FC_FILE, path);
+    if (FcPatternGetInteger(match, FC_INDEX, 0, &index) == FcResultMatch) {
+      FcPatternAddInteger(file, FC_INDEX, index);
+    }
+    // Synthetic bold and slant, when the matched file lacks the style.
+    if (FcPatternGetBool(match, FC_EMBOLDEN, 0, &embolden) == FcResultMatch) {
+      FcPatternAddBool(file, FC_EMBOLDEN, embolden);
+    }
+    if (FcPatternGetMatrix(match, FC_MATRIX, 0, &matrix) == FcResultMatch) {
+      FcPatternAddMatrix(file, FC_MATRIX, matrix);
+    }
+    face = cairo_ft_font_face_create_for_pattern(file);
+  }
+  if (file != nullptr) {
+    FcPatternDestroy(file);
+  }
+  FcPatternDestroy(match);
+  if (face == nullptr || cairo_font_face_status(face) != CAIRO_STATUS_SUCCESS) {
+    cairo_font_face_destroy(face);
+    return nullptr;
+  }
+  cache.faces.emplace(std::move(key), face);
+  return face;
+}
+
+cairo_scaled_font_t* MakeScaledFont(cairo_font_face_t* face, double emPixels) {
+  cairo_matrix_t fontMatrix;
+  cairo_matrix_init_scale(&fontMatrix, emPixels, emPixels);
+  cairo_matrix_t identity;
+  cairo_matrix_init_identity(&identity);
+  cairo_font_options_t* options = cairo_font_options_create();
+  cairo_font_options_set_antialias(options, CAIRO_ANTIALIAS_GRAY);
+  cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_SLIGHT);
+  // Whole-pixel advances, as the Windows engine lays text out.
+  cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_ON);
+  cairo_scaled_font_t* font = cairo_scaled_font_create(face, &fontMatrix, &identity, options);
+  cairo_font_options_destroy(options);
+  if (cairo_scaled_font_status(font) != CAIRO_STATUS_SUCCESS) {
+    cairo_scaled_font_destroy(font);
+    return nullptr;
+  }
+  return font;
+}
+
+// Vertical extents of a face in font units.
+struct FaceExtents {
+  double unitsPerEm = 1;
+  double ascent = 0;   // cell part above the baseline
+  double descent = 0;  // cell part below the baseline, positive
+  double externalLeading = 0;
+  double averageCharWidth = 0;  // 0: measure 'x'
+  double underlinePosition = 0;  // below the baseline, positive
+  double strikePosition = 0;     // above the baseline
+  double lineThickness = 0;
+};
+
+FaceExtents ReadFaceExtents(cairo_scaled_font_t* font) {
+  FaceExtents e;
+  FT_Face face = cairo_ft_scaled_font_lock_face(font);
+  if (face == nullptr) {
+    return e;
+  }
+  e.unitsPerEm = face->units_per_EM > 0 ? face->units_per_EM : 1;
+  e.ascent = face->ascender;
+  e.descent = -face->descender;
+  e.externalLeading = std::max(0.0, static_cast<double>(face->height) - e.ascent - e.descent);
+  e.underlinePosition = -face->underline_position;
+  e.lineThickness = face->underline_thickness;
+  e.strikePosition = e.ascent / 3;
+  const auto* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2));
+  const auto* hhea = static_cast<const TT_HoriHeader*>(FT_Get_Sfnt_Table(face, FT_SFNT_HHEA));
+  if (os2 != nullptr && os2->version != 0xFFFF && os2->usWinAscent + os2->usWinDescent > 0) {
+    e.ascent = os2->usWinAscent;
+    e.descent = os2->usWinDescent;
+    e.averageCharWidth = std::max<double>(0, os2->xAvgCharWidth);
+    e.strikePosition = os2->yStrikeoutPosition;
+    if (hhea != nullptr) {
+      const double hheaExtent = static_cast<double>(hhea->Ascender) - hhea->Descender;
+      e.externalLeading =
+          std::max(0.0, hhea->Line_Gap - ((e.ascent + e.descent) - hheaExtent));
+    }
+  }
+  cairo_ft_scaled_font_unlock_face(font);
+  if (e.ascent + e.descent <= 0) {
+    e.ascent = e.unitsPerEm * 0.8;
+    e.descent = e.unitsPerEm * 0.2;
+  }
+  return e;
+}
+
+std::int32_t ToPixels(double v) { return static_cast<std::int32_t>(std::lround(v)); }
+
+std::int32_t CeilPixels(double v) { return static_cast<std::int32_t>(std::ceil(v - 1e-9)); }
+
+std::shared_ptr<PlatformFont> MakeCairoFont(cairo_font_face_t* face, const FontDescription& d) {
+  // A negative height is the em height; a positive one the cell height
+  // (ascent + descent), which needs the face's proportions first.
+  double em = d.height < 0   ? -static_cast<double>(d.height)
+              : d.height > 0 ? static_cast<double>(d.height)
+                             : kDefaultEmPixels;
+  cairo_scaled_font_t* font = MakeScaledFont(face, em);
+  if (font == nullptr) {
+    return nullptr;
+  }
+  FaceExtents e = ReadFaceExtents(font);
+  if (d.height > 0) {
+    em = d.height * e.unitsPerEm / (e.ascent + e.descent);
+    cairo_scaled_font_destroy(font);
+    font = MakeScaledFont(face, em);
+    if (font == nullptr) {
+      return nullptr;
+    }
+  }
+  const double scale = em / e.unitsPerEm;
+  const std::int32_t ascent = CeilPixels(e.ascent * scale);
+  FontMetrics metrics;
+  metrics.lineHeight = ascent + CeilPixels(e.descent * scale);
+  metrics.externalLeading = ToPixels(e.externalLeading * scale);
+  if (e.averageCharWidth > 0) {
+    metrics.averageCharWidth = ToPixels(e.averageCharWidth * scale);
+  } else {
+    cairo_text_extents_t x;
+    cairo_scaled_font_text_extents(font, "x", &x);
+    metrics.averageCharWidth = ToPixels(x.x_advance);
+  }
+  const std::int32_t thickness = std::max(1, ToPixels(e.lineThickness * scale));
+  return std::make_shared<CairoFont>(font, metrics, ascent,
+                                     std::max(1, ToPixels(e.underlinePosition * scale)),
+                                     ToPixels(e.strikePosition * scale), thickness, d.underline,
+                                     d.strikeOut);
+}
+
+// ---------------------------------------------------------------------------
+// Lines
+
+// Clips the segment to `box` (Liang-Barsky). False when nothing is left.
+bool ClipSegment(double& x0, double& y0, double& x1, double& y1, double minX, double minY,
+                 double maxX, double maxY) {
+  double t0 = 0.0;
+  double t1 = 1.0;
+  const double dx = x1 - x0;
+  const double dy = y1 - y0;
+  const double p[4] = {-dx, dx, -dy, dy};
+  const double q[4] = {x0 - minX, maxX - x0, y0 - minY, maxY - y0};
+  for (int i = 0; i < 4; ++i) {
+    if (p[i] == 0.0) {
+      if (q[i] < 0.0) {
+        return false;
+      }
+      continue;
+    }
+    const double t = q[i] / p[i];
+    if (p[i] < 0.0) {
+      t0 = std::max(t0, t);
+    } else {
+      t1 = std::min(t1, t);
+    }
+    if (t0 > t1) {
+      return false;
+    }
+  }
+  const double sx = x0;
+  const double sy = y0;
+  x0 = sx + t0 * dx;
+  y0 = sy + t0 * dy;
+  x1 = sx + t1 * dx;
+  y1 = sy + t1 * dy;
+  return true;
+}
+
+// ---------------------------------------------------------------------------
+// The surface
+
+class CairoRaster final : public Surface {
+ public:
+  CairoRaster(cairo_surface_t* surface, cairo_t* cr)
+      : surface_(surface),
+        cr_(cr),
+        width_(cairo_image_surface_get_width(surface)),
+        height_(cairo_image_surface_get_height(surface)),
+        stride_(cairo_image_surface_get_stride(surface)) {}
+  ~CairoRaster() override {
+    cairo_destroy(cr_);
+    cairo_surface_destroy(surface_);
+  }
+  CairoRaster(const CairoRaster&) = delete;
+  CairoRaster& operator=(const CairoRaster&) = delete;
+
+  std::int32_t Width() const override { return width_; }
+  std::int32_t Height() const override { return height_; }
+
+  bool Fill(Rgb color, FillPattern pattern) override {
+    cairo_surface_flush(surface_);
+    const std::uint32_t value = SwapRedBlue(color);
+    for (std::int32_t y = 0; y < height_; ++y) {
+      std::uint32_t* row = Row(y);
+      if (pattern == FillPattern::kSolid) {
+        std::fill_n(row, width_, value);
+        continue;
+      }
+      const bool horizontal = (y & 7) == 0;
+      for (std::int32_t x = 0; x < width_; ++x) {
+        if (OnHatch(pattern, x, y, horizontal)) {
+          row[x] = value;
+        }
+      }
+    }
+    cairo_surface_mark_dirty(surface_);
+    return true;
+  }
+
+  bool StrokeLine(std::int32_t x0, std::int32_t y0, std::int32_t x1, std::int32_t y1,
+                  std::int32_t width, Rgb color) override {
+    if (width <= 1) {
+      cairo_surface_flush(surface_);
+      ThinLine(x0, y0, x1, y1, SwapRedBlue(color));
+      cairo_surface_mark_dirty(surface_);
+      return true;
+    }
+    // Far-off coordinates would overflow Cairo's fixed-point numbers: keep
+    // the part of the segment near the raster. The cut ends lie so far
+    // outside that their caps cannot reach it.
+    const double w = std::min<double>(width, 4.0 * std::max(width_, height_));
+    double ax = x0 + 0.5;
+    double ay = y0 + 0.5;
+    double bx = x1 + 0.5;
+    double by = y1 + 0.5;
+    const double margin = w + 2.0;
+    if (!ClipSegment(ax, ay, bx, by, -margin, -margin, width_ + margin, height_ + margin)) {
+      return true;
+    }
+    cairo_save(cr_);
+    cairo_set_antialias(cr_, CAIRO_ANTIALIAS_NONE);
+    cairo_set_line_width(cr_, w);
+    cairo_set_line_cap(cr_, CAIRO_LINE_CAP_ROUND);
+    SetSource(cr_, color);
+    cairo_move_to(cr_, ax, ay);
+    cairo_line_to(cr_, bx, by);
+    cairo_stroke(cr_);
+    cairo_restore(cr_);
+    return cairo_status(cr_) == CAIRO_STATUS_SUCCESS;
+  }
+
+  std::optional<FontMetrics> SelectFont(std::shared_ptr<const PlatformFont> font) override {
+    auto cairoFont = std::dynamic_pointer_cast<const CairoFont>(font);
+    if (cairoFont == nullptr) {
+      return std::nullopt;
+    }
+    font_ = std::move(cairoFont);
+    return font_->metrics();
+  }
+
+  std::optional<std::int32_t> DrawText(const TextRun& run) override {
+    if (font_ == nullptr) {
+      return std::nullopt;
+    }
+    cairo_scaled_font_t* font = font_->font();
+    const double baseline = static_cast<double>(run.y) + font_->ascent();
+    cairo_glyph_t* glyphs = nullptr;
+    int glyphCount = 0;
+    if (cairo_scaled_font_text_to_glyphs(font, run.x, baseline, run.utf8.data(),
+                                         static_cast<int>(run.utf8.size()), &glyphs, &glyphCount,
+                                         nullptr, nullptr, nullptr) != CAIRO_STATUS_SUCCESS) {
+      return std::nullopt;
+    }
+    cairo_text_extents_t extents;
+    cairo_scaled_font_glyph_extents(font, glyphs, glyphCount, &extents);
+    const std::int32_t advance = ToPixels(extents.x_advance);
+    const std::int32_t cellHeight = font_->metrics().lineHeight;
+
+    cairo_save(cr_);
+    if (run.clip) {
+      const PixelRect& c = *run.clip;
+      cairo_rectangle(cr_, c.left, c.top, std::max(0, c.right - c.left),
+                      std::max(0, c.bottom - c.top));
+      cairo_clip(cr_);
+    }
+    cairo_set_antialias(cr_, CAIRO_ANTIALIAS_NONE);
+    if (run.backColor) {
+      SetSource(cr_, *run.backColor);
+      cairo_rectangle(cr_, run.x, run.y, advance, cellHeight);
+      cairo_fill(cr_);
+    }
+    SetSource(cr_, run.foreColor);
+    cairo_set_scaled_font(cr_, font);
+    cairo_show_glyphs(cr_, glyphs, glyphCount);
+    const std::int32_t thickness = font_->lineThickness();
+    if (font_->underline()) {
+      cairo_rectangle(cr_, run.x, baseline + font_->underlineOffset(), advance, thickness);
+      cairo_fill(cr_);
+    }
+    if (font_->strikeOut()) {
+      cairo_rectangle(cr_, run.x, baseline - font_->strikeOffset(), advance, thickness);
+      cairo_fill(cr_);
+    }
+    cairo_restore(cr_);
+    cairo_glyph_free(glyphs);
+    if (cairo_status(cr_) != CAIRO_STATUS_SUCCESS) {
+      return std::nullopt;
+    }
+    return advance;
+  }
+
+  bool CopyBgr24BottomUp(std::uint8_t* dest, std::int32_t stride) const override {
+    cairo_surface_flush(surface_);
+    const auto pixelBytes = static_cast<std::size_t>(width_) * 3;
+    const auto padBytes = static_cast<std::size_t>(stride) - pixelBytes;
+    for (std::int32_t y = 0; y < height_; ++y) {
+      const std::uint32_t* src = Row(height_ - 1 - y);
+      std::uint8_t* out = dest + static_cast<std::size_t>(y) * static_cast<std::size_t>(stride);
+      for (std::int32_t x = 0; x < width_; ++x) {
+        const std::uint32_t p = src[x];  // 0x00RRGGBB
+        out[0] = static_cast<std::uint8_t>(p);
+        out[1] = static_cast<std::uint8_t>(p >> 8);
+        out[2] = static_cast<std::uint8_t>(p >> 16);
+        out += 3;
+      }
+      std::memset(out, 0, padBytes);
+    }
+    return true;
+  }
+
+  Rgb Pixel(std::int32_t x, std::int32_t y) const override {
+    cairo_surface_flush(surface_);
+    return SwapRedBlue(Row(y)[x] & 0x00FFFFFFu);
+  }
+
+ private:
+  std::uint32_t* Row(std::int32_t y) const {
+    unsigned char* data = cairo_image_surface_get_data(surface_);
+    return reinterpret_cast<std::uint32_t*>(data + static_cast<std::ptrdiff_t>(y) * stride_);
+  }
+
+  static bool OnHatch(FillPattern pattern, std::int32_t x, std::int32_t y, bool horizontal) {
+    const bool vertical = (x & 7) == 0;
+    const bool forward = ((x - y) & 7) == 0;
+    const bool backward = ((x + y) & 7) == 7;
+    switch (pattern) {
+      case FillPattern::kHorizontal:
+        return horizontal;
+      case FillPattern::kVertical:
+        return vertical;
+      case FillPattern::kForwardDiagonal:
+        return forward;
+      case FillPattern::kBackwardDiagonal:
+        return backward;
+      case FillPattern::kCross:
+        return horizontal || vertical;
+      case FillPattern::kDiagonalCross:
+        return forward || backward;
+      case FillPattern::kSolid:
+        return true;
+    }
+    return false;
+  }
+
+  // The thin line: one pixel per step along the major axis, from the start
+  // pixel up to but not including the end pixel. The minor coordinate of
+  // step i is the start's plus i x minor / major rounded half up, computed
+  // directly so that only the steps on the raster are visited, however far
+  // away the ends lie.
+  void ThinLine(std::int64_t x0, std::int64_t y0, std::int64_t x1, std::int64_t y1,
+                std::uint32_t value) {
+    const std::int64_t dx = x1 - x0;
+    const std::int64_t dy = y1 - y0;
+    const std::int64_t adx = dx < 0 ? -dx : dx;
+    const std::int64_t ady = dy < 0 ? -dy : dy;
+    const bool xMajor = adx >= ady;
+    const std::int64_t steps = xMajor ? adx : ady;
+    if (steps == 0) {
+      return;
+    }
+    const std::int64_t majorStart = xMajor ? x0 : y0;
+    const std::int64_t minorStart = xMajor ? y0 : x0;
+    const std::int64_t majorSign = (xMajor ? dx : dy) < 0 ? -1 : 1;
+    const std::int64_t minorSign = (xMajor ? dy : dx) < 0 ? -1 : 1;
+    const std::int64_t minorDelta = xMajor ? ady : adx;
+    const std::int64_t majorLimit = xMajor ? width_ : height_;
+    const std::int64_t minorLimit = xMajor ? height_ : width_;
+
+    // Steps whose major coordinate lies on the raster.
+    std::int64_t first = 0;
+    std::int64_t last = steps - 1;
+    if (majorSign > 0) {
+      first = std::max(first, -majorStart);
+      last = std::min(last, majorLimit - 1 - majorStart);
+    } else {
+      first = std::max(first, majorStart - (majorLimit - 1));
+      last = std::min(last, majorStart);
+    }
+    if (first > last) {
+      return;
+    }
+    // minor(i) = minorStart + minorSign x floor((2 i minorDelta + steps) / (2 steps)),
+    // kept as a quotient and remainder that grow by 2 minorDelta per step.
+    // The first one needs more than 64 bits when the ends lie far away.
+    const std::int64_t denominator = 2 * steps;
+    const Wide start = static_cast<Wide>(2) * first * minorDelta + steps;
+    auto quotient = static_cast<std::int64_t>(start / denominator);
+    auto remainder = static_cast<std::int64_t>(start % denominator);
+    for (std::int64_t i = first; i <= last; ++i) {
+      const std::int64_t minor = minorStart + minorSign * quotient;
+      if (minor >= 0 && minor < minorLimit) {
+        const std::int64_t major = majorStart + majorSign * i;
+        const auto x = static_cast<std::int32_t>(xMajor ? major : minor);
+        const auto y = static_cast<std::int32_t>(xMajor ? minor : major);
+        Row(y)[x] = value;
+      }
+      remainder += 2 * minorDelta;
+      if (remainder >= denominator) {
+        remainder -= denominator;
+        ++quotient;
+      }
+    }
+  }
+
+  cairo_surface_t* surface_;
+  cairo_t* cr_;
+  std::int32_t width_;
+  std::int32_t height_;
+  std::int32_t stride_;
+  std::shared_ptr<const CairoFont> font_;
+};
+
+}  // namespace
+
+std::unique_ptr<Surface> MakeRasterSurface(std::int32_t width, std::int32_t height) {
+  if (width < 1 || height < 1) {
+    return nullptr;
+  }
+  cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
+  if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
+    cairo_surface_destroy(surface);
+    return nullptr;
+  }
+  cairo_t* cr = cairo_create(surface);
+  if (cairo_status(cr) != CAIRO_STATUS_SUCCESS) {
+    cairo_destroy(cr);
+    cairo_surface_destroy(surface);
+    return nullptr;
+  }
+  return std::make_unique<CairoRaster>(surface, cr);
+}
+
+std::shared_ptr<PlatformFont> MakePlatformFont(const FontDescription& description) {
+  FaceCache& cache = Faces();
+  std::lock_guard<std::mutex> lock(cache.lock);
+  cairo_font_face_t* face = ResolveFaceLocked(cache, description);
+  if (face == nullptr) {
+    return nullptr;
+  }
+  return MakeCairoFont(face, description);
+}
+
+}  // namespace trevalda::canvas

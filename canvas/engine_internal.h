@@ -1,0 +1,68 @@
+// What the engine's source files share: the canvas record, the locks and the
+// lookup of the calling thread's attached canvas. Not part of the public
+// interface.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <mutex>
+
+#include "canvas/canvas.h"
+#include "canvas/surface.h"
+
+namespace trevalda::canvas {
+
+// One canvas. Every field is read and written only with the canvas lock held.
+struct CanvasRecord {
+  CanvasHandle handle = 0;
+  std::int32_t width = 0;
+  std::int32_t height = 0;
+  std::int32_t x = 0;  // current position
+  std::int32_t y = 0;
+  Color foreColor = kWindowTextColor;  // always 0x00BBGGRR
+  Color backColor = kButtonFaceColor;  // 0x00BBGGRR or kTransparent
+  std::int32_t penWidth = 0;
+  std::int32_t fontNumber = 0;
+  bool fontRotated = false;
+  FontMetrics metrics;
+  std::unique_ptr<Surface> surface;
+};
+
+// The canvas lock: held by every operation on the attached canvas, from its
+// start to its end.
+std::mutex& CanvasLock();
+
+// The calling thread's attached canvas, or nullptr. The caller holds the
+// canvas lock; the canvas-list lock is taken inside.
+CanvasRecord* FindAttachedCanvasLocked();
+
+// Runs `fn(record)` on the calling thread's attached canvas with the canvas
+// lock held. Returns false (and runs nothing) when no canvas is attached.
+template <typename Fn>
+bool WithAttachedCanvas(Fn&& fn) {
+  std::lock_guard<std::mutex> lock(CanvasLock());
+  CanvasRecord* record = FindAttachedCanvasLocked();
+  if (record == nullptr) {
+    return false;
+  }
+  fn(*record);
+  return true;
+}
+
+// Records an error code for the calling thread (read by TakeCanvasError).
+void RecordCanvasError(int code);
+
+// Nearest integer, halves to the even neighbour, saturated to the 32-bit
+// range; NaN gives 0. Independent of the floating-point rounding mode.
+std::int32_t RoundHalfEven(double value);
+
+// Adds with saturation to the 32-bit range.
+std::int32_t SaturatingAdd(std::int32_t a, std::int64_t b);
+
+// Selects font `number` (0 means 1) on `record` and reads its metrics into
+// it. `newCanvas` gives font 1 the truncated height when it has no platform
+// font yet. The caller holds the canvas lock, or owns a record that no other
+// thread can see yet. Defined with the font table.
+void SelectCanvasFont(CanvasRecord& record, std::int32_t number, bool newCanvas);
+
+}  // namespace trevalda::canvas

@@ -1,0 +1,50 @@
+// Replacing a file safely: the operating-system calls behind SaveCanvasBitmap.
+//
+// The new content goes to a temporary file in the target's folder, which is
+// written in one go, flushed to the disk and renamed over the target. On any
+// failure the temporary file is removed and the target keeps its content.
+// file_io_posix.cpp implements it with POSIX calls; a Windows version uses
+// the Win32 file calls.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <span>
+#include <system_error>
+
+namespace trevalda::canvas {
+
+enum class FileStep : std::uint8_t {
+  kCreate,  // make the temporary file
+  kWrite,   // write the content
+  kFlush,   // flush it to the disk and close it
+  kRename,  // rename it over the target
+};
+
+// The step's name as reported to the user, in Spanish: "crear", "escribir",
+// "sincronizar", "renombrar".
+const char* FileStepName(FileStep step);
+
+struct FileError {
+  FileStep step = FileStep::kCreate;
+  std::error_code error;
+};
+
+// Writes `bytes` to `target`, replacing it only once the new content is
+// complete. Returns the failed step and the system's reason, or nothing when
+// the file is in place.
+std::optional<FileError> ReplaceFileContents(const std::filesystem::path& target,
+                                             std::span<const std::uint8_t> bytes);
+
+// Fault injection for tests: the hook is called before each step; a non-zero
+// error code makes that step fail with it, as if the system had refused. An
+// empty function removes the hook. Process-wide.
+using FileFaultHook = std::function<std::error_code(FileStep)>;
+void SetFileFaultHookForTesting(FileFaultHook hook);
+
+// Called by the platform implementation before each step.
+std::error_code InjectedFileFault(FileStep step);
+
+}  // namespace trevalda::canvas

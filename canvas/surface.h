@@ -1,0 +1,139 @@
+// The small interface between the canvas engine and a raster backend.
+//
+// The engine (engine.cpp, fonts.cpp, bitmap_file.cpp) owns everything that is
+// the same on every platform: handles, the attached canvas, colours and their
+// special values, rounding, the current position, the font table, retries and
+// locks. A backend only turns already-resolved requests into pixels. Two
+// backends exist or are planned behind this interface: Cairo image surfaces
+// (cairo_surface.cpp) and Win32 GDI memory bitmaps (gdi_surface.cpp); a vector
+// backend (a Cairo PDF surface) can implement the same calls.
+//
+// Nothing here names a platform type. Colours are plain 0x00BBGGRR values
+// with the top byte zero (never one of the negative special values); text is
+// UTF-8. The engine serialises all calls on one surface, so a backend needs
+// no locking of its own for a surface; MakeRasterSurface and MakePlatformFont
+// may be called from several threads at once.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace trevalda::canvas {
+
+// 0x00BBGGRR, top byte zero.
+using Rgb = std::uint32_t;
+
+// How ClearCanvas fills the raster. Hatches are 1-pixel lines every 8 pixels,
+// aligned to the raster's top-left corner, in the colour; the pixels between
+// the lines keep what they held.
+enum class FillPattern : std::uint8_t {
+  kSolid,
+  kHorizontal,
+  kVertical,
+  kForwardDiagonal,   // "\" : top-left to bottom-right
+  kBackwardDiagonal,  // "/" : bottom-left to top-right
+  kCross,
+  kDiagonalCross,
+};
+
+// A font request, laid out after the Win32 LOGFONTW record so a GDI backend
+// can fill one field by field.
+struct FontDescription {
+  // Pixels. Negative: character (em) height; positive: cell height
+  // (ascent + descent); 0: the backend's default size.
+  std::int32_t height = 0;
+  std::int32_t width = 0;        // 0: the face's own proportions
+  std::int32_t escapement = 0;   // tenths of a degree
+  std::int32_t orientation = 0;  // tenths of a degree
+  std::int32_t weight = 400;     // 400 regular, 700 bold
+  bool italic = false;
+  bool underline = false;
+  bool strikeOut = false;
+  std::uint8_t charSet = 0;
+  std::uint8_t outPrecision = 0;
+  std::uint8_t clipPrecision = 0;
+  std::uint8_t quality = 0;
+  std::uint8_t pitchAndFamily = 0;  // low 2 bits pitch (1 fixed), high 4 bits family
+  std::string face;                 // UTF-8, at most 31 characters
+
+  bool operator==(const FontDescription&) const = default;
+};
+
+// Metrics of a font as selected on a surface, in whole pixels.
+struct FontMetrics {
+  std::int32_t lineHeight = 0;  // ascent + descent: the character cell height
+  std::int32_t externalLeading = 0;
+  std::int32_t averageCharWidth = 0;
+};
+
+// A font made by the backend (a Cairo scaled font, a GDI HFONT). Opaque to
+// the engine, which caches one per font number and hands it to any surface.
+class PlatformFont {
+ public:
+  virtual ~PlatformFont() = default;
+};
+
+// Makes the platform font for a description; nullptr when the platform
+// refuses. A face the machine lacks is served by the platform's substitute.
+std::shared_ptr<PlatformFont> MakePlatformFont(const FontDescription& description);
+
+struct PixelRect {  // left/top inclusive, right/bottom exclusive
+  std::int32_t left = 0;
+  std::int32_t top = 0;
+  std::int32_t right = 0;
+  std::int32_t bottom = 0;
+};
+
+struct TextRun {
+  std::string_view utf8;  // not empty
+  std::int32_t x = 0;     // top-left corner of the first character cell
+  std::int32_t y = 0;
+  Rgb foreColor = 0;
+  std::optional<Rgb> backColor;    // fills the character cells; none: glyphs only
+  std::optional<PixelRect> clip;   // none: unclipped (rotated text)
+};
+
+class Surface {
+ public:
+  virtual ~Surface() = default;
+
+  virtual std::int32_t Width() const = 0;
+  virtual std::int32_t Height() const = 0;
+
+  // Fills every pixel with the pattern in `color`. False when the platform
+  // refused (the engine retries).
+  virtual bool Fill(Rgb color, FillPattern pattern) = 0;
+
+  // Strokes a line. Width 0 or 1: the thin line, covering the start pixel and
+  // every pixel up to, but not including, the end pixel. Wider: a solid
+  // stroke of that width centred on the segment, with round ends. No
+  // antialiasing. Coordinates may lie anywhere, also far off the raster.
+  // False when the platform refused (the engine retries).
+  virtual bool StrokeLine(std::int32_t x0, std::int32_t y0, std::int32_t x1, std::int32_t y1,
+                          std::int32_t width, Rgb color) = 0;
+
+  // Makes `font` the font of later DrawText calls and returns its metrics.
+  // On failure returns nothing and keeps the previous font.
+  virtual std::optional<FontMetrics> SelectFont(std::shared_ptr<const PlatformFont> font) = 0;
+
+  // Draws a run in the selected font and returns its advance in pixels
+  // (how far the current position moves along x); nothing on failure.
+  virtual std::optional<std::int32_t> DrawText(const TextRun& run) = 0;
+
+  // Writes the raster as 24-bit blue-green-red rows, the bottom row first,
+  // each row `stride` bytes (width x 3 rounded up to 4; the fill bytes are
+  // set to 0). `dest` holds stride x height bytes.
+  virtual bool CopyBgr24BottomUp(std::uint8_t* dest, std::int32_t stride) const = 0;
+
+  // One pixel as 0x00BBGGRR; (x, y) lies on the raster.
+  virtual Rgb Pixel(std::int32_t x, std::int32_t y) const = 0;
+};
+
+// Makes a raster of width x height pixels (both at least 1), contents
+// unspecified; nullptr when the platform cannot.
+std::unique_ptr<Surface> MakeRasterSurface(std::int32_t width, std::int32_t height);
+
+}  // namespace trevalda::canvas

@@ -1,0 +1,104 @@
+#include "page/day_page.h"
+
+#include "calendar/names.h"
+#include "calendar/saints.h"
+#include "canvas/text.h"
+
+namespace trevalda {
+namespace {
+
+// Where each element goes, pixels from the top-left of the page.
+constexpr int kLeftMargin = 10;
+constexpr int kHeaderTextY = 8;
+constexpr int kWeekdayX = 720;
+constexpr int kRuleY = 30;
+constexpr int kLeftRuleEndX = 350;
+constexpr int kRightRuleStartX = 450;
+constexpr int kRuleEndX = 780;
+constexpr int kSaintY = 36;
+constexpr int kCountersX = 735;
+constexpr int kFooterY = 1082;
+constexpr int kWeekX = 720;
+constexpr int kFirstLineY = 80;
+constexpr int kLastLineY = 1060;
+constexpr int kLineStep = 20;
+constexpr int kDayNumberX = 375;
+constexpr int kDayNumberY = 2;
+
+constexpr int kRuleWidth = 5;
+constexpr int kWritingLineWidth = 1;
+constexpr Color kBlack = 0;
+
+constexpr std::string_view kFontFace = "New Times";
+constexpr float kSmallPoints = 10;
+constexpr float kDayPoints = 38;
+constexpr float kFooterPoints = 8;
+
+// Positions the text, sets its colour over a transparent background and
+// prints it.
+void PrintAt(int x, int y, Color color, std::string_view text) {
+  SetPosition(x, y);
+  SetForeColor(color);
+  SetBackColor(kTransparent);
+  PrintText(text);
+}
+
+void RuleFromTo(int x0, int x1, int y, Color color) {
+  SetPosition(x0, y);
+  DrawLineTo(x1, y, color);
+}
+
+}  // namespace
+
+DayPageTexts MakeDayPageTexts(const PageDate& date) {
+  DayPageTexts texts;
+  const std::int16_t weekday = Weekday(date.year, date.month, date.day);
+  texts.monthName = std::string(MonthNames[date.month]);
+  texts.weekdayName = std::string(WeekdayNames[weekday]);
+  texts.dayNumber = (date.day <= 9 ? "0" : "") + std::to_string(date.day);
+  texts.saint = std::string(SaintTable(date.day, date.month));
+  texts.counters = std::to_string(DayCount(date.year, date.month, date.day, kDayOfYear)) + "/" +
+                   std::to_string(DayCount(date.year, date.month, date.day, kDaysLeft));
+  texts.week = "Semana " + std::to_string(WeekNumber(date.year, date.month, date.day));
+  texts.year = "A\xF1o " + std::to_string(date.year);
+  texts.sunday = weekday == kSunday;
+  return texts;
+}
+
+void PreparePage(CanvasHandle canvas) {
+  AttachCanvas(canvas, 0, 0);
+  ClearCanvas(0xFFFFFF, 0);
+}
+
+void DrawDayPage(CanvasHandle canvas, const PageDate& date) {
+  const DayPageTexts texts = MakeDayPageTexts(date);
+  const Color darkRed = MakeColor(139, 0, 0);
+
+  AttachCanvas(canvas, 0, 0);
+  SetPenWidth(kRuleWidth);
+  const std::int32_t smallFont = NewFont(kFontFace, kSmallPoints, kFontBold);
+  const std::int32_t dayFont = NewFont(kFontFace, kDayPoints, kFontBold);
+  const std::int32_t footerFont = NewFont(kFontFace, kFooterPoints, kFontBold);
+
+  SetFont(smallFont);
+  PrintAt(kLeftMargin, kHeaderTextY, kBlack, texts.monthName);
+  RuleFromTo(kLeftMargin, kLeftRuleEndX, kRuleY, darkRed);
+  PrintAt(kWeekdayX, kHeaderTextY, kBlack, texts.weekdayName);
+  RuleFromTo(kRightRuleStartX, kRuleEndX, kRuleY, darkRed);
+  PrintAt(kLeftMargin, kSaintY, darkRed, texts.saint);
+
+  SetFont(footerFont);
+  PrintAt(kCountersX, kSaintY, darkRed, texts.counters);
+  PrintAt(kWeekX, kFooterY, darkRed, texts.week);
+  PrintAt(kLeftMargin, kFooterY, darkRed, texts.year);
+
+  SetPenWidth(kWritingLineWidth);
+  for (int y = kFirstLineY; y <= kLastLineY; y += kLineStep) {
+    RuleFromTo(kLeftMargin, kRuleEndX, y, kBlack);
+  }
+
+  SetFont(dayFont);
+  PrintAt(kDayNumberX, kDayNumberY, texts.sunday ? darkRed : kBlack, texts.dayNumber);
+}
+
+}  // namespace trevalda

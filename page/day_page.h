@@ -1,0 +1,51 @@
+// The day page: what it shows and where.
+//
+// The page is 794 x 1123 pixels. At the top, the month name (left) and the
+// weekday name (right) in black, each above a thick dark-red rule; the day
+// number in the gap between the rules (dark red on Sundays, black
+// otherwise, always at least two digits); the saint of the day under the
+// left rule and the day counters ("341/24": day of the year / days left)
+// under the right one; fifty thin black writing lines; and a footer with
+// "Año " and the year on the left and "Semana " and the week number on the
+// right. Texts are Windows-1252 and drawn transparently over the page.
+#pragma once
+
+#include <string>
+
+#include "calendar/calendar.h"
+#include "canvas/canvas.h"
+
+namespace trevalda {
+
+// Width and height of the page canvas, pixels.
+inline constexpr std::int32_t kPageWidth = 794;
+inline constexpr std::int32_t kPageHeight = 1123;
+
+// The page's dark red, MakeColor(139, 0, 0).
+inline constexpr Color kDarkRed = 0x00008B;
+
+// Every text the page carries for one date, Windows-1252.
+struct DayPageTexts {
+  std::string monthName;
+  std::string weekdayName;
+  std::string dayNumber;  // "07", "31"
+  std::string saint;
+  std::string counters;  // "341/24"
+  std::string week;      // "Semana 50"
+  std::string year;      // "Año 2026" (the ñ as the byte 0xF1)
+  bool sunday = false;   // the day number is dark red
+};
+
+// The texts for `date`, read from the month, weekday and saint tables
+// (which must have been filled). For a date that is not a real calendar day
+// the tables yield empty texts; nothing reads outside them.
+DayPageTexts MakeDayPageTexts(const PageDate& date);
+
+// Attaches `canvas` and paints it white.
+void PreparePage(CanvasHandle canvas);
+
+// Draws the whole day page for `date` on `canvas`, in a fixed order, with
+// the page's own fonts, colours and positions. Leaves `canvas` attached.
+void DrawDayPage(CanvasHandle canvas, const PageDate& date);
+
+}  // namespace trevalda

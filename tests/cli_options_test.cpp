@@ -1,0 +1,92 @@
+#include "app/cli_options.h"
+
+#include <gtest/gtest.h>
+
+namespace trevalda {
+namespace {
+
+TEST(NormalizeDateTextTest, AcceptsTheWaysPeopleWriteADate) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"07/12/2026", "07/12/2026"},   {"7/12/2026", "07/12/2026"},
+      {"7-1-2026", "07/01/2026"},     {"7.12.2026", "07/12/2026"},
+      {"07\\12\\2026", "07/12/2026"}, {" 7 / 12 / 2026 ", "07/12/2026"},
+      {"2026-12-07", "07/12/2026"},   {"2026-1-7", "07/01/2026"},
+      {"31/02/2026", "31/02/2026"},   {"00/05/2026", "00/05/2026"},
+      {"07/13/2026", "07/13/2026"},   {"\t7/12/2026", "07/12/2026"},
+  };
+  for (const auto& [typed, normal] : cases) {
+    const auto result = NormalizeDateText(typed);
+    ASSERT_TRUE(result.has_value()) << typed;
+    EXPECT_EQ(*result, normal) << typed;
+  }
+}
+
+TEST(NormalizeDateTextTest, RefusesOtherShapes) {
+  const std::string cases[] = {
+      "7/12/26",
+      "07122026",
+      "",
+      "hoy",
+      "07/12",
+      "07/12/2026/1",
+      "007/12/2026",
+      "07/12/20266",
+      "07//12/2026",
+      "07/12/2026x",
+      "-7/12/2026",
+      "07 12 2026",
+      "٠٧/١٢/٢٠٢٦",
+      "2026-12-07T10",
+      "1/2/3/4",
+      std::string(1 << 20, '1'),
+      "07/12/2026\n",
+  };
+  for (const auto& typed : cases) {
+    EXPECT_FALSE(NormalizeDateText(typed).has_value()) << typed.substr(0, 20);
+  }
+}
+
+TEST(ParseCommandLineTest, ReadsDateFolderAndActions) {
+  struct Case {
+    std::vector<std::string> args;
+    CliAction action;
+    std::string date;
+    std::string outputDir;
+  };
+  const Case cases[] = {
+      {{}, CliAction::kWritePage, "", ""},
+      {{"07/12/2026"}, CliAction::kWritePage, "07/12/2026", ""},
+      {{"07/12/2026", "-o", "out"}, CliAction::kWritePage, "07/12/2026", "out"},
+      {{"-o", "out", "07/12/2026"}, CliAction::kWritePage, "07/12/2026", "out"},
+      {{"--output=out dir", "1/1/2026"}, CliAction::kWritePage, "1/1/2026", "out dir"},
+      {{"-oout"}, CliAction::kWritePage, "", "out"},
+      {{"--describe", "07/12/2026"}, CliAction::kDescribe, "07/12/2026", ""},
+      {{"--help", "nonsense-is-not-read"}, CliAction::kHelp, "nonsense-is-not-read", ""},
+      {{"-h"}, CliAction::kHelp, "", ""},
+      {{"--version"}, CliAction::kVersion, "", ""},
+      {{"--describe", "--help"}, CliAction::kHelp, "", ""},
+      {{"--", "-7/12/2026"}, CliAction::kWritePage, "-7/12/2026", ""},
+  };
+  for (const auto& c : cases) {
+    const CliParseResult result = ParseCommandLine(c.args);
+    ASSERT_TRUE(result.ok) << result.error;
+    EXPECT_EQ(result.options.action, c.action);
+    EXPECT_EQ(result.options.date, c.date);
+    EXPECT_EQ(result.options.outputDir, c.outputDir);
+  }
+}
+
+TEST(ParseCommandLineTest, RefusesBadCommandLinesWithAReason) {
+  const std::vector<std::string> cases[] = {
+      {"07/12/2026", "08/12/2026"}, {"-o"}, {"--output"}, {"--output="}, {"--bogus"}, {"-x"},
+      {"--describe=yes"},
+  };
+  for (const auto& args : cases) {
+    const CliParseResult result = ParseCommandLine(args);
+    EXPECT_FALSE(result.ok) << args[0];
+    EXPECT_FALSE(result.error.empty());
+  }
+}
+
+}  // namespace
+}  // namespace trevalda
