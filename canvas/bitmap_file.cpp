@@ -36,8 +36,7 @@ void PutU32(std::uint8_t* at, std::uint32_t value) {
 }
 
 // The file header and the information header, packed, little-endian.
-void WriteHeaders(std::uint8_t* out, std::int32_t width, std::int32_t height,
-                  std::int32_t stride) {
+void WriteHeaders(std::uint8_t* out, std::int32_t width, std::int32_t height, std::int32_t stride) {
   std::memset(out, 0, kHeadersSize);
   const std::uint64_t pixelBytes =
       static_cast<std::uint64_t>(stride) * static_cast<std::uint64_t>(height);
@@ -49,7 +48,7 @@ void WriteHeaders(std::uint8_t* out, std::int32_t width, std::int32_t height,
   PutU32(out + 14, static_cast<std::uint32_t>(kInfoHeaderSize));
   PutU32(out + 18, static_cast<std::uint32_t>(width));
   PutU32(out + 22, static_cast<std::uint32_t>(height));  // positive: rows bottom-up
-  PutU16(out + 26, 1);                                    // planes
+  PutU16(out + 26, 1);                                   // planes
   PutU16(out + 28, kBitsPerPixel);
   // 30 compression, 34 image size, 38 and 42 resolution, 46 and 50 colour
   // counts: all 0.
@@ -71,13 +70,16 @@ bool CopyCanvasBitmap(Bitmap24& out) {
 }
 
 std::vector<std::uint8_t> EncodeBitmapFile(const Bitmap24& bitmap) {
-  const std::size_t pixelBytes =
-      static_cast<std::size_t>(std::max(bitmap.stride, 0)) *
-      static_cast<std::size_t>(std::max(bitmap.height, 0));
-  std::vector<std::uint8_t> file(kHeadersSize + pixelBytes, 0);
+  const std::size_t pixelBytes = static_cast<std::size_t>(std::max(bitmap.stride, 0)) *
+                                 static_cast<std::size_t>(std::max(bitmap.height, 0));
+  const std::size_t available = std::min(pixelBytes, bitmap.rows.size());
+  std::vector<std::uint8_t> file;
+  file.reserve(kHeadersSize + pixelBytes);
+  file.resize(kHeadersSize);
   WriteHeaders(file.data(), bitmap.width, bitmap.height, bitmap.stride);
-  std::copy_n(bitmap.rows.begin(), std::min(pixelBytes, bitmap.rows.size()),
-              file.begin() + kHeadersSize);
+  file.insert(file.end(), bitmap.rows.begin(),
+              bitmap.rows.begin() + static_cast<std::ptrdiff_t>(available));
+  file.resize(kHeadersSize + pixelBytes, 0);  // a short raster reads as black
   return file;
 }
 

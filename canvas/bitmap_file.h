@@ -23,14 +23,14 @@ namespace trevalda {
 struct Bitmap24 {
   std::int32_t width = 0;
   std::int32_t height = 0;
-  std::int32_t stride = 0;          // bytes per row, width x 3 rounded up to 4
-  std::vector<std::uint8_t> rows;   // stride x height bytes, bottom row first
+  std::int32_t stride = 0;         // bytes per row, width x 3 rounded up to 4
+  std::vector<std::uint8_t> rows;  // stride x height bytes, bottom row first
 };
 
 enum class SaveStatus {
-  kSaved,        // the whole file was written and renamed into place
+  kSaved,          // the whole file was written and renamed into place
   kNothingToSave,  // empty name or no attached canvas; no file touched
-  kFailed,       // the system refused a step; `error` and `step` say which
+  kFailed,         // the system refused a step; `error` and `step` say which
 };
 
 struct SaveResult {

@@ -235,7 +235,7 @@ struct FaceExtents {
   double ascent = 0;   // cell part above the baseline
   double descent = 0;  // cell part below the baseline, positive
   double externalLeading = 0;
-  double averageCharWidth = 0;  // 0: measure 'x'
+  double averageCharWidth = 0;   // 0: measure 'x'
   double underlinePosition = 0;  // below the baseline, positive
   double strikePosition = 0;     // above the baseline
   double lineThickness = 0;
@@ -263,8 +263,7 @@ FaceExtents ReadFaceExtents(cairo_scaled_font_t* font) {
     e.strikePosition = os2->yStrikeoutPosition;
     if (hhea != nullptr) {
       const double hheaExtent = static_cast<double>(hhea->Ascender) - hhea->Descender;
-      e.externalLeading =
-          std::max(0.0, hhea->Line_Gap - ((e.ascent + e.descent) - hheaExtent));
+      e.externalLeading = std::max(0.0, hhea->Line_Gap - ((e.ascent + e.descent) - hheaExtent));
     }
   }
   cairo_ft_scaled_font_unlock_face(font);
@@ -311,10 +310,9 @@ std::shared_ptr<PlatformFont> MakeCairoFont(cairo_font_face_t* face, const FontD
     metrics.averageCharWidth = ToPixels(x.x_advance);
   }
   const std::int32_t thickness = std::max(1, ToPixels(e.lineThickness * scale));
-  return std::make_shared<CairoFont>(font, metrics, ascent,
-                                     std::max(1, ToPixels(e.underlinePosition * scale)),
-                                     ToPixels(e.strikePosition * scale), thickness, d.underline,
-                                     d.strikeOut);
+  return std::make_shared<CairoFont>(
+      font, metrics, ascent, std::max(1, ToPixels(e.underlinePosition * scale)),
+      ToPixels(e.strikePosition * scale), thickness, d.underline, d.strikeOut);
 }
 
 // ---------------------------------------------------------------------------
@@ -495,8 +493,10 @@ class CairoRaster final : public Surface {
     for (std::int32_t y = 0; y < height_; ++y) {
       const std::uint32_t* src = Row(height_ - 1 - y);
       std::uint8_t* out = dest + static_cast<std::size_t>(y) * static_cast<std::size_t>(stride);
+      // A plain byte loop: the compiler vectorises it, which beats hand
+      // packing of words here.
       for (std::int32_t x = 0; x < width_; ++x) {
-        const std::uint32_t p = src[x];  // 0x00RRGGBB
+        const std::uint32_t p = src[x];
         out[0] = static_cast<std::uint8_t>(p);
         out[1] = static_cast<std::uint8_t>(p >> 8);
         out[2] = static_cast<std::uint8_t>(p >> 16);

@@ -181,8 +181,8 @@ CanvasHandle CreateCanvas(std::int32_t width, std::int32_t height) {
 
   canvas::EngineState& state = canvas::State();
   std::lock_guard<std::mutex> list(state.listLock);
-  state.lastHandle = state.lastHandle == 0 ? canvas::kFirstHandle
-                                           : state.lastHandle + canvas::kHandleStep;
+  state.lastHandle =
+      state.lastHandle == 0 ? canvas::kFirstHandle : state.lastHandle + canvas::kHandleStep;
   record->handle = state.lastHandle;
   state.canvases.push_back(std::move(record));
   return state.lastHandle;
@@ -219,8 +219,9 @@ void ClearCanvas(Color color, std::int32_t style) {
     const Color resolved = color == kDefaultColor ? c.backColor : color;
     if (resolved != kTransparent) {
       const auto rgb = static_cast<canvas::Rgb>(canvas::Mask24(resolved));
-      const canvas::FillPattern pattern =
-          style > canvas::kHatchStyles ? canvas::FillPattern::kSolid : canvas::PatternForStyle(style);
+      const canvas::FillPattern pattern = style > canvas::kHatchStyles
+                                              ? canvas::FillPattern::kSolid
+                                              : canvas::PatternForStyle(style);
       canvas::DrawWithRetries([&] { return c.surface->Fill(rgb, pattern); });
     }
     c.x = 0;

@@ -27,11 +27,11 @@ constexpr std::uint8_t kFixedPitch = 1;
 constexpr double kPointsPerInch = 72.0;
 
 struct FontEntry {
-  std::int32_t useCount = 0;  // canvases that have the font selected
+  std::int32_t useCount = 0;                   // canvases that have the font selected
   std::shared_ptr<PlatformFont> platformFont;  // made on the first selection
-  float size = 0;  // points; negative when the size is a cell height
-  FontDescription description;  // height filled in with the platform font
-  std::string face1252;         // the face as registered, Windows-1252
+  float size = 0;                              // points; negative when the size is a cell height
+  FontDescription description;                 // height filled in with the platform font
+  std::string face1252;                        // the face as registered, Windows-1252
 };
 
 struct FontTable {
@@ -39,8 +39,8 @@ struct FontTable {
   std::deque<FontEntry> entries;  // number n is entries[n - 1]; only appended
 };
 
-FontEntry MakeEntry(std::string_view face1252, float size, std::int32_t style,
-                    std::uint8_t charSet, std::uint8_t pitchAndFamily, std::int32_t escapement) {
+FontEntry MakeEntry(std::string_view face1252, float size, std::int32_t style, std::uint8_t charSet,
+                    std::uint8_t pitchAndFamily, std::int32_t escapement) {
   FontEntry entry;
   entry.face1252 = std::string(face1252.substr(0, kMaxFaceLength));
   if (size == 0.0f) {
@@ -90,12 +90,11 @@ bool SameFont(const FontEntry& a, const FontEntry& b) {
   const FontDescription& x = a.description;
   const FontDescription& y = b.description;
   return std::bit_cast<std::uint32_t>(a.size) == std::bit_cast<std::uint32_t>(b.size) &&
-         x.escapement == y.escapement && x.orientation == y.orientation &&
-         x.weight == y.weight && x.italic == y.italic && x.underline == y.underline &&
-         x.strikeOut == y.strikeOut && x.charSet == y.charSet &&
-         x.outPrecision == y.outPrecision && x.clipPrecision == y.clipPrecision &&
-         x.quality == y.quality && x.pitchAndFamily == y.pitchAndFamily &&
-         a.face1252 == b.face1252;
+         x.escapement == y.escapement && x.orientation == y.orientation && x.weight == y.weight &&
+         x.italic == y.italic && x.underline == y.underline && x.strikeOut == y.strikeOut &&
+         x.charSet == y.charSet && x.outPrecision == y.outPrecision &&
+         x.clipPrecision == y.clipPrecision && x.quality == y.quality &&
+         x.pitchAndFamily == y.pitchAndFamily && a.face1252 == b.face1252;
 }
 
 FontEntry* EntryLocked(FontTable& table, std::int32_t number) {

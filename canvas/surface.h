@@ -92,8 +92,8 @@ struct TextRun {
   std::int32_t x = 0;     // top-left corner of the first character cell
   std::int32_t y = 0;
   Rgb foreColor = 0;
-  std::optional<Rgb> backColor;    // fills the character cells; none: glyphs only
-  std::optional<PixelRect> clip;   // none: unclipped (rotated text)
+  std::optional<Rgb> backColor;   // fills the character cells; none: glyphs only
+  std::optional<PixelRect> clip;  // none: unclipped (rotated text)
 };
 
 class Surface {
