@@ -1,6 +1,10 @@
-// The `trevalda` command: writes the diary page for a date, or describes it.
-// Messages for the user are Spanish and UTF-8; the program's own texts are
-// Windows-1252 and converted on the way out.
+// The `trevalda` command: writes the diary page for a date or for a range of
+// dates, or describes them. Messages for the user are Spanish and UTF-8; the
+// program's own texts are Windows-1252 and converted on the way out.
+#include <unistd.h>
+
+#include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <ctime>
 #include <string>
@@ -8,6 +12,7 @@
 
 #include "app/cli_options.h"
 #include "app/create_page.h"
+#include "app/yearbook.h"
 #include "page/day_page.h"
 #include "text/cp1252.h"
 
@@ -17,6 +22,11 @@ namespace {
 constexpr int kExitSaved = 0;
 constexpr int kExitNotSaved = 1;
 constexpr int kExitUsage = 2;
+constexpr int kExitInterrupted = 130;  // the shells' code for a Ctrl-C
+
+volatile std::sig_atomic_t interrupted = 0;
+
+extern "C" void OnInterrupt(int) { interrupted = 1; }
 
 void PrintLine(std::FILE* stream, std::string_view utf8) {
   std::fwrite(utf8.data(), 1, utf8.size(), stream);
@@ -28,6 +38,10 @@ int Refuse(std::string_view why) {
   return kExitUsage;
 }
 
+std::string Shown(const std::string& typed) {
+  return "\"" + typed.substr(0, 40) + (typed.size() > 40 ? "...\"" : "\"");
+}
+
 // Today's date in local time, as the date picker shows it.
 std::string TodayText() {
   const std::time_t now = std::time(nullptr);
@@ -36,18 +50,149 @@ std::string TodayText() {
   return FormatDateText(local->tm_mday, local->tm_mon + 1, local->tm_year + 1900);
 }
 
-int Describe(const std::string& dateText) {
+// Reads a typed date into a checked page date; on failure prints why.
+bool ReadTypedDate(const std::string& typed, PageDate& date) {
+  const auto dateText = NormalizeDateText(typed);
   std::string stem;
-  PageDate date;
   std::string why;
-  if (!ReadDateText(dateText, stem, date, why)) return Refuse(Cp1252ToUtf8(why));
+  if (!dateText) {
+    Refuse("fecha no válida: " + Shown(typed) +
+           ". Escribe día/mes/año con el año en cuatro cifras, por ejemplo 07/12/2026.");
+    return false;
+  }
+  if (!ReadDateText(*dateText, stem, date, why)) {
+    Refuse(Cp1252ToUtf8(why));
+    return false;
+  }
+  return true;
+}
+
+// The range the command line asks for, checked.
+bool ReadRange(const CliOptions& options, DateRange& range) {
+  if (!options.year.empty()) {
+    const auto& y = options.year;
+    if (y.size() != 4 || y.find_first_not_of("0123456789") != std::string::npos || y == "0000") {
+      Refuse("año no válido: " + Shown(y) + ". Escribe el año en cuatro cifras, por ejemplo 2027.");
+      return false;
+    }
+    range = YearRange(static_cast<std::int16_t>(std::stoi(y)));
+    return true;
+  }
+  const std::string first = options.date.empty() ? TodayText() : options.date;
+  if (!ReadTypedDate(first, range.first)) return false;
+  range.last = range.first;
+  if (!options.toDate.empty() && !ReadTypedDate(options.toDate, range.last)) return false;
+  if (DaySerial(range.last) < DaySerial(range.first)) {
+    Refuse("la fecha de --to es anterior a la primera");
+    return false;
+  }
+  if (RangeLength(range) > kMaxRangeDays) {
+    Refuse("la serie pasa de diez años (" + std::to_string(kMaxRangeDays) + " días como mucho)");
+    return false;
+  }
+  return true;
+}
+
+int Describe(const DateRange& range) {
   InitializeTables();
-  const DayPageTexts texts = MakeDayPageTexts(date);
-  for (const std::string* text : {&texts.monthName, &texts.weekdayName, &texts.dayNumber,
-                                  &texts.saint, &texts.counters, &texts.week, &texts.year}) {
-    PrintLine(stdout, Cp1252ToUtf8(*text));
+  const std::int32_t total = RangeLength(range);
+  for (std::int32_t i = 0; i < total; ++i) {
+    if (i > 0) PrintLine(stdout, "");
+    const DayPageTexts texts = MakeDayPageTexts(DateFromSerial(DaySerial(range.first) + i));
+    for (const std::string* text : {&texts.monthName, &texts.weekdayName, &texts.dayNumber,
+                                    &texts.saint, &texts.counters, &texts.week, &texts.year}) {
+      PrintLine(stdout, Cp1252ToUtf8(*text));
+    }
   }
   return kExitSaved;
+}
+
+// A one-line progress bar on a terminal: count, bar and the time left.
+class ProgressBar {
+ public:
+  explicit ProgressBar(bool enabled) : enabled_(enabled) {}
+  ~ProgressBar() { Finish(); }
+  ProgressBar(const ProgressBar&) = delete;
+  ProgressBar& operator=(const ProgressBar&) = delete;
+
+  bool Update(std::int32_t done, std::int32_t total) {
+    if (enabled_) {
+      const auto now = Clock::now();
+      if (done == total || now - lastDrawn_ >= std::chrono::milliseconds(100)) {
+        lastDrawn_ = now;
+        Draw(done, total, now);
+      }
+    }
+    return interrupted == 0;
+  }
+
+  void Finish() {
+    if (enabled_ && drawn_) std::fputc('\n', stderr);
+    drawn_ = false;
+  }
+
+ private:
+  using Clock = std::chrono::steady_clock;
+
+  void Draw(std::int32_t done, std::int32_t total, Clock::time_point now) {
+    constexpr int kWidth = 30;
+    const int filled = static_cast<int>(static_cast<long long>(kWidth) * done / total);
+    const double elapsed = std::chrono::duration<double>(now - start_).count();
+    const double left = done > 0 ? elapsed / done * (total - done) : 0;
+    std::fprintf(stderr, "\r[%s%s] %d/%d  quedan %.0f s ", std::string(filled, '#').c_str(),
+                 std::string(kWidth - filled, '.').c_str(), done, total, left);
+    std::fflush(stderr);
+    drawn_ = true;
+  }
+
+  bool enabled_;
+  bool drawn_ = false;
+  Clock::time_point start_ = Clock::now();
+  Clock::time_point lastDrawn_{};
+};
+
+int WriteRange(const CliOptions& options, const DateRange& range) {
+  const bool single = range.first == range.last;
+  ProgressBar bar(!single && !options.quiet && isatty(STDERR_FILENO) == 1);
+  const RangeProgress progress = [&bar](std::int32_t done, std::int32_t total) {
+    return bar.Update(done, total);
+  };
+  std::signal(SIGINT, OnInterrupt);
+
+  RangeOutcome outcome;
+  std::string report;
+  if (options.format == CliFormat::kPdf) {
+    std::filesystem::path file(options.output);
+    const std::filesystem::path defaultName(DefaultPdfName(range));
+    std::error_code ignored;
+    if (file.empty()) {
+      file = defaultName;
+    } else if (std::filesystem::is_directory(file, ignored)) {
+      file /= defaultName;
+    }
+    outcome = CreateYearbookPdf(range, file, progress);
+    report = "Grabado " + file.string() + " (" + std::to_string(outcome.pagesDone) + " hojas)";
+  } else {
+    const PageFormat format =
+        options.format == CliFormat::kPng ? PageFormat::kPng : PageFormat::kBmp;
+    outcome = CreatePageFiles(range, std::filesystem::path(options.output), format, progress);
+    report = single ? "Grabado " + DateStem(range.first)
+                    : "Grabadas " + std::to_string(outcome.pagesDone) + " hojas";
+  }
+  bar.Finish();
+  switch (outcome.status) {
+    case RangeStatus::kDone:
+      PrintLine(stdout, report);
+      return kExitSaved;
+    case RangeStatus::kStopped:
+      PrintLine(stderr, "trevalda: interrumpido tras " + std::to_string(outcome.pagesDone) +
+                            " hojas; no queda ningún archivo a medias");
+      return kExitInterrupted;
+    case RangeStatus::kFailed:
+      break;
+  }
+  PrintLine(stderr, "trevalda: " + Cp1252ToUtf8(outcome.message));
+  return kExitNotSaved;
 }
 
 int Run(const std::vector<std::string>& args) {
@@ -67,28 +212,10 @@ int Run(const std::vector<std::string>& args) {
     case CliAction::kDescribe:
       break;
   }
-
-  const std::string typed = options.date.empty() ? TodayText() : options.date;
-  const auto dateText = NormalizeDateText(typed);
-  if (!dateText) {
-    return Refuse("fecha no válida: \"" + typed.substr(0, 40) +
-                  (typed.size() > 40 ? "...\"" : "\"") +
-                  ". Escribe día/mes/año con el año en cuatro cifras, por ejemplo 07/12/2026.");
-  }
-  if (options.action == CliAction::kDescribe) return Describe(*dateText);
-
-  const PageOutcome outcome = CreatePage(*dateText, std::filesystem::path(options.outputDir));
-  switch (outcome.status) {
-    case PageStatus::kSaved:
-      PrintLine(stdout, Cp1252ToUtf8(outcome.message));
-      return kExitSaved;
-    case PageStatus::kBadDate:
-      return Refuse(Cp1252ToUtf8(outcome.message));
-    case PageStatus::kNotSaved:
-      break;
-  }
-  PrintLine(stderr, "trevalda: " + Cp1252ToUtf8(outcome.message));
-  return kExitNotSaved;
+  DateRange range;
+  if (!ReadRange(options, range)) return kExitUsage;
+  if (options.action == CliAction::kDescribe) return Describe(range);
+  return WriteRange(options, range);
 }
 
 }  // namespace

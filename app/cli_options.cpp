@@ -6,21 +6,31 @@ namespace trevalda {
 namespace {
 
 constexpr std::string_view kUsage =
-    "Uso: trevalda [FECHA] [-o CARPETA] [--describe]\n"
+    "Uso: trevalda [FECHA] [-o CARPETA] [--format bmp|png] [--describe]\n"
+    "     trevalda FECHA --to FECHA [-o SALIDA] [--format bmp|png|pdf] [--quiet]\n"
+    "     trevalda --year AAAA [-o SALIDA] [--format bmp|png|pdf] [--quiet]\n"
     "\n"
-    "Crea la hoja de agenda (A4, BMP de 24 bits) del día FECHA y la graba como\n"
-    "CARPETA/dd-mm-aaaa.bmp. Sin FECHA, crea la hoja de hoy.\n"
+    "Crea la hoja de agenda (A4) del día FECHA y la graba como CARPETA/dd-mm-aaaa.bmp.\n"
+    "Sin FECHA, crea la hoja de hoy. Con --to o --year crea una hoja por día.\n"
     "\n"
     "FECHA    día/mes/año con el año en cuatro cifras: 07/12/2026, 7-12-2026,\n"
     "         7.12.2026 o 2026-12-07\n"
     "\n"
     "Opciones:\n"
-    "  -o, --output CARPETA  carpeta donde se graba la hoja (por omisión, la actual)\n"
-    "      --describe        muestra los textos de la hoja en vez de grabarla\n"
-    "  -h, --help            muestra esta ayuda\n"
-    "  -V, --version         muestra la versión\n"
+    "      --to FECHA         último día de la serie (como mucho diez años)\n"
+    "      --year AAAA        todos los días del año AAAA\n"
+    "  -f, --format FORMATO   bmp (por omisión): un BMP de 24 bits por día;\n"
+    "                         png: un PNG por día, los mismos píxeles;\n"
+    "                         pdf: un solo documento, una hoja A4 por día\n"
+    "  -o, --output SALIDA    carpeta de las hojas (por omisión, la actual); con pdf,\n"
+    "                         el archivo (por omisión primera_última.pdf o agenda-AAAA.pdf)\n"
+    "      --describe         muestra los textos de cada hoja en vez de grabarla\n"
+    "  -q, --quiet            sin barra de progreso\n"
+    "  -h, --help             muestra esta ayuda\n"
+    "  -V, --version          muestra la versión\n"
     "\n"
-    "Códigos de salida: 0 grabada; 1 no se pudo grabar; 2 orden o fecha no válidas.\n";
+    "Códigos de salida: 0 grabado; 1 no se pudo grabar; 2 orden o fecha no válidas;\n"
+    "130 interrumpido (Ctrl-C).\n";
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
@@ -120,18 +130,49 @@ CliParseResult ParseCommandLine(const std::vector<std::string>& args) {
       options.action = CliAction::kVersion;
     } else if (arg == "--describe") {
       if (options.action == CliAction::kWritePage) options.action = CliAction::kDescribe;
+    } else if (arg == "-q" || arg == "--quiet") {
+      options.quiet = true;
     } else if (name == "-o" || name == "--output") {
-      if (!TakeValue(args, i, name, options.outputDir, result.error)) return result;
-      if (options.outputDir.empty()) {
-        result.error = "la carpeta de " + std::string(name) + " no puede estar vacía";
+      if (!TakeValue(args, i, name, options.output, result.error)) return result;
+      if (options.output.empty()) {
+        result.error = "la salida de " + std::string(name) + " no puede estar vacía";
         return result;
       }
     } else if (arg.size() > 2 && arg.compare(0, 2, "-o") == 0 && arg[2] != '-') {
-      options.outputDir = arg.substr(2);
+      options.output = arg.substr(2);
+    } else if (name == "--to") {
+      if (!TakeValue(args, i, name, options.toDate, result.error)) return result;
+    } else if (name == "--year") {
+      if (!TakeValue(args, i, name, options.year, result.error)) return result;
+    } else if (name == "-f" || name == "--format") {
+      std::string format;
+      if (!TakeValue(args, i, name, format, result.error)) return result;
+      if (format == "bmp") {
+        options.format = CliFormat::kBmp;
+      } else if (format == "png") {
+        options.format = CliFormat::kPng;
+      } else if (format == "pdf") {
+        options.format = CliFormat::kPdf;
+      } else {
+        result.error = "formato desconocido: \"" + format.substr(0, 40) + "\" (bmp, png o pdf)";
+        return result;
+      }
     } else {
       result.error = "opción desconocida: " + arg.substr(0, 40);
       return result;
     }
+  }
+  if (options.action == CliAction::kHelp || options.action == CliAction::kVersion) {
+    result.ok = true;
+    return result;
+  }
+  if (!options.year.empty() && (haveDate || !options.toDate.empty())) {
+    result.error = "--year no se combina con una fecha ni con --to";
+    return result;
+  }
+  if (!options.toDate.empty() && !haveDate) {
+    result.error = "--to necesita la fecha del primer día";
+    return result;
   }
   result.ok = true;
   return result;

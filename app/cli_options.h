@@ -1,7 +1,8 @@
 // The command line of the `trevalda` tool: what the user asked for, read
 // from the arguments without touching anything.
 //
-//   trevalda [FECHA] [-o CARPETA] [--describe] [--help] [--version]
+//   trevalda [FECHA [--to FECHA] | --year AAAA] [-o SALIDA]
+//            [--format bmp|png|pdf] [--describe] [--quiet] [--help] [--version]
 //
 // Arguments arrive as UTF-8 bytes. Parsing never fails hard: a bad command
 // line comes back as an error message for the user (Spanish, UTF-8).
@@ -21,10 +22,16 @@ enum class CliAction {
   kVersion,
 };
 
+enum class CliFormat { kBmp, kPng, kPdf };
+
 struct CliOptions {
   CliAction action = CliAction::kWritePage;
-  std::string date;       // as typed; empty means today
-  std::string outputDir;  // as typed; empty means the current folder
+  std::string date;    // as typed; empty means today (or the --year range)
+  std::string toDate;  // --to, as typed; empty: a single date
+  std::string year;    // --year, as typed; empty: no whole-year range
+  std::string output;  // -o as typed: the folder (bmp, png) or the PDF file
+  CliFormat format = CliFormat::kBmp;
+  bool quiet = false;  // no progress bar
 };
 
 struct CliParseResult {

@@ -8,6 +8,7 @@
 #include "calendar/names.h"
 #include "calendar/saints.h"
 #include "canvas/canvas.h"
+#include "canvas/png_file.h"
 #include "page/day_page.h"
 #include "text/cp1252.h"
 
@@ -263,20 +264,23 @@ bool ReadDateText(std::string_view dateText, std::string& stem, PageDate& date, 
   return true;
 }
 
-PageOutcome CreatePage(std::string_view dateText, const std::filesystem::path& folder) {
+PageOutcome CreatePage(std::string_view dateText, const std::filesystem::path& folder,
+                       PageFormat format) {
   PageOutcome outcome;
   if (!ReadDateText(dateText, outcome.stem, outcome.date, outcome.message)) {
     outcome.status = PageStatus::kBadDate;
     return outcome;
   }
-  outcome.file = folder / PathFromCp1252(outcome.stem + ".bmp");
+  const char* extension = format == PageFormat::kPng ? ".png" : ".bmp";
+  outcome.file = folder / PathFromCp1252(outcome.stem + extension);
 
   const std::lock_guard lock(pageMutex);
   const CanvasHandle canvas = InitializePageCommand();
   PreparePage(canvas);
   DrawDayPage(canvas, outcome.date);
   AttachCanvas(canvas, 0, 0);
-  outcome.save = SaveCanvasBitmap(outcome.file);
+  outcome.save =
+      format == PageFormat::kPng ? SaveCanvasPng(outcome.file) : SaveCanvasBitmap(outcome.file);
 
   if (outcome.save.Saved()) {
     outcome.status = PageStatus::kSaved;

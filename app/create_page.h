@@ -51,6 +51,12 @@ void InitializeTables();
 // (0 when the canvas could not be made).
 CanvasHandle InitializePageCommand();
 
+// The file a page is saved as.
+enum class PageFormat {
+  kBmp,  // the classic 24-bit Windows bitmap, <stem>.bmp
+  kPng,  // the same pixels as PNG, <stem>.png
+};
+
 enum class PageStatus {
   kSaved,     // the whole file was written
   kBadDate,   // the text gives no real date of the years 1 to 9999; nothing drawn or written
@@ -77,9 +83,10 @@ struct PageOutcome {
 bool ReadDateText(std::string_view dateText, std::string& stem, PageDate& date, std::string& why);
 
 // Turns `dateText` into a stem and a date, checks the date, draws the page
-// and saves it as <folder>/<stem>.bmp (the current folder when `folder` is
-// empty). Initialises the command first if needed. Safe to call many times;
-// each call stands alone.
-PageOutcome CreatePage(std::string_view dateText, const std::filesystem::path& folder = {});
+// and saves it as <folder>/<stem>.bmp (or .png; the current folder when
+// `folder` is empty). Initialises the command first if needed. Safe to call
+// many times, also from several threads; each call stands alone.
+PageOutcome CreatePage(std::string_view dateText, const std::filesystem::path& folder = {},
+                       PageFormat format = PageFormat::kBmp);
 
 }  // namespace trevalda

@@ -74,4 +74,32 @@ bool IsValidPageDate(const PageDate& date) {
          date.day >= 1 && date.day <= DaysInMonth(date.year, date.month);
 }
 
+// Serial day numbers after the usual civil-from-days arithmetic on a year
+// that starts in March (so the leap day comes last), counted in 400-year
+// eras of 146097 days.
+std::int32_t DaySerial(const PageDate& date) {
+  const int y = date.year - (date.month <= 2 ? 1 : 0);
+  const int era = y / 400;  // y >= 0 for the years 1 to 9999
+  const int yearOfEra = y - era * 400;
+  const int shiftedMonth = date.month > 2 ? date.month - 3 : date.month + 9;
+  const int dayOfYear = (153 * shiftedMonth + 2) / 5 + date.day - 1;
+  const int dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+  // 1 January of the year 1 is day 306 of era 0 (which starts on 1 March 0).
+  return era * 146097 + dayOfEra - 306;
+}
+
+PageDate DateFromSerial(std::int32_t serial) {
+  const int z = serial + 306;
+  const int era = z / 146097;
+  const int dayOfEra = z - era * 146097;
+  const int yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+  const int dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+  const int shiftedMonth = (5 * dayOfYear + 2) / 153;
+  const int day = dayOfYear - (153 * shiftedMonth + 2) / 5 + 1;
+  const int month = shiftedMonth < 10 ? shiftedMonth + 3 : shiftedMonth - 9;
+  const int year = yearOfEra + era * 400 + (month <= 2 ? 1 : 0);
+  return {static_cast<std::int16_t>(day), static_cast<std::int16_t>(month),
+          static_cast<std::int16_t>(year)};
+}
+
 }  // namespace trevalda

@@ -52,4 +52,12 @@ std::int16_t WeekNumber(std::int16_t year, std::int16_t month, std::int16_t day)
 // Whether `date` names a real calendar day of the years 1 to 9999.
 bool IsValidPageDate(const PageDate& date);
 
+// Days from 1 January of the year 1 to `date` (0 for that day itself), for
+// a valid date.
+std::int32_t DaySerial(const PageDate& date);
+
+// The date `serial` days after 1 January of the year 1; serial must lie
+// between DaySerial of 1/1/1 and of 31/12/9999.
+PageDate DateFromSerial(std::int32_t serial);
+
 }  // namespace trevalda

@@ -119,4 +119,10 @@ SaveResult SaveCanvasBitmap(const std::filesystem::path& fileName) {
   return result;
 }
 
+void BatchDiskFlushes(bool batched) { canvas::SetBatchedDiskFlush(batched); }
+
+std::error_code FlushSavedFiles(const std::filesystem::path& folder) {
+  return canvas::FlushFileSystemOf(folder);
+}
+
 }  // namespace trevalda

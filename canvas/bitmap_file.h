@@ -51,4 +51,13 @@ std::vector<std::uint8_t> EncodeBitmapFile(const Bitmap24& bitmap);
 // once the new one is complete).
 SaveResult SaveCanvasBitmap(const std::filesystem::path& fileName);
 
+// Saving many files in a row: while batched, every save still renames a
+// complete file into place, but only FlushSavedFiles waits for the disk, once
+// for all of them. Process-wide; off by default.
+void BatchDiskFlushes(bool batched);
+
+// Waits until the files saved into `folder` (the current folder when empty)
+// have reached the disk; the system's reason when it cannot.
+std::error_code FlushSavedFiles(const std::filesystem::path& folder);
+
 }  // namespace trevalda

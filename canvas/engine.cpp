@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdint>
+#include <functional>
 #include <limits>
 #include <memory>
 #include <mutex>
@@ -159,6 +160,41 @@ void SetSurfaceFactoryForTesting(SurfaceFactory factory) {
   state.factoryForTesting = std::move(factory);
 }
 
+CanvasHandle AdoptSurface(std::unique_ptr<Surface> surface) {
+  if (surface == nullptr) {
+    return 0;
+  }
+  auto record = std::make_unique<CanvasRecord>();
+  record->width = surface->Width();
+  record->height = surface->Height();
+  record->surface = std::move(surface);
+  // Font 1 is selected before the canvas is visible to any other thread, so
+  // no canvas lock is needed.
+  SelectCanvasFont(*record, 1, /*newCanvas=*/true);
+
+  EngineState& state = State();
+  std::lock_guard<std::mutex> list(state.listLock);
+  state.lastHandle = state.lastHandle == 0 ? kFirstHandle : state.lastHandle + kHandleStep;
+  record->handle = state.lastHandle;
+  state.canvases.push_back(std::move(record));
+  return state.lastHandle;
+}
+
+bool WithCanvas(CanvasHandle handle, const std::function<void(CanvasRecord&)>& fn) {
+  std::lock_guard<std::mutex> lock(CanvasLock());
+  CanvasRecord* record = nullptr;
+  {
+    EngineState& state = State();
+    std::lock_guard<std::mutex> list(state.listLock);
+    record = FindLocked(state, handle);
+  }
+  if (record == nullptr) {
+    return false;
+  }
+  fn(*record);
+  return true;
+}
+
 }  // namespace canvas
 
 using canvas::CanvasRecord;
@@ -168,24 +204,7 @@ CanvasHandle CreateCanvas(std::int32_t width, std::int32_t height) {
   if (width < 1 || height < 1) {
     return 0;
   }
-  auto record = std::make_unique<CanvasRecord>();
-  record->surface = canvas::MakeSurface(width, height);
-  if (record->surface == nullptr) {
-    return 0;
-  }
-  record->width = width;
-  record->height = height;
-  // Font 1 is selected before the canvas is visible to any other thread, so
-  // no canvas lock is needed.
-  canvas::SelectCanvasFont(*record, 1, /*newCanvas=*/true);
-
-  canvas::EngineState& state = canvas::State();
-  std::lock_guard<std::mutex> list(state.listLock);
-  state.lastHandle =
-      state.lastHandle == 0 ? canvas::kFirstHandle : state.lastHandle + canvas::kHandleStep;
-  record->handle = state.lastHandle;
-  state.canvases.push_back(std::move(record));
-  return state.lastHandle;
+  return canvas::AdoptSurface(canvas::MakeSurface(width, height));
 }
 
 void ReleaseCanvas(CanvasHandle handle) {

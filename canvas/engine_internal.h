@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 
@@ -48,6 +49,15 @@ bool WithAttachedCanvas(Fn&& fn) {
   fn(*record);
   return true;
 }
+
+// Registers a canvas drawn on `surface` (a raster, or a document page) and
+// returns its handle; 0 when `surface` is null. Font 1 is selected on it as
+// on every new canvas.
+CanvasHandle AdoptSurface(std::unique_ptr<Surface> surface);
+
+// Runs `fn(record)` on the canvas named `handle` with the canvas lock held.
+// Returns false (and runs nothing) when no such canvas exists.
+bool WithCanvas(CanvasHandle handle, const std::function<void(CanvasRecord&)>& fn);
 
 // Records an error code for the calling thread (read by TakeCanvasError).
 void RecordCanvasError(int code);

@@ -1,5 +1,6 @@
 // The platform-independent part of file replacement: step names and the
 // fault-injection hook.
+#include <atomic>
 #include <mutex>
 #include <system_error>
 #include <utility>
@@ -19,7 +20,13 @@ HookState& Hook() {
   return state;
 }
 
+std::atomic<bool> batched{false};
+
 }  // namespace
+
+void SetBatchedDiskFlush(bool on) { batched.store(on, std::memory_order_relaxed); }
+
+bool BatchedDiskFlush() { return batched.load(std::memory_order_relaxed); }
 
 const char* FileStepName(FileStep step) {
   switch (step) {

@@ -38,6 +38,17 @@ struct FileError {
 std::optional<FileError> ReplaceFileContents(const std::filesystem::path& target,
                                              std::span<const std::uint8_t> bytes);
 
+// Many files in a row: when batched, each file is still written to a
+// temporary name and renamed into place complete, but the wait for the disk
+// happens once, in FlushFileSystemOf, instead of after every file.
+// Process-wide; off by default.
+void SetBatchedDiskFlush(bool batched);
+bool BatchedDiskFlush();
+
+// Waits until everything written to the file system that holds `folder`
+// has reached the disk. Platform-specific.
+std::error_code FlushFileSystemOf(const std::filesystem::path& folder);
+
 // Fault injection for tests: the hook is called before each step; a non-zero
 // error code makes that step fail with it, as if the system had refused. An
 // empty function removes the hook. Process-wide.

@@ -90,7 +90,7 @@ class TempFile {
   }
 
   std::error_code FlushAndClose() {
-    if (::fsync(fd_) != 0) {
+    if (!BatchedDiskFlush() && ::fsync(fd_) != 0) {
       return LastError();
     }
     const int fd = fd_;
@@ -154,8 +154,22 @@ std::optional<FileError> ReplaceFileContents(const std::filesystem::path& target
   if (auto failed = attempt(FileStep::kRename, [&] { return temp.RenameTo(target); })) {
     return failed;
   }
-  SyncFolder(target);
+  if (!BatchedDiskFlush()) {
+    SyncFolder(target);
+  }
   return std::nullopt;
+}
+
+std::error_code FlushFileSystemOf(const std::filesystem::path& folder) {
+  const std::filesystem::path path = folder.empty() ? std::filesystem::path(".") : folder;
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    return LastError();
+  }
+  const int status = ::syncfs(fd);
+  const std::error_code error = status == 0 ? std::error_code() : LastError();
+  ::close(fd);
+  return error;
 }
 
 }  // namespace trevalda::canvas

@@ -204,7 +204,7 @@ void PrintText(std::string_view text) {
       if (!c.fontRotated) {
         run.clip = canvas::PixelRect{c.x, c.y, c.width, canvas::SaturatingAdd(c.y, lineStep)};
       }
-      if (const std::optional<std::int32_t> advance = c.surface->DrawText(run)) {
+      if (const std::optional<std::int32_t> advance = c.surface->DrawTextRun(run)) {
         c.x = canvas::SaturatingAdd(c.x, *advance);
       }
     }

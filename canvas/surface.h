@@ -1,15 +1,15 @@
 // The small interface between the canvas engine and a raster backend.
 //
 // The engine (engine.cpp, fonts.cpp, bitmap_file.cpp) owns everything that is
-// the same on every platform: handles, the attached canvas, colours and their
-// special values, rounding, the current position, the font table, retries and
-// locks. A backend only turns already-resolved requests into pixels. Two
+// the same on every platform: handles, the attached canvas, colours and what
+// their negative codes mean, rounding, the current position, the font table,
+// retries and locks. A backend only turns already-resolved requests into pixels. Two
 // backends exist or are planned behind this interface: Cairo image surfaces
 // (cairo_surface.cpp) and Win32 GDI memory bitmaps (gdi_surface.cpp); a vector
 // backend (a Cairo PDF surface) can implement the same calls.
 //
 // Nothing here names a platform type. Colours are plain 0x00BBGGRR values
-// with the top byte zero (never one of the negative special values); text is
+// with the top byte zero (never one of the negative colour codes); text is
 // UTF-8. The engine serialises all calls on one surface, so a backend needs
 // no locking of its own for a surface; MakeRasterSurface and MakePlatformFont
 // may be called from several threads at once.
@@ -20,6 +20,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace trevalda::canvas {
 
@@ -115,13 +116,13 @@ class Surface {
   virtual bool StrokeLine(std::int32_t x0, std::int32_t y0, std::int32_t x1, std::int32_t y1,
                           std::int32_t width, Rgb color) = 0;
 
-  // Makes `font` the font of later DrawText calls and returns its metrics.
+  // Makes `font` the font of later DrawTextRun calls and returns its metrics.
   // On failure returns nothing and keeps the previous font.
   virtual std::optional<FontMetrics> SelectFont(std::shared_ptr<const PlatformFont> font) = 0;
 
   // Draws a run in the selected font and returns its advance in pixels
   // (how far the current position moves along x); nothing on failure.
-  virtual std::optional<std::int32_t> DrawText(const TextRun& run) = 0;
+  virtual std::optional<std::int32_t> DrawTextRun(const TextRun& run) = 0;
 
   // Writes the raster as 24-bit blue-green-red rows, the bottom row first,
   // each row `stride` bytes (width x 3 rounded up to 4; the fill bytes are
@@ -133,7 +134,27 @@ class Surface {
 };
 
 // Makes a raster of width x height pixels (both at least 1), contents
-// unspecified; nullptr when the platform cannot.
+// undefined until the first fill; nullptr when the platform cannot.
 std::unique_ptr<Surface> MakeRasterSurface(std::int32_t width, std::int32_t height);
+
+// A surface whose drawings become the pages of a vector document (PDF): the
+// pixel coordinates of the page map to the sheet at 96 dots per inch. It
+// has no raster: CopyBgr24BottomUp fails and Pixel reads 0.
+class DocumentSurface : public Surface {
+ public:
+  // Ends the current sheet; later drawing goes on a new one. False when the
+  // document has failed.
+  virtual bool EndPage() = 0;
+
+  // Completes the document and moves its bytes into `bytes`. The surface
+  // takes no more drawing afterwards. False when the document has failed.
+  virtual bool Finish(std::vector<std::uint8_t>& bytes) = 0;
+};
+
+// A PDF document of sheets widthPoints x heightPoints (1/72 inch) taking
+// drawings of width x height pixels; nullptr where the platform has no PDF
+// backend.
+std::unique_ptr<DocumentSurface> MakePdfSurface(std::int32_t width, std::int32_t height,
+                                                double widthPoints, double heightPoints);
 
 }  // namespace trevalda::canvas

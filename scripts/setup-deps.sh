@@ -5,13 +5,15 @@
 #
 #   scripts/setup-deps.sh            packages for the Linux build and its tests
 #   scripts/setup-deps.sh --windows  also the MinGW-w64 cross compiler and Wine
+#   scripts/setup-deps.sh --perf     also hyperfine, time, valgrind and strace
+#   scripts/setup-deps.sh --fuzz     also clang and its fuzzer runtime
 #   scripts/setup-deps.sh --all      everything (what CI uses)
 set -euo pipefail
 
 linux_packages=(
   build-essential cmake pkg-config
   libgtest-dev googletest libbenchmark-dev
-  libcairo2-dev libfontconfig-dev libfreetype-dev
+  libcairo2-dev libfontconfig-dev libfreetype-dev libpng-dev
   fonts-dejavu-core fonts-liberation
 )
 windows_packages=(
@@ -20,14 +22,23 @@ windows_packages=(
 tool_packages=(
   poppler-utils hyperfine imagemagick
 )
+# Benchmarks, whole-process timing, valgrind and the libFuzzer build.
+perf_packages=(
+  hyperfine time valgrind strace
+)
+fuzz_packages=(
+  clang libclang-rt-14-dev
+)
 
 wanted=("${linux_packages[@]}")
 for arg in "$@"; do
   case "$arg" in
     --windows) wanted+=("${windows_packages[@]}") ;;
     --tools) wanted+=("${tool_packages[@]}") ;;
-    --all) wanted+=("${windows_packages[@]}" "${tool_packages[@]}") ;;
-    -h|--help) sed -n '2,9p' "$0"; exit 0 ;;
+    --perf) wanted+=("${perf_packages[@]}") ;;
+    --fuzz) wanted+=("${fuzz_packages[@]}") ;;
+    --all) wanted+=("${windows_packages[@]}" "${tool_packages[@]}" "${perf_packages[@]}" "${fuzz_packages[@]}") ;;
+    -h|--help) sed -n '2,11p' "$0"; exit 0 ;;
     *) echo "setup-deps: opción desconocida: $arg" >&2; exit 2 ;;
   esac
 done

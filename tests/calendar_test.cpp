@@ -146,6 +146,24 @@ TEST(CalendarTest, LastDayIsWeek53ExceptLeapYearsStartingOnSunday) {
   }
 }
 
+TEST(CalendarTest, SerialDayNumbersCountConsecutiveDays) {
+  using namespace std::chrono;
+  const sys_days epoch = year{1} / January / 1;
+  const sys_days last = year{9999} / December / 31;
+  int mismatches = 0;
+  for (sys_days day = epoch; day <= last; day += days{1}) {
+    const year_month_day ymd{day};
+    const PageDate date{static_cast<std::int16_t>(static_cast<unsigned>(ymd.day())),
+                        static_cast<std::int16_t>(static_cast<unsigned>(ymd.month())),
+                        static_cast<std::int16_t>(static_cast<int>(ymd.year()))};
+    const auto serial = static_cast<std::int32_t>((day - epoch).count());
+    if (DaySerial(date) != serial || DateFromSerial(serial) != date) {
+      if (++mismatches <= 5) ADD_FAILURE() << date.day << "/" << date.month << "/" << date.year;
+    }
+  }
+  EXPECT_EQ(mismatches, 0);
+}
+
 TEST(CalendarTest, ValidPageDates) {
   const std::pair<PageDate, bool> cases[] = {
       {{7, 12, 2026}, true},   {{29, 2, 2024}, true},     {{29, 2, 2026}, false},

@@ -419,7 +419,7 @@ class RefusingSurface final : public canvas::Surface {
       std::shared_ptr<const canvas::PlatformFont>) override {
     return canvas::FontMetrics{12, 0, 5};
   }
-  std::optional<std::int32_t> DrawText(const canvas::TextRun&) override { return 0; }
+  std::optional<std::int32_t> DrawTextRun(const canvas::TextRun&) override { return 0; }
   bool CopyBgr24BottomUp(std::uint8_t*, std::int32_t) const override { return true; }
   canvas::Rgb Pixel(std::int32_t, std::int32_t) const override { return 0; }
 

@@ -106,23 +106,29 @@ TEST(FontTableTest, FaceNamesAreCutTo31Characters) {
 
 TEST(FontTableTest, PixelHeightsFollowTheSizeAt96DotsPerInch) {
   ScopedCanvas canvas(10, 10, kWhite);
+  // Faces of their own, so every font here is made by this test, also when
+  // the test runs repeatedly in one process.
+  static int run = 0;
+  ++run;
+  const std::string heights = "Trevalda Alturas " + std::to_string(run);
+  const std::string zero = "Trevalda Cero " + std::to_string(run);
   struct Case {
-    const char* face;
+    const std::string& face;
     float size;
     std::int32_t style;
     std::int32_t height;
   };
   const Case cases[] = {
-      {"Trevalda Alturas", 10, kFontBold, -13},
-      {"Trevalda Alturas", 38, kFontBold, -51},
-      {"Trevalda Alturas", 8, kFontBold, -11},
-      {"Trevalda Alturas", 9, kFontBold, -12},
-      {"Trevalda Cero", 0, kFontBold, -11},  // size 0 is 8 points
-      {"Trevalda Alturas", 10, kFontBold | kFontCellHeight, 13},
-      {"Trevalda Alturas", 38, kFontCellHeight, 51},
+      {heights, 10, kFontBold, -13},
+      {heights, 38, kFontBold, -51},
+      {heights, 8, kFontBold, -11},
+      {heights, 9, kFontBold, -12},
+      {zero, 0, kFontBold, -11},  // size 0 is 8 points
+      {heights, 10, kFontBold | kFontCellHeight, 13},
+      {heights, 38, kFontCellHeight, 51},
       // 96 x 10.125 / 72 = 13.5: the half goes to the even neighbour.
-      {"Trevalda Alturas", 10.125f, 0, -14},
-      {"Trevalda Alturas", 10.875f, 0, -14},  // 14.5
+      {heights, 10.125f, 0, -14},
+      {heights, 10.875f, 0, -14},  // 14.5
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::to_string(c.size) + " style " + std::to_string(c.style));
@@ -132,7 +138,7 @@ TEST(FontTableTest, PixelHeightsFollowTheSizeAt96DotsPerInch) {
     EXPECT_EQ(FontPixelHeight(number), c.height);
     EXPECT_EQ(State().fontNumber, number);
   }
-  EXPECT_EQ(NewFont("Trevalda Cero", 8, kFontBold), NewFont("Trevalda Cero", 0, kFontBold));
+  EXPECT_EQ(NewFont(zero, 8, kFontBold), NewFont(zero, 0, kFontBold));
 }
 
 TEST(FontTableTest, FontOneOfANewCanvasTakesTheTruncatedHeight) {

@@ -51,7 +51,7 @@ TEST(ParseCommandLineTest, ReadsDateFolderAndActions) {
     std::vector<std::string> args;
     CliAction action;
     std::string date;
-    std::string outputDir;
+    std::string output;
   };
   const Case cases[] = {
       {{}, CliAction::kWritePage, "", ""},
@@ -72,7 +72,7 @@ TEST(ParseCommandLineTest, ReadsDateFolderAndActions) {
     ASSERT_TRUE(result.ok) << result.error;
     EXPECT_EQ(result.options.action, c.action);
     EXPECT_EQ(result.options.date, c.date);
-    EXPECT_EQ(result.options.outputDir, c.outputDir);
+    EXPECT_EQ(result.options.output, c.output);
   }
 }
 

@@ -1,0 +1,125 @@
+#include "app/yearbook.h"
+
+#include <cstdio>
+
+#include "canvas/pdf_document.h"
+#include "page/day_page.h"
+#include "text/cp1252.h"
+
+namespace trevalda {
+namespace {
+
+std::string DateText(const PageDate& date) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%02d/%02d/%04d", date.day, date.month, date.year);
+  return text;
+}
+
+std::string PathToCp1252(const std::filesystem::path& path) {
+  const std::u8string utf8 = path.u8string();
+  return Utf8ToCp1252(std::string_view(reinterpret_cast<const char*>(utf8.data()), utf8.size()));
+}
+
+std::string ReasonOf(const SaveResult& save) {
+  if (!save.error) return {};
+  return " (" + save.step + "): " + Utf8ToCp1252(save.error.message());
+}
+
+}  // namespace
+
+std::int32_t RangeLength(const DateRange& range) {
+  if (!IsValidPageDate(range.first) || !IsValidPageDate(range.last)) return 0;
+  const std::int32_t days = DaySerial(range.last) - DaySerial(range.first) + 1;
+  return days > 0 ? days : 0;
+}
+
+DateRange YearRange(std::int16_t year) { return {{1, 1, year}, {31, 12, year}}; }
+
+std::string DateStem(const PageDate& date) { return MakeFileStem(DateText(date)); }
+
+std::string DefaultPdfName(const DateRange& range) {
+  const DateRange year = YearRange(range.first.year);
+  if (range.first == year.first && range.last == year.last) {
+    char name[32];
+    std::snprintf(name, sizeof name, "agenda-%04d.pdf", range.first.year);
+    return name;
+  }
+  if (range.first == range.last) return DateStem(range.first) + ".pdf";
+  return DateStem(range.first) + "_" + DateStem(range.last) + ".pdf";
+}
+
+RangeOutcome CreatePageFiles(const DateRange& range, const std::filesystem::path& folder,
+                             PageFormat format, const RangeProgress& progress) {
+  RangeOutcome outcome;
+  const std::int32_t total = RangeLength(range);
+  const std::int32_t first = DaySerial(range.first);
+  // Many pages wait for the disk once, at the end, rather than after each.
+  const bool batched = total > 1;
+  BatchDiskFlushes(batched);
+  for (std::int32_t i = 0; i < total; ++i) {
+    const PageDate date = DateFromSerial(first + i);
+    const PageOutcome page = CreatePage(DateText(date), folder, format);
+    if (page.status != PageStatus::kSaved) {
+      outcome.message =
+          total == 1 ? page.message : "Se detiene en el " + DateText(date) + ": " + page.message;
+      break;
+    }
+    ++outcome.pagesDone;
+    if (progress && !progress(outcome.pagesDone, total) && outcome.pagesDone < total) {
+      outcome.status = RangeStatus::kStopped;
+      break;
+    }
+  }
+  if (batched) {
+    BatchDiskFlushes(false);
+    const std::error_code flushed = FlushSavedFiles(folder);
+    if (flushed && outcome.message.empty()) {
+      outcome.status = RangeStatus::kFailed;
+      outcome.message =
+          "No se pudieron llevar las hojas al disco: " + Utf8ToCp1252(flushed.message());
+      return outcome;
+    }
+  }
+  if (outcome.message.empty() && outcome.status != RangeStatus::kStopped) {
+    outcome.status = RangeStatus::kDone;
+  }
+  return outcome;
+}
+
+RangeOutcome CreateYearbookPdf(const DateRange& range, const std::filesystem::path& file,
+                               const RangeProgress& progress) {
+  RangeOutcome outcome;
+  outcome.document = file;
+  const std::int32_t total = RangeLength(range);
+  InitializeTables();
+  PdfDocument document(kPageWidth, kPageHeight);
+  if (!document.Open()) {
+    outcome.message = "No se pudo empezar el documento " + PathToCp1252(file);
+    return outcome;
+  }
+  const std::int32_t first = DaySerial(range.first);
+  for (std::int32_t i = 0; i < total; ++i) {
+    const PageDate date = DateFromSerial(first + i);
+    PreparePage(document.Canvas());
+    DrawDayPage(document.Canvas(), date);
+    if (!document.EndPage()) {
+      outcome.message = "Se detiene en el " + DateText(date) +
+                        ": no se pudo dibujar la hoja en el documento " + PathToCp1252(file);
+      return outcome;
+    }
+    ++outcome.pagesDone;
+    if (progress && !progress(outcome.pagesDone, total) && outcome.pagesDone < total) {
+      outcome.status = RangeStatus::kStopped;
+      return outcome;
+    }
+  }
+  const SaveResult save = document.Save(file);
+  if (!save.Saved()) {
+    outcome.message = "No se pudo grabar " + PathToCp1252(file) + ReasonOf(save);
+    return outcome;
+  }
+  outcome.status = RangeStatus::kDone;
+  return outcome;
+}
+
+}  // namespace trevalda

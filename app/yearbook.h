@@ -1,0 +1,70 @@
+// Many pages at once: every day from one date to another, as one file per
+// day (BMP or PNG) or as one print-ready PDF document with an A4 sheet per
+// day.
+//
+// Dates are checked before anything is written. A failure stops the range at
+// the date it happened: the files already completed stay, nothing
+// half-written remains (each file is written to a temporary name and renamed
+// into place; the PDF only once the whole document is complete).
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <string>
+
+#include "app/create_page.h"
+#include "calendar/calendar.h"
+
+namespace trevalda {
+
+// The longest range: ten years of pages.
+inline constexpr std::int32_t kMaxRangeDays = 3653;
+
+struct DateRange {
+  PageDate first;
+  PageDate last;
+};
+
+// Days in the range, both ends included; 0 when `last` comes before `first`
+// or either date is not valid.
+std::int32_t RangeLength(const DateRange& range);
+
+// The whole year: 1 January to 31 December.
+DateRange YearRange(std::int16_t year);
+
+// The stem of a date, dd-mm-yyyy.
+std::string DateStem(const PageDate& date);
+
+// The PDF's default name: agenda-YYYY.pdf for a whole year, else
+// <first stem>_<last stem>.pdf, or <stem>.pdf for a single day.
+std::string DefaultPdfName(const DateRange& range);
+
+// Told after each page; returning false stops the range before the next
+// page (as Ctrl-C does).
+using RangeProgress = std::function<bool(std::int32_t done, std::int32_t total)>;
+
+enum class RangeStatus {
+  kDone,     // every page was written
+  kFailed,   // a page or the document could not be written; see `message`
+  kStopped,  // the progress callback asked to stop
+};
+
+struct RangeOutcome {
+  RangeStatus status = RangeStatus::kFailed;
+  std::int32_t pagesDone = 0;      // pages completed (files written, or PDF sheets drawn)
+  std::filesystem::path document;  // the PDF file, for the PDF form
+  std::string message;             // Spanish, Windows-1252, when not kDone
+};
+
+// One file per day, <folder>/<stem>.bmp or .png, in date order.
+RangeOutcome CreatePageFiles(const DateRange& range, const std::filesystem::path& folder,
+                             PageFormat format, const RangeProgress& progress = {});
+
+// One PDF document: an A4 sheet (210 x 297 mm) per day, vector lines and real
+// text with embedded fonts, the page's pixels mapped to the sheet at 96 dots
+// per inch.
+RangeOutcome CreateYearbookPdf(const DateRange& range, const std::filesystem::path& file,
+                               const RangeProgress& progress = {});
+
+}  // namespace trevalda

@@ -1,0 +1,60 @@
+#include "canvas/pdf_document.h"
+
+#include <vector>
+
+#include "canvas/engine_internal.h"
+#include "canvas/file_io.h"
+#include "canvas/surface.h"
+
+namespace trevalda {
+
+PdfDocument::PdfDocument(std::int32_t width, std::int32_t height)
+    : width_(width), height_(height) {}
+
+PdfDocument::~PdfDocument() { ReleaseCanvas(canvas_); }
+
+bool PdfDocument::Open() {
+  if (canvas_ != 0) return true;
+  canvas_ = canvas::AdoptSurface(
+      canvas::MakePdfSurface(width_, height_, kA4WidthPoints, kA4HeightPoints));
+  return canvas_ != 0;
+}
+
+bool PdfDocument::EndPage() {
+  bool ended = false;
+  canvas::WithCanvas(canvas_, [&](canvas::CanvasRecord& record) {
+    auto* document = dynamic_cast<canvas::DocumentSurface*>(record.surface.get());
+    ended = document != nullptr && document->EndPage();
+  });
+  if (ended) ++pages_;
+  return ended;
+}
+
+SaveResult PdfDocument::Save(const std::filesystem::path& file) {
+  SaveResult result;
+  result.status = SaveStatus::kNothingToSave;
+  if (file.empty() || canvas_ == 0) return result;
+  result.status = SaveStatus::kFailed;
+  std::vector<std::uint8_t> bytes;
+  bool finished = false;
+  canvas::WithCanvas(canvas_, [&](canvas::CanvasRecord& record) {
+    auto* document = dynamic_cast<canvas::DocumentSurface*>(record.surface.get());
+    finished = document != nullptr && document->Finish(bytes);
+  });
+  ReleaseCanvas(canvas_);
+  canvas_ = 0;
+  if (!finished) {
+    result.error = std::make_error_code(std::errc::io_error);
+    result.step = "componer";
+    return result;
+  }
+  if (const auto failed = canvas::ReplaceFileContents(file, bytes)) {
+    result.error = failed->error;
+    result.step = canvas::FileStepName(failed->step);
+    return result;
+  }
+  result.status = SaveStatus::kSaved;
+  return result;
+}
+
+}  // namespace trevalda

@@ -1,0 +1,24 @@
+// Writing the attached canvas as a PNG image: the very pixels of the BMP
+// file (8-bit red, green and blue, no alpha), losslessly compressed.
+//
+// Saved the same safe way as the BMP file: a temporary file in the same
+// folder, flushed and renamed over the target; an existing file keeps its
+// content on any failure. Where the platform has no PNG encoder the result
+// is kFailed with std::errc::not_supported.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <vector>
+
+#include "canvas/bitmap_file.h"
+
+namespace trevalda {
+
+// The PNG file for a raster; empty when it cannot be encoded.
+std::vector<std::uint8_t> EncodePngFile(const Bitmap24& bitmap);
+
+// Writes the attached canvas to `fileName` as PNG.
+SaveResult SaveCanvasPng(const std::filesystem::path& fileName);
+
+}  // namespace trevalda
