@@ -78,7 +78,7 @@ bool ReadRange(const CliOptions& options, DateRange& range) {
     range = YearRange(static_cast<std::int16_t>(std::stoi(y)));
     return true;
   }
-  const std::string first = options.date.empty() ? TodayText() : options.date;
+  const std::string first = options.hasDate ? options.date : TodayText();
   if (!ReadTypedDate(first, range.first)) return false;
   range.last = range.first;
   if (!options.toDate.empty() && !ReadTypedDate(options.toDate, range.last)) return false;

@@ -118,7 +118,7 @@ CliParseResult ParseCommandLine(const std::vector<std::string>& args) {
         return result;
       }
       options.date = arg;
-      haveDate = true;
+      options.hasDate = haveDate = true;
       continue;
     }
     const std::string_view name = std::string_view(arg).substr(0, arg.find('='));

@@ -26,10 +26,11 @@ enum class CliFormat { kBmp, kPng, kPdf };
 
 struct CliOptions {
   CliAction action = CliAction::kWritePage;
-  std::string date;    // as typed; empty means today (or the --year range)
-  std::string toDate;  // --to, as typed; empty: a single date
-  std::string year;    // --year, as typed; empty: no whole-year range
-  std::string output;  // -o as typed: the folder (bmp, png) or the PDF file
+  std::string date;      // as typed (see hasDate)
+  bool hasDate = false;  // a date was given; without one: today, or the --year range
+  std::string toDate;    // --to, as typed; empty: a single date
+  std::string year;      // --year, as typed; empty: no whole-year range
+  std::string output;    // -o as typed: the folder (bmp, png) or the PDF file
   CliFormat format = CliFormat::kBmp;
   bool quiet = false;  // no progress bar
 };

@@ -15,12 +15,13 @@ linux_packages=(
   libgtest-dev googletest libbenchmark-dev
   libcairo2-dev libfontconfig-dev libfreetype-dev libpng-dev
   fonts-dejavu-core fonts-liberation
+  poppler-utils
 )
 windows_packages=(
   g++-mingw-w64-x86-64-posix wine64 wine xvfb googletest
 )
 tool_packages=(
-  poppler-utils hyperfine imagemagick
+  hyperfine imagemagick
 )
 # Benchmarks, whole-process timing, valgrind and the libFuzzer build.
 perf_packages=(

@@ -1,0 +1,122 @@
+#!/usr/bin/env bash
+# Drives the built `trevalda` command as a user would and checks what it
+# writes, prints and returns.
+#   tests/cli/cli_test.sh PATH/TO/trevalda
+set -uo pipefail
+tool="$(realpath "$1")"
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+passed=0
+failed=0
+
+check() {  # check NAME CONDITION...
+  local name="$1"
+  shift
+  if "$@"; then
+    passed=$((passed + 1))
+  else
+    failed=$((failed + 1))
+    echo "FAILED: $name" >&2
+  fi
+}
+
+# run ARGS...: runs the tool in a fresh folder; sets rc, out, err, dir.
+run() {
+  dir="$(mktemp -d -p "$work")"
+  (cd "$dir" && "$tool" "$@" >"$work/out" 2>"$work/err")
+  rc=$?
+  out="$(cat "$work/out")"
+  err="$(cat "$work/err")"
+}
+
+# Dates as people type them, and the page file each gives.
+while read -r typed file; do
+  run "$typed"
+  check "'$typed' saves $file" test "$rc" -eq 0 -a -f "$dir/$file"
+  check "'$typed' reports Grabado" test "$out" = "Grabado ${file%.bmp}"
+  check "'$typed' writes nothing else" test "$(ls -A "$dir" | wc -l)" -eq 1
+  check "'$typed' page size" test "$(stat -c %s "$dir/$file" 2>/dev/null)" = 2677286
+done <<'TABLE'
+07/12/2026 07-12-2026.bmp
+7/12/2026 07-12-2026.bmp
+07\12\2026 07-12-2026.bmp
+7.12.2026 07-12-2026.bmp
+7-1-2026 07-01-2026.bmp
+2026-12-07 07-12-2026.bmp
+29/02/2024 29-02-2024.bmp
+31/12/9999 31-12-9999.bmp
+01/01/0001 01-01-0001.bmp
+TABLE
+
+run " 07 / 12 / 2026 "
+check "blanks around the separators" test "$rc" -eq 0 -a -f "$dir/07-12-2026.bmp"
+
+# Without a date: today's page.
+run
+today="$(date +%d-%m-%Y)"
+check "today's page" test "$rc" -eq 0 -a -f "$dir/$today.bmp" -a "$out" = "Grabado $today"
+
+# Dates that do not exist or cannot be read: exit 2, a message, no file.
+bad_dates=("31/02/2026" "00/05/2026" "07/13/2026" "7/12/26" "hoy" "" "07/12/0000"
+  "29/02/2026" "07:12:2026" "../07/12/2026" "$(head -c 100000 /dev/zero | tr '\0' 7)")
+for typed in "${bad_dates[@]}"; do
+  run "$typed"
+  check "refuses '${typed:0:20}'" test "$rc" -eq 2 -a -n "$err" -a -z "$(ls -A "$dir")"
+  check "short message for '${typed:0:20}'" test "${#err}" -lt 400
+done
+
+# Bad command lines.
+for args in "--bogus" "07/12/2026 08/12/2026" "-o" "--format gif 07/12/2026" \
+  "--year 26" "--year 2026 07/12/2026" "--to 01/01/2027" "08/12/2026 --to 07/12/2026" \
+  "01/01/2000 --to 01/01/2010"; do
+  # shellcheck disable=SC2086
+  run $args
+  check "refuses '$args'" test "$rc" -eq 2 -a -n "$err" -a -z "$(ls -A "$dir")"
+done
+
+# --describe prints the page's texts in order, UTF-8.
+run --describe 07/12/2026
+expected=$'Diciembre\nLunes\n07\nSan Ambrosio\n341/24\nSemana 50\nAño 2026'
+check "describe 07/12/2026" test "$out" = "$expected" -a "$rc" -eq 0 -a -z "$(ls -A "$dir")"
+run --describe 15/08/2027
+check "describe keeps the trailing blank" test "$(sed -n 4p "$work/out")" = "Asunción de la Virgen María "
+run --describe 31/12/2026 --to 01/01/2027
+expected=$'Diciembre\nJueves\n31\nSan Silvestre\n365/0\nSemana 53\nAño 2026\n\nEnero\nViernes\n01\nSanta Maria\n1/364\nSemana 1\nAño 2027'
+check "describe a range" test "$out" = "$expected"
+
+# The output folder, and what happens when the page cannot be written.
+run 07/12/2026 -o sub
+check "missing output folder: exit 1" test "$rc" -eq 1
+check "missing output folder: names the file" grep -q "sub/07-12-2026.bmp" "$work/err"
+mkdir -p "$work/out-folder"
+run 07/12/2026 -o "$work/out-folder"
+check "-o folder" test "$rc" -eq 0 -a -f "$work/out-folder/07-12-2026.bmp" -a -z "$(ls -A "$dir")"
+mkdir -p "$work/blocked/07-12-2026.bmp"
+run 07/12/2026 -o "$work/blocked"
+check "a folder in the page's place: exit 1" test "$rc" -eq 1 -a -n "$err"
+check "a folder in the page's place stays" test -d "$work/blocked/07-12-2026.bmp"
+check "no temporary file left" test "$(ls -A "$work/blocked")" = "07-12-2026.bmp"
+
+# Replacing a page leaves one complete file.
+run 07/12/2026
+printf 'old' >"$dir/07-12-2026.bmp"
+(cd "$dir" && "$tool" 07/12/2026 >/dev/null 2>&1)
+check "replaces an old page" test "$(stat -c %s "$dir/07-12-2026.bmp")" = 2677286 -a "$(ls -A "$dir" | wc -l)" -eq 1
+
+# Ranges and formats.
+run 28/02/2024 --to 01/03/2024 --format png
+check "png range" test "$rc" -eq 0 -a "$(ls "$dir" | tr '\n' ' ')" = "01-03-2024.png 28-02-2024.png 29-02-2024.png "
+check "no progress bar off a terminal" test -z "$err"
+run --year 2026 --format pdf
+check "year pdf" test "$rc" -eq 0 -a -f "$dir/agenda-2026.pdf" -a "$(ls -A "$dir" | wc -l)" -eq 1
+check "year pdf pages" grep -q "Pages: *365" <(pdfinfo "$dir/agenda-2026.pdf")
+run 31/12/2026 --to 02/01/2027 --format pdf -o "$work/libro.pdf"
+check "named pdf" grep -q "Pages: *3" <(pdfinfo "$work/libro.pdf")
+
+run --help
+check "help" test "$rc" -eq 0 -a -n "$(grep -F 'Uso:' "$work/out")"
+run --version
+check "version" grep -q '^trevalda [0-9]' "$work/out"
+
+echo "$passed passed, $failed failed"
+test "$failed" -eq 0
