@@ -53,6 +53,9 @@ TEST(ReadLeadingNumberTest, ReadsTheNumberAtTheStart) {
       {"1 2", 1},
       {"0-12", 0},
       {"7.12.2026", 7.12},
+      {" +3.6", 3.6},
+      {"1E1", 10},
+      {"&7", 7},
   };
   for (const auto& [piece, value] : cases) {
     EXPECT_DOUBLE_EQ(ReadLeadingNumber(piece), value) << '"' << piece << '"';

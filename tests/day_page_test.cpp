@@ -181,6 +181,14 @@ TEST_F(DayPageDrawingTest, TextsLandWhereTheLayoutPutsThem) {
   EXPECT_GT(Count(page, 735, 36, 794, 56, kDarkRed), 10);
   EXPECT_GT(Count(page, 10, 1082, 120, 1100, kDarkRed), 10);
   EXPECT_GT(Count(page, 720, 1082, 794, 1100, kDarkRed), 10);
+  // Ink stays inside the texts' boxes: the bands between the header texts
+  // and the first line, and between the last line and the footer, are white.
+  EXPECT_EQ(Count(page, 0, 56, kPageWidth, 80, 0xFFFFFF), kPageWidth * 24);
+  EXPECT_EQ(Count(page, 0, 1061, kPageWidth, 1082, 0xFFFFFF), kPageWidth * 21);
+  EXPECT_EQ(Count(page, 0, 0, 360, 8, 0xFFFFFF), 360 * 8);  // above the header texts
+  EXPECT_EQ(Count(page, 450, 0, kPageWidth, 8, 0xFFFFFF), 344 * 8);
+  EXPECT_EQ(Count(page, 130, 0, 355, 27, 0xFFFFFF), 225 * 27);   // right of "Diciembre"
+  EXPECT_EQ(Count(page, 200, 33, 355, 56, 0xFFFFFF), 155 * 23);  // right of the saint
   // The margins between the texts stay white.
   EXPECT_EQ(Count(page, 0, 0, 7, 1123, 0xFFFFFF), 7 * 1123);
   EXPECT_EQ(Count(page, 0, 1100, 794, 1123, 0xFFFFFF), 794 * 23);

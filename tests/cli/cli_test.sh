@@ -78,6 +78,9 @@ done
 run --describe 07/12/2026
 expected=$'Diciembre\nLunes\n07\nSan Ambrosio\n341/24\nSemana 50\nAño 2026'
 check "describe 07/12/2026" test "$out" = "$expected" -a "$rc" -eq 0 -a -z "$(ls -A "$dir")"
+run --describe 29/02/2024
+expected=$'Febrero\nJueves\n29\nSan Augusto Chapdelaine\n60/306\nSemana 9\nAño 2024'
+check "describe 29/02/2024" test "$out" = "$expected" -a "$rc" -eq 0
 run --describe 15/08/2027
 check "describe keeps the trailing blank" test "$(sed -n 4p "$work/out")" = "Asunción de la Virgen María "
 run --describe 31/12/2026 --to 01/01/2027
@@ -96,6 +99,26 @@ run 07/12/2026 -o "$work/blocked"
 check "a folder in the page's place: exit 1" test "$rc" -eq 1 -a -n "$err"
 check "a folder in the page's place stays" test -d "$work/blocked/07-12-2026.bmp"
 check "no temporary file left" test "$(ls -A "$work/blocked")" = "07-12-2026.bmp"
+
+# A folder the user may not write to: exit 1, no "Grabado", the old page
+# intact. Root writes anywhere, so as root the tool runs as "nobody".
+as_user=()
+if [ "$(id -u)" -eq 0 ]; then
+  as_user=(setpriv --reuid=65534 --regid=65534 --clear-groups)
+fi
+locked="$work/locked"
+mkdir -p "$locked"
+printf 'old page' >"$locked/07-12-2026.bmp"
+chmod 755 "$work"
+chmod 555 "$locked"
+"${as_user[@]}" "$tool" 07/12/2026 -o "$locked" >"$work/out" 2>"$work/err"
+rc=$?
+check "read-only folder: exit 1" test "$rc" -eq 1
+check "read-only folder: no Grabado" test ! -s "$work/out"
+check "read-only folder: says why" grep -q "07-12-2026.bmp" "$work/err"
+check "read-only folder: old page intact" test "$(cat "$locked/07-12-2026.bmp")" = "old page"
+check "read-only folder: nothing added" test "$(ls -A "$locked")" = "07-12-2026.bmp"
+chmod 755 "$locked"
 
 # Replacing a page leaves one complete file.
 run 07/12/2026
