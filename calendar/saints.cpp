@@ -401,7 +401,8 @@ constexpr std::array<std::span<const std::string_view>, 12> kSaintsUtf8 = {
 };
 
 std::size_t Slot(std::int32_t day, std::int32_t month) {
-  return static_cast<std::size_t>((day - 1) + (month - 1) * SaintTableType::kDays);
+  return static_cast<std::size_t>(day - 1) +
+         static_cast<std::size_t>(month - 1) * SaintTableType::kDays;
 }
 
 bool InBounds(std::int32_t day, std::int32_t month) {
@@ -429,7 +430,7 @@ void SaintTableType::Release() {
 
 void SaintTableType::Create() {
   Release();
-  texts_.resize(static_cast<std::size_t>(kDays * kMonths));
+  texts_.resize(std::size_t{kDays} * kMonths);
 }
 
 void SaintTableType::Store(std::int32_t day, std::int32_t month, std::string_view text) {
