@@ -109,13 +109,21 @@ SaveResult SaveCanvasBitmap(const std::filesystem::path& fileName) {
       result.step = "copiar";
       return;
     }
-    if (const auto failed = canvas::ReplaceFileContents(fileName, file)) {
-      result.error = failed->error;
-      result.step = canvas::FileStepName(failed->step);
-      return;
-    }
-    result.status = SaveStatus::kSaved;
+    result = SaveFileBytes(fileName, file);
   });
+  return result;
+}
+
+SaveResult SaveFileBytes(const std::filesystem::path& fileName,
+                         std::span<const std::uint8_t> bytes) {
+  SaveResult result;
+  if (const auto failed = canvas::ReplaceFileContents(fileName, bytes)) {
+    result.status = SaveStatus::kFailed;
+    result.error = failed->error;
+    result.step = canvas::FileStepName(failed->step);
+    return result;
+  }
+  result.status = SaveStatus::kSaved;
   return result;
 }
 

@@ -13,6 +13,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <span>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -50,6 +51,11 @@ std::vector<std::uint8_t> EncodeBitmapFile(const Bitmap24& bitmap);
 // Writes the attached canvas to `fileName` (replacing an existing file only
 // once the new one is complete).
 SaveResult SaveCanvasBitmap(const std::filesystem::path& fileName);
+
+// Writes `bytes` as the file `fileName` the safe way (temporary file,
+// flush, rename). kSaved, or kFailed with the step and the system's reason.
+SaveResult SaveFileBytes(const std::filesystem::path& fileName,
+                         std::span<const std::uint8_t> bytes);
 
 // Saving many files in a row: while batched, every save still renames a
 // complete file into place, but only FlushSavedFiles waits for the disk, once

@@ -405,10 +405,35 @@ std::optional<std::int32_t> ShowTextRun(cairo_t* cr, const CairoFont& cairoFont,
   return advance;
 }
 
+// Font selection and text output, the same on a raster and in a document.
+template <typename Base>
+class CairoText : public Base {
+ public:
+  std::optional<FontMetrics> SelectFont(std::shared_ptr<const PlatformFont> font) override {
+    auto cairoFont = std::dynamic_pointer_cast<const CairoFont>(font);
+    if (cairoFont == nullptr) {
+      return std::nullopt;
+    }
+    font_ = std::move(cairoFont);
+    return font_->metrics();
+  }
+
+ protected:
+  std::optional<std::int32_t> ShowText(cairo_t* cr, const TextRun& run) const {
+    if (font_ == nullptr) {
+      return std::nullopt;
+    }
+    return ShowTextRun(cr, *font_, run);
+  }
+
+ private:
+  std::shared_ptr<const CairoFont> font_;
+};
+
 // ---------------------------------------------------------------------------
 // The surface
 
-class CairoRaster final : public Surface {
+class CairoRaster final : public CairoText<Surface> {
  public:
   CairoRaster(cairo_surface_t* surface, cairo_t* cr)
       : surface_(surface),
@@ -478,21 +503,9 @@ class CairoRaster final : public Surface {
     return cairo_status(cr_) == CAIRO_STATUS_SUCCESS;
   }
 
-  std::optional<FontMetrics> SelectFont(std::shared_ptr<const PlatformFont> font) override {
-    auto cairoFont = std::dynamic_pointer_cast<const CairoFont>(font);
-    if (cairoFont == nullptr) {
-      return std::nullopt;
-    }
-    font_ = std::move(cairoFont);
-    return font_->metrics();
-  }
-
   std::optional<std::int32_t> DrawTextRun(const TextRun& run) override {
-    if (font_ == nullptr) {
-      return std::nullopt;
-    }
     cairo_set_antialias(cr_, CAIRO_ANTIALIAS_NONE);  // for the cell fill; glyphs keep their own
-    return ShowTextRun(cr_, *font_, run);
+    return ShowText(cr_, run);
   }
 
   bool CopyBgr24BottomUp(std::uint8_t* dest, std::int32_t stride) const override {
@@ -615,12 +628,11 @@ class CairoRaster final : public Surface {
   std::int32_t width_;
   std::int32_t height_;
   std::int32_t stride_;
-  std::shared_ptr<const CairoFont> font_;
 };
 
 // A PDF document: every call draws vectors and text on the current sheet,
 // with the page's pixels scaled to points at 96 dots per inch.
-class CairoPdf final : public DocumentSurface {
+class CairoPdf final : public CairoText<DocumentSurface> {
  public:
   CairoPdf(std::int32_t width, std::int32_t height) : width_(width), height_(height) {}
   ~CairoPdf() override {
@@ -734,20 +746,8 @@ class CairoPdf final : public DocumentSurface {
     return Healthy();
   }
 
-  std::optional<FontMetrics> SelectFont(std::shared_ptr<const PlatformFont> font) override {
-    auto cairoFont = std::dynamic_pointer_cast<const CairoFont>(font);
-    if (cairoFont == nullptr) {
-      return std::nullopt;
-    }
-    font_ = std::move(cairoFont);
-    return font_->metrics();
-  }
-
   std::optional<std::int32_t> DrawTextRun(const TextRun& run) override {
-    if (font_ == nullptr) {
-      return std::nullopt;
-    }
-    return ShowTextRun(cr_, *font_, run);
+    return ShowText(cr_, run);
   }
 
   bool CopyBgr24BottomUp(std::uint8_t* /*dest*/, std::int32_t /*stride*/) const override {
@@ -795,7 +795,6 @@ class CairoPdf final : public DocumentSurface {
   std::vector<std::uint8_t> bytes_;
   cairo_surface_t* surface_ = nullptr;
   cairo_t* cr_ = nullptr;
-  std::shared_ptr<const CairoFont> font_;
 };
 
 }  // namespace

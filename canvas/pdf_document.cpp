@@ -3,7 +3,6 @@
 #include <vector>
 
 #include "canvas/engine_internal.h"
-#include "canvas/file_io.h"
 #include "canvas/surface.h"
 
 namespace trevalda {
@@ -48,13 +47,7 @@ SaveResult PdfDocument::Save(const std::filesystem::path& file) {
     result.step = "componer";
     return result;
   }
-  if (const auto failed = canvas::ReplaceFileContents(file, bytes)) {
-    result.error = failed->error;
-    result.step = canvas::FileStepName(failed->step);
-    return result;
-  }
-  result.status = SaveStatus::kSaved;
-  return result;
+  return SaveFileBytes(file, bytes);
 }
 
 }  // namespace trevalda

@@ -8,7 +8,6 @@
 #include <csetjmp>
 #include <new>
 
-#include "canvas/file_io.h"
 #include "canvas/png_file.h"
 
 namespace trevalda {
@@ -90,13 +89,7 @@ SaveResult SaveCanvasPng(const std::filesystem::path& fileName) {
     result.step = "codificar";
     return result;
   }
-  if (const auto failed = canvas::ReplaceFileContents(fileName, png)) {
-    result.error = failed->error;
-    result.step = canvas::FileStepName(failed->step);
-    return result;
-  }
-  result.status = SaveStatus::kSaved;
-  return result;
+  return SaveFileBytes(fileName, png);
 }
 
 }  // namespace trevalda
