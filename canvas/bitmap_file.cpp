@@ -92,12 +92,10 @@ SaveResult SaveCanvasBitmap(const std::filesystem::path& fileName) {
   // The canvas lock is held for the whole save, file writing included.
   canvas::WithAttachedCanvas([&](const canvas::CanvasRecord& c) {
     result.status = SaveStatus::kFailed;
-    std::vector<std::uint8_t> file;
     const std::int32_t stride = StrideFor(c.width);
-    try {
-      file.resize(kHeadersSize +
-                  static_cast<std::size_t>(stride) * static_cast<std::size_t>(c.height));
-    } catch (const std::bad_alloc&) {
+    const canvas::FileBuffer file(kHeadersSize + static_cast<std::size_t>(stride) *
+                                                     static_cast<std::size_t>(c.height));
+    if (file.data() == nullptr) {
       result.error = std::make_error_code(std::errc::not_enough_memory);
       result.step = "preparar";
       return;
@@ -109,7 +107,7 @@ SaveResult SaveCanvasBitmap(const std::filesystem::path& fileName) {
       result.step = "copiar";
       return;
     }
-    result = SaveFileBytes(fileName, file);
+    result = SaveFileBytes(fileName, file.bytes());
   });
   return result;
 }

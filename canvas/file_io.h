@@ -38,6 +38,24 @@ struct FileError {
 std::optional<FileError> ReplaceFileContents(const std::filesystem::path& target,
                                              std::span<const std::uint8_t> bytes);
 
+// The bytes of one file, filled once and written once. On Linux the memory
+// is mapped with every page present, which saves a page fault every 4 KiB
+// of a buffer that is filled straight away (about 650 for a page).
+class FileBuffer {
+ public:
+  explicit FileBuffer(std::size_t size);  // data() is null when no memory
+  ~FileBuffer();
+  FileBuffer(const FileBuffer&) = delete;
+  FileBuffer& operator=(const FileBuffer&) = delete;
+
+  std::uint8_t* data() const { return data_; }
+  std::span<const std::uint8_t> bytes() const { return {data_, size_}; }
+
+ private:
+  std::uint8_t* data_ = nullptr;
+  std::size_t size_;
+};
+
 // Many files in a row: when batched, each file is still written to a
 // temporary name and renamed into place complete, but the wait for the disk
 // happens once, in FlushFileSystemOf, instead of after every file.

@@ -1,5 +1,6 @@
 // File replacement with POSIX calls: open(O_EXCL), write, fsync, rename.
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -158,6 +159,18 @@ std::optional<FileError> ReplaceFileContents(const std::filesystem::path& target
     SyncFolder(target);
   }
   return std::nullopt;
+}
+
+FileBuffer::FileBuffer(std::size_t size) : size_(size) {
+  void* mapped = ::mmap(nullptr, size, PROT_READ | PROT_WRITE,
+                        MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE, -1, 0);
+  data_ = mapped == MAP_FAILED ? nullptr : static_cast<std::uint8_t*>(mapped);
+}
+
+FileBuffer::~FileBuffer() {
+  if (data_ != nullptr) {
+    ::munmap(data_, size_);
+  }
 }
 
 std::error_code FlushFileSystemOf(const std::filesystem::path& folder) {

@@ -5,7 +5,7 @@
 #
 #   scripts/setup-deps.sh            packages for the Linux build and its tests
 #   scripts/setup-deps.sh --windows  also the MinGW-w64 cross compiler and Wine
-#   scripts/setup-deps.sh --perf     also hyperfine, time, valgrind and strace
+#   scripts/setup-deps.sh --perf     also hyperfine, time and strace
 #   scripts/setup-deps.sh --fuzz     also clang and its fuzzer runtime
 #   scripts/setup-deps.sh --all      everything (what CI uses)
 set -euo pipefail
@@ -15,7 +15,7 @@ linux_packages=(
   libgtest-dev googletest libbenchmark-dev
   libcairo2-dev libfontconfig-dev libfreetype-dev libpng-dev
   fonts-dejavu-core fonts-liberation
-  poppler-utils
+  poppler-utils valgrind
 )
 windows_packages=(
   g++-mingw-w64-x86-64-posix wine64 wine xvfb googletest
@@ -23,9 +23,9 @@ windows_packages=(
 tool_packages=(
   hyperfine imagemagick
 )
-# Benchmarks, whole-process timing, valgrind and the libFuzzer build.
+# Benchmarks, whole-process timing and the libFuzzer build.
 perf_packages=(
-  hyperfine time valgrind strace
+  hyperfine time strace
 )
 fuzz_packages=(
   clang libclang-rt-14-dev
