@@ -55,7 +55,10 @@ DayPageTexts MakeDayPageTexts(const PageDate& date) {
   const std::int16_t weekday = Weekday(date.year, date.month, date.day);
   texts.monthName = std::string(MonthNames[date.month]);
   texts.weekdayName = std::string(WeekdayNames[weekday]);
-  texts.dayNumber = (date.day <= 9 ? "0" : "") + std::to_string(date.day);
+  texts.dayNumber = std::to_string(date.day);
+  if (date.day <= 9) {
+    texts.dayNumber.insert(0, 1, '0');  // days 1 to 9 print as 01 to 09
+  }
   texts.saint = std::string(SaintTable(date.day, date.month));
   texts.counters = std::to_string(DayCount(date.year, date.month, date.day, kDayOfYear)) + "/" +
                    std::to_string(DayCount(date.year, date.month, date.day, kDaysLeft));

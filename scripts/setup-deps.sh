@@ -18,10 +18,10 @@ linux_packages=(
   poppler-utils valgrind
 )
 windows_packages=(
-  g++-mingw-w64-x86-64-posix wine64 wine xvfb googletest
+  g++-mingw-w64-x86-64-posix wine64 wine xvfb xauth googletest
 )
 tool_packages=(
-  hyperfine imagemagick
+  hyperfine imagemagick x11-utils
 )
 # Benchmarks, whole-process timing and the libFuzzer build.
 perf_packages=(

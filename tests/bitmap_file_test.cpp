@@ -1,8 +1,6 @@
 // The 24-bit bitmap file and saving it safely.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -15,76 +13,29 @@
 #include "canvas/bitmap_file.h"
 #include "canvas/canvas.h"
 #include "canvas/file_io.h"
+#include "test_support.h"
 
 namespace trevalda {
 namespace {
 
 namespace fs = std::filesystem;
+using test::ReadAll;
+using test::ScopedCanvas;
+using test::WriteAll;
 
 constexpr Color kWhite = 0xFFFFFF;
 constexpr Color kDarkRed = 0x00008B;
 constexpr Color kBlue = 0xFF0000;
 constexpr Color kRed = 0x0000FF;
 
-class ScopedCanvas {
- public:
-  ScopedCanvas(std::int32_t width, std::int32_t height) : handle_(CreateCanvas(width, height)) {
-    AttachCanvas(handle_);
-    ClearCanvas(kWhite, 0);
-  }
-  ~ScopedCanvas() { ReleaseCanvas(handle_); }
-  ScopedCanvas(const ScopedCanvas&) = delete;
-  ScopedCanvas& operator=(const ScopedCanvas&) = delete;
-
- private:
-  CanvasHandle handle_;
-};
-
-// A fresh folder for one test under TREVALDA_TEST_TMP (or the system's
-// temporary folder), removed afterwards.
-class BitmapFileTest : public ::testing::Test {
+class BitmapFileTest : public test::FolderTest {
  protected:
-  void SetUp() override {
-    const char* root = std::getenv("TREVALDA_TEST_TMP");
-    const fs::path base =
-        root != nullptr && *root != '\0' ? fs::path(root) : fs::temp_directory_path();
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    dir_ = base / ("bitmap_file-" + std::string(info->name()) + "-" + std::to_string(::getpid()));
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-  }
+  BitmapFileTest() : FolderTest("bitmap_file") {}
   void TearDown() override {
     canvas::SetFileFaultHookForTesting(nullptr);
-    std::error_code ignored;
-    fs::permissions(dir_, fs::perms::owner_all, fs::perm_options::add, ignored);
-    fs::remove_all(dir_, ignored);
+    FolderTest::TearDown();
   }
-
-  const fs::path& dir() const { return dir_; }
-
-  // Every name in the folder.
-  std::vector<std::string> Listing() const {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(dir_)) {
-      names.push_back(entry.path().filename().string());
-    }
-    return names;
-  }
-
- private:
-  fs::path dir_;
 };
-
-std::vector<std::uint8_t> ReadAll(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void WriteAll(const fs::path& path, const std::vector<std::uint8_t>& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()),
-            static_cast<std::streamsize>(bytes.size()));
-}
 
 std::uint32_t U32(const std::vector<std::uint8_t>& b, std::size_t at) {
   return static_cast<std::uint32_t>(b[at]) | static_cast<std::uint32_t>(b[at + 1]) << 8 |
@@ -232,15 +183,6 @@ TEST_F(BitmapFileTest, MissingFolderIsReportedAndCreatesNothing) {
   EXPECT_TRUE(Listing().empty());
 }
 
-TEST_F(BitmapFileTest, FolderThatIsAFileIsReported) {
-  ScopedCanvas canvas(4, 4);
-  WriteAll(dir() / "not-a-folder", {1, 2, 3});
-  const SaveResult result = SaveCanvasBitmap(dir() / "not-a-folder" / "page.bmp");
-  EXPECT_EQ(result.status, SaveStatus::kFailed);
-  EXPECT_EQ(result.error, std::errc::not_a_directory);
-  EXPECT_EQ(ReadAll(dir() / "not-a-folder"), (std::vector<std::uint8_t>{1, 2, 3}));
-}
-
 TEST_F(BitmapFileTest, TargetThatIsAFolderStaysAndLeavesNoTemporaryFile) {
   ScopedCanvas canvas(4, 4);
   fs::create_directory(dir() / "page.bmp");
@@ -250,22 +192,6 @@ TEST_F(BitmapFileTest, TargetThatIsAFolderStaysAndLeavesNoTemporaryFile) {
   EXPECT_TRUE(result.error);
   EXPECT_TRUE(fs::is_directory(dir() / "page.bmp"));
   EXPECT_EQ(Listing(), std::vector<std::string>{"page.bmp"});
-}
-
-TEST_F(BitmapFileTest, UnwritableFolderIsReportedAndTheOldFileKept) {
-  if (::geteuid() == 0) {
-    GTEST_SKIP() << "permissions do not bind the superuser";
-  }
-  ScopedCanvas canvas(4, 4);
-  const std::vector<std::uint8_t> old(500, 0x5A);
-  WriteAll(dir() / "page.bmp", old);
-  fs::permissions(dir(), fs::perms::owner_read | fs::perms::owner_exec);
-  const SaveResult result = SaveCanvasBitmap(dir() / "page.bmp");
-  fs::permissions(dir(), fs::perms::owner_all);
-  EXPECT_EQ(result.status, SaveStatus::kFailed);
-  EXPECT_EQ(result.step, "crear");
-  EXPECT_EQ(result.error, std::errc::permission_denied);
-  EXPECT_EQ(ReadAll(dir() / "page.bmp"), old);
 }
 
 TEST_F(BitmapFileTest, EveryFailedStepKeepsTheOldFileAndLeavesNoTemporaryFile) {
@@ -306,16 +232,6 @@ TEST_F(BitmapFileTest, EveryFailedStepKeepsTheOldFileAndLeavesNoTemporaryFile) {
   // And with no fault the same call replaces the file.
   ASSERT_TRUE(SaveCanvasBitmap(file).Saved());
   EXPECT_EQ(fs::file_size(file), 54u + 16u * 48u);
-}
-
-TEST_F(BitmapFileTest, ReplacedFileKeepsItsPermissions) {
-  ScopedCanvas canvas(4, 4);
-  const fs::path file = dir() / "page.bmp";
-  WriteAll(file, {1});
-  fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
-  ASSERT_TRUE(SaveCanvasBitmap(file).Saved());
-  EXPECT_EQ(fs::status(file).permissions(),
-            fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
 }
 
 TEST(EncodeBitmapFileTest, EncodesAnyRaster) {

@@ -17,6 +17,7 @@
 #include "canvas/surface.h"
 #include "canvas/test_hooks.h"
 #include "canvas/text.h"
+#include "test_support.h"
 
 namespace trevalda {
 namespace {
@@ -27,23 +28,7 @@ constexpr Color kDarkRed = 0x00008B;
 constexpr Color kGreen = 0x00FF00;
 constexpr CanvasHandle kBogusHandle = 0xDEAD;
 
-// A canvas attached to the calling thread for the length of a test, released
-// afterwards.
-class ScopedCanvas {
- public:
-  ScopedCanvas(std::int32_t width, std::int32_t height, Color clear = kWhite)
-      : handle_(CreateCanvas(width, height)) {
-    AttachCanvas(handle_);
-    ClearCanvas(clear, 0);
-  }
-  ~ScopedCanvas() { ReleaseCanvas(handle_); }
-  ScopedCanvas(const ScopedCanvas&) = delete;
-  ScopedCanvas& operator=(const ScopedCanvas&) = delete;
-  CanvasHandle handle() const { return handle_; }
-
- private:
-  CanvasHandle handle_;
-};
+using test::ScopedCanvas;
 
 CanvasState State() {
   CanvasState state;

@@ -8,6 +8,7 @@
 #include "canvas/bitmap_file.h"
 #include "canvas/canvas.h"
 #include "canvas/text.h"
+#include "test_support.h"
 
 namespace trevalda {
 namespace {
@@ -16,20 +17,7 @@ constexpr Color kWhite = 0xFFFFFF;
 constexpr Color kBlack = 0x000000;
 constexpr Color kGreen = 0x00FF00;
 
-class ScopedCanvas {
- public:
-  ScopedCanvas(std::int32_t width, std::int32_t height, Color clear)
-      : handle_(CreateCanvas(width, height)) {
-    AttachCanvas(handle_);
-    ClearCanvas(clear, 0);
-  }
-  ~ScopedCanvas() { ReleaseCanvas(handle_); }
-  ScopedCanvas(const ScopedCanvas&) = delete;
-  ScopedCanvas& operator=(const ScopedCanvas&) = delete;
-
- private:
-  CanvasHandle handle_;
-};
+using test::ScopedCanvas;
 
 CanvasState State() {
   CanvasState state;

@@ -17,26 +17,14 @@
 #include <vector>
 
 #include "app/create_page.h"
+#include "test_support.h"
 
 namespace trevalda {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::vector<std::uint8_t> ReadAll(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-fs::path FreshFolder(const std::string& name) {
-  const char* root = std::getenv("TREVALDA_TEST_TMP");
-  const fs::path base =
-      root != nullptr && *root != '\0' ? fs::path(root) : fs::temp_directory_path();
-  const fs::path dir = base / (name + "-" + std::to_string(::getpid()));
-  fs::remove_all(dir);
-  fs::create_directories(dir);
-  return dir;
-}
+using test::FreshFolder;
+using test::ReadAll;
 
 TEST(PageCommandThreadsTest, ThreadsWritingPagesAtOnceEachGetAWholePage) {
   const fs::path alone = FreshFolder("threads-alone");

@@ -24,24 +24,16 @@
 #include "canvas/canvas.h"
 #include "canvas/file_io.h"
 #include "page/day_page.h"
+#include "test_support.h"
 
 namespace trevalda {
 namespace {
 
 namespace fs = std::filesystem;
+using test::ReadAll;
+using test::WriteAll;
 
 constexpr std::uintmax_t kPageFileSize = 2677286;
-
-std::vector<std::uint8_t> ReadAll(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void WriteAll(const fs::path& path, const std::vector<std::uint8_t>& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()),
-            static_cast<std::streamsize>(bytes.size()));
-}
 
 // Some bytes no page ever has, so a replaced file is told at once.
 std::vector<std::uint8_t> OldContent() {
@@ -75,37 +67,18 @@ class FaultScript {
   std::vector<canvas::FileStep> steps_;
 };
 
-class SaveFaultsTest : public ::testing::Test {
+class SaveFaultsTest : public test::FolderTest {
  protected:
-  void SetUp() override {
-    const char* root = std::getenv("TREVALDA_TEST_TMP");
-    const fs::path base =
-        root != nullptr && *root != '\0' ? fs::path(root) : fs::temp_directory_path();
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    dir_ = base / ("save_faults-" + std::string(info->name()) + "-" + std::to_string(::getpid()));
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-  }
+  SaveFaultsTest() : FolderTest("save_faults") {}
   void TearDown() override {
     canvas::SetFileFaultHookForTesting(nullptr);
-    std::error_code ignored;
-    fs::remove_all(dir_, ignored);
-  }
-
-  const fs::path& dir() const { return dir_; }
-
-  std::vector<std::string> Listing() const {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(dir_)) {
-      names.push_back(entry.path().filename().string());
-    }
-    return names;
+    FolderTest::TearDown();
   }
 
   // The steps of a clean save of the page, in order (the page is saved into
   // a folder of its own and removed again).
   std::vector<canvas::FileStep> CleanSteps() {
-    const fs::path scratch = dir_ / "clean";
+    const fs::path scratch = dir() / "clean";
     fs::create_directories(scratch);
     std::vector<canvas::FileStep> steps;
     {

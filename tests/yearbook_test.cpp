@@ -12,6 +12,7 @@
 #include <string>
 
 #include "canvas/bitmap_file.h"
+#include "test_support.h"
 #include "text/cp1252.h"
 
 namespace trevalda {
@@ -19,23 +20,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-fs::path FreshFolder(const std::string& name) {
-  const char* root = std::getenv("TREVALDA_TEST_TMP");
-  fs::path folder =
-      fs::path(root != nullptr ? root : fs::temp_directory_path().string()) / ("yearbook-" + name);
-  fs::remove_all(folder);
-  fs::create_directories(folder);
-  return folder;
-}
+fs::path FreshFolder(const std::string& name) { return test::FreshFolder("yearbook-" + name); }
 
-std::vector<std::string> FilesIn(const fs::path& folder) {
-  std::vector<std::string> names;
-  for (const auto& entry : fs::directory_iterator(folder)) {
-    names.push_back(entry.path().filename().string());
-  }
-  std::sort(names.begin(), names.end());
-  return names;
-}
+std::vector<std::string> FilesIn(const fs::path& folder) { return test::Listing(folder); }
 
 // What a command prints on stdout.
 std::string Capture(const std::string& command) {
