@@ -1,0 +1,616 @@
+// The raster backend on Win32 GDI.
+//
+// A raster is a memory drawing context compatible with the screen with a
+// bitmap of the screen's format selected into it (CreateCompatibleDC and
+// CreateCompatibleBitmap); a screen of fewer than 24 bits per pixel gets a
+// 32-bit device-independent bitmap instead, so that every colour is kept
+// exactly. Fills are FillRect with a solid or hatch brush, lines are pens and
+// LineTo, fonts are CreateFontIndirectW with metrics from GetTextMetricsW,
+// text is ExtTextOutW clipped to the run's rectangle, and the 24-bit copy is
+// one BitBlt into a bottom-up 24-bit DIB section.
+//
+// GDI's own rules give what the surface promises: a thin pen covers the
+// start pixel and stops before the end pixel, a wider solid pen is a centred
+// stroke with round ends, and nothing is antialiased but text (which follows
+// the system's font smoothing).
+#include "canvas/surface.h"
+
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+
+namespace trevalda::canvas {
+namespace {
+
+// 128-bit integers for the first step of a line whose ends lie far apart.
+__extension__ typedef __int128 Wide;
+
+constexpr int kHatchSize = 8;
+constexpr int kFaceNameLimit = LF_FACESIZE - 1;  // 31 UTF-16 units and the terminator
+// GDI keeps coordinates exact well inside this bound on every Windows
+// version; thin lines with ends beyond it are walked here instead.
+constexpr std::int64_t kSafeCoordinate = std::int64_t{1} << 26;
+
+COLORREF ToColorRef(Rgb color) { return static_cast<COLORREF>(color & 0x00FFFFFFu); }
+
+std::wstring Utf8ToWide(std::string_view utf8) {
+  if (utf8.empty()) {
+    return {};
+  }
+  const int size = static_cast<int>(utf8.size());
+  const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, nullptr, 0);
+  if (length <= 0) {
+    return {};
+  }
+  std::wstring wide(static_cast<std::size_t>(length), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, wide.data(), length);
+  return wide;
+}
+
+// Selects an object into a context for the life of the guard.
+class Selection {
+ public:
+  Selection(HDC dc, HGDIOBJ object) : dc_(dc), previous_(SelectObject(dc, object)) {}
+  ~Selection() {
+    if (previous_ != nullptr && previous_ != HGDI_ERROR) {
+      SelectObject(dc_, previous_);
+    }
+  }
+  Selection(const Selection&) = delete;
+  Selection& operator=(const Selection&) = delete;
+  bool Ok() const { return previous_ != nullptr && previous_ != HGDI_ERROR; }
+
+ private:
+  HDC dc_;
+  HGDIOBJ previous_;
+};
+
+// Deletes a GDI object (pen, brush, bitmap) at the end of a scope.
+class ObjectGuard {
+ public:
+  explicit ObjectGuard(HGDIOBJ object) : object_(object) {}
+  ~ObjectGuard() {
+    if (object_ != nullptr) {
+      DeleteObject(object_);
+    }
+  }
+  ObjectGuard(const ObjectGuard&) = delete;
+  ObjectGuard& operator=(const ObjectGuard&) = delete;
+  HGDIOBJ Get() const { return object_; }
+
+ private:
+  HGDIOBJ object_;
+};
+
+class DcGuard {
+ public:
+  explicit DcGuard(HDC dc) : dc_(dc) {}
+  ~DcGuard() {
+    if (dc_ != nullptr) {
+      DeleteDC(dc_);
+    }
+  }
+  DcGuard(const DcGuard&) = delete;
+  DcGuard& operator=(const DcGuard&) = delete;
+  HDC Get() const { return dc_; }
+
+ private:
+  HDC dc_;
+};
+
+// ---------------------------------------------------------------------------
+// Hatches
+
+// Where the surface wants the lines of each hatch, relative to the raster's
+// top-left corner: lines on row 0 and column 0 of every 8 x 8 cell, the
+// forward diagonal through (0, 0), the backward one through (7, 0).
+bool OnHatch(FillPattern pattern, int x, int y) {
+  const bool horizontal = (y & 7) == 0;
+  const bool vertical = (x & 7) == 0;
+  const bool forward = ((x - y) & 7) == 0;
+  const bool backward = ((x + y) & 7) == 7;
+  switch (pattern) {
+    case FillPattern::kHorizontal:
+      return horizontal;
+    case FillPattern::kVertical:
+      return vertical;
+    case FillPattern::kForwardDiagonal:
+      return forward;
+    case FillPattern::kBackwardDiagonal:
+      return backward;
+    case FillPattern::kCross:
+      return horizontal || vertical;
+    case FillPattern::kDiagonalCross:
+      return forward || backward;
+    case FillPattern::kSolid:
+      return true;
+  }
+  return false;
+}
+
+int HatchStyle(FillPattern pattern) {
+  switch (pattern) {
+    case FillPattern::kHorizontal:
+      return HS_HORIZONTAL;
+    case FillPattern::kVertical:
+      return HS_VERTICAL;
+    case FillPattern::kForwardDiagonal:
+      return HS_FDIAGONAL;
+    case FillPattern::kBackwardDiagonal:
+      return HS_BDIAGONAL;
+    case FillPattern::kCross:
+      return HS_CROSS;
+    case FillPattern::kDiagonalCross:
+      return HS_DIAGCROSS;
+    case FillPattern::kSolid:
+      break;
+  }
+  return HS_HORIZONTAL;
+}
+
+// The platform's hatch bitmaps put their lines where the platform likes
+// (Wine draws the horizontal hatch on row 3, for example). The brush origin
+// that moves them onto the surface's grid is found once per pattern by
+// painting the hatch on a small probe raster and comparing it with OnHatch.
+POINT FindHatchOrigin(FillPattern pattern) {
+  POINT origin{0, 0};
+  HDC dc = CreateCompatibleDC(nullptr);
+  if (dc == nullptr) {
+    return origin;
+  }
+  DcGuard dcGuard(dc);
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  info.bmiHeader.biWidth = kHatchSize;
+  info.bmiHeader.biHeight = -kHatchSize;  // top-down
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  ObjectGuard bitmap(CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  if (bitmap.Get() == nullptr || bits == nullptr) {
+    return origin;
+  }
+  Selection selectBitmap(dc, bitmap.Get());
+  ObjectGuard white(CreateSolidBrush(RGB(255, 255, 255)));
+  ObjectGuard hatch(CreateHatchBrush(HatchStyle(pattern), RGB(0, 0, 0)));
+  if (!selectBitmap.Ok() || white.Get() == nullptr || hatch.Get() == nullptr) {
+    return origin;
+  }
+  RECT cell{0, 0, kHatchSize, kHatchSize};
+  FillRect(dc, &cell, static_cast<HBRUSH>(white.Get()));
+  SetBkMode(dc, TRANSPARENT);
+  SetBrushOrgEx(dc, 0, 0, nullptr);
+  FillRect(dc, &cell, static_cast<HBRUSH>(hatch.Get()));
+  GdiFlush();
+  const auto* pixels = static_cast<const std::uint32_t*>(bits);
+  std::array<std::array<bool, kHatchSize>, kHatchSize> drawn{};
+  for (int y = 0; y < kHatchSize; ++y) {
+    for (int x = 0; x < kHatchSize; ++x) {
+      drawn[y][x] = (pixels[y * kHatchSize + x] & 0x00FFFFFFu) == 0;
+    }
+  }
+  // With the brush origin at (ox, oy), pixel (x, y) shows pattern pixel
+  // (x - ox, y - oy).
+  for (int oy = 0; oy < kHatchSize; ++oy) {
+    for (int ox = 0; ox < kHatchSize; ++ox) {
+      bool same = true;
+      for (int y = 0; y < kHatchSize && same; ++y) {
+        for (int x = 0; x < kHatchSize && same; ++x) {
+          same = drawn[(y - oy + kHatchSize) % kHatchSize][(x - ox + kHatchSize) % kHatchSize] ==
+                 OnHatch(pattern, x, y);
+        }
+      }
+      if (same) {
+        return POINT{ox, oy};
+      }
+    }
+  }
+  return origin;
+}
+
+POINT HatchOrigin(FillPattern pattern) {
+  static std::once_flag once;
+  static std::array<POINT, 7> origins{};
+  std::call_once(once, [] {
+    for (FillPattern p :
+         {FillPattern::kHorizontal, FillPattern::kVertical, FillPattern::kForwardDiagonal,
+          FillPattern::kBackwardDiagonal, FillPattern::kCross, FillPattern::kDiagonalCross}) {
+      origins[static_cast<std::size_t>(p)] = FindHatchOrigin(p);
+    }
+  });
+  return origins[static_cast<std::size_t>(pattern)];
+}
+
+// ---------------------------------------------------------------------------
+// Fonts
+
+class GdiFont final : public PlatformFont {
+ public:
+  explicit GdiFont(HFONT font) : font_(font) {}
+  ~GdiFont() override { DeleteObject(font_); }
+  GdiFont(const GdiFont&) = delete;
+  GdiFont& operator=(const GdiFont&) = delete;
+
+  HFONT Handle() const { return font_; }
+
+ private:
+  HFONT font_;
+};
+
+LOGFONTW ToLogFont(const FontDescription& d) {
+  LOGFONTW lf{};
+  lf.lfHeight = d.height;
+  lf.lfWidth = d.width;
+  lf.lfEscapement = d.escapement;
+  lf.lfOrientation = d.orientation;
+  lf.lfWeight = d.weight;
+  lf.lfItalic = d.italic ? TRUE : FALSE;
+  lf.lfUnderline = d.underline ? TRUE : FALSE;
+  lf.lfStrikeOut = d.strikeOut ? TRUE : FALSE;
+  lf.lfCharSet = d.charSet;
+  lf.lfOutPrecision = d.outPrecision;
+  lf.lfClipPrecision = d.clipPrecision;
+  lf.lfQuality = d.quality;
+  lf.lfPitchAndFamily = d.pitchAndFamily;
+  const std::wstring face = Utf8ToWide(d.face);
+  const std::size_t length = std::min<std::size_t>(face.size(), kFaceNameLimit);
+  std::copy_n(face.begin(), length, lf.lfFaceName);
+  lf.lfFaceName[length] = L'\0';
+  return lf;
+}
+
+// ---------------------------------------------------------------------------
+// The surface
+
+class GdiRaster final : public Surface {
+ public:
+  GdiRaster(HDC dc, HBITMAP bitmap, std::int32_t width, std::int32_t height)
+      : dc_(dc), bitmap_(bitmap), width_(width), height_(height) {
+    previousBitmap_ = SelectObject(dc_, bitmap_);
+    previousFont_ = GetCurrentObject(dc_, OBJ_FONT);
+    // Text is placed by its cell's top-left corner and moves the context's
+    // current point, which DrawTextRun reads back as the advance.
+    SetTextAlign(dc_, TA_LEFT | TA_TOP | TA_UPDATECP);
+  }
+  ~GdiRaster() override {
+    SelectObject(dc_, previousFont_);
+    SelectObject(dc_, previousBitmap_);
+    DeleteObject(bitmap_);
+    DeleteDC(dc_);
+  }
+  GdiRaster(const GdiRaster&) = delete;
+  GdiRaster& operator=(const GdiRaster&) = delete;
+
+  bool Selected() const { return previousBitmap_ != nullptr && previousBitmap_ != HGDI_ERROR; }
+
+  std::int32_t Width() const override { return width_; }
+  std::int32_t Height() const override { return height_; }
+
+  bool Fill(Rgb color, FillPattern pattern) override {
+    const bool solid = pattern == FillPattern::kSolid;
+    ObjectGuard brush(solid ? CreateSolidBrush(ToColorRef(color))
+                            : CreateHatchBrush(HatchStyle(pattern), ToColorRef(color)));
+    if (brush.Get() == nullptr) {
+      return false;
+    }
+    if (!solid) {
+      const POINT origin = HatchOrigin(pattern);
+      SetBrushOrgEx(dc_, origin.x, origin.y, nullptr);
+    }
+    // Between the hatch lines the raster keeps what it held.
+    const int previousMode = SetBkMode(dc_, TRANSPARENT);
+    RECT all{0, 0, width_, height_};
+    const bool filled = FillRect(dc_, &all, static_cast<HBRUSH>(brush.Get())) != 0;
+    SetBkMode(dc_, previousMode);
+    SetBrushOrgEx(dc_, 0, 0, nullptr);
+    return filled;
+  }
+
+  bool StrokeLine(std::int32_t x0, std::int32_t y0, std::int32_t x1, std::int32_t y1,
+                  std::int32_t width, Rgb color) override {
+    if (width <= 1) {
+      if (!IsSafe(x0) || !IsSafe(y0) || !IsSafe(x1) || !IsSafe(y1)) {
+        FarThinLine(x0, y0, x1, y1, ToColorRef(color));
+        return true;
+      }
+      return PenLine(x0, y0, x1, y1, 0, ToColorRef(color));
+    }
+    // A wide stroke: ends far away are pulled in along the segment to where
+    // their round caps cannot reach the raster any more.
+    double ax = x0;
+    double ay = y0;
+    double bx = x1;
+    double by = y1;
+    const double margin = static_cast<double>(std::min<std::int64_t>(width, kSafeCoordinate)) + 2;
+    if (!ClipSegment(ax, ay, bx, by, -margin, -margin, width_ + margin, height_ + margin)) {
+      return true;
+    }
+    return PenLine(Round(ax), Round(ay), Round(bx), Round(by),
+                   static_cast<int>(std::min<std::int64_t>(width, kSafeCoordinate)),
+                   ToColorRef(color));
+  }
+
+  std::optional<FontMetrics> SelectFont(std::shared_ptr<const PlatformFont> font) override {
+    auto gdiFont = std::dynamic_pointer_cast<const GdiFont>(font);
+    if (gdiFont == nullptr) {
+      return std::nullopt;
+    }
+    const HGDIOBJ previous = SelectObject(dc_, gdiFont->Handle());
+    if (previous == nullptr || previous == HGDI_ERROR) {
+      return std::nullopt;
+    }
+    TEXTMETRICW metrics{};
+    if (!GetTextMetricsW(dc_, &metrics)) {
+      SelectObject(dc_, previous);
+      return std::nullopt;
+    }
+    font_ = std::move(gdiFont);
+    return FontMetrics{static_cast<std::int32_t>(metrics.tmHeight),
+                       static_cast<std::int32_t>(metrics.tmExternalLeading),
+                       static_cast<std::int32_t>(metrics.tmAveCharWidth)};
+  }
+
+  std::optional<std::int32_t> DrawTextRun(const TextRun& run) override {
+    if (font_ == nullptr) {
+      return std::nullopt;
+    }
+    const std::wstring text = Utf8ToWide(run.utf8);
+    if (text.empty()) {
+      return std::nullopt;
+    }
+    SetTextColor(dc_, ToColorRef(run.foreColor));
+    if (run.backColor) {
+      SetBkMode(dc_, OPAQUE);
+      SetBkColor(dc_, ToColorRef(*run.backColor));
+    } else {
+      SetBkMode(dc_, TRANSPARENT);
+    }
+    if (!MoveToEx(dc_, run.x, run.y, nullptr)) {
+      return std::nullopt;
+    }
+    const int length = static_cast<int>(text.size());
+    bool drawn = false;
+    if (run.clip) {
+      RECT clip{run.clip->left, run.clip->top, run.clip->right, run.clip->bottom};
+      drawn = ExtTextOutW(dc_, run.x, run.y, ETO_CLIPPED, &clip, text.c_str(),
+                          static_cast<UINT>(length), nullptr) != 0;
+    } else {
+      drawn = TextOutW(dc_, run.x, run.y, text.c_str(), length) != 0;
+    }
+    POINT end{run.x, run.y};
+    GetCurrentPositionEx(dc_, &end);
+    if (!drawn) {
+      return std::nullopt;
+    }
+    return static_cast<std::int32_t>(end.x - run.x);
+  }
+
+  bool CopyBgr24BottomUp(std::uint8_t* dest, std::int32_t stride) const override {
+    HDC copyDc = CreateCompatibleDC(dc_);
+    if (copyDc == nullptr) {
+      return false;
+    }
+    DcGuard copyGuard(copyDc);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = width_;
+    info.bmiHeader.biHeight = height_;  // positive: bottom-up, the file's row order
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    ObjectGuard copy(CreateDIBSection(copyDc, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (copy.Get() == nullptr || bits == nullptr) {
+      return false;
+    }
+    Selection selectCopy(copyDc, copy.Get());
+    DIBSECTION section{};
+    if (!selectCopy.Ok() || GetObjectW(copy.Get(), sizeof(section), &section) == 0) {
+      return false;
+    }
+    if (!BitBlt(copyDc, 0, 0, width_, height_, dc_, 0, 0, SRCCOPY)) {
+      return false;
+    }
+    GdiFlush();
+    const auto rowBytes = static_cast<std::size_t>(width_) * 3;
+    const auto sourceStride = static_cast<std::size_t>(section.dsBm.bmWidthBytes);
+    const auto destStride = static_cast<std::size_t>(stride);
+    const auto* source = static_cast<const std::uint8_t*>(bits);
+    for (std::int32_t y = 0; y < height_; ++y) {
+      std::uint8_t* out = dest + static_cast<std::size_t>(y) * destStride;
+      std::memcpy(out, source + static_cast<std::size_t>(y) * sourceStride, rowBytes);
+      std::memset(out + rowBytes, 0, destStride - rowBytes);
+    }
+    return true;
+  }
+
+  Rgb Pixel(std::int32_t x, std::int32_t y) const override {
+    return static_cast<Rgb>(GetPixel(dc_, x, y) & 0x00FFFFFFu);
+  }
+
+ private:
+  static bool IsSafe(std::int64_t v) { return v > -kSafeCoordinate && v < kSafeCoordinate; }
+
+  static int Round(double v) { return static_cast<int>(std::lround(v)); }
+
+  bool PenLine(int x0, int y0, int x1, int y1, int width, COLORREF color) {
+    ObjectGuard pen(CreatePen(PS_SOLID, width, color));
+    if (pen.Get() == nullptr) {
+      return false;
+    }
+    Selection selectPen(dc_, pen.Get());
+    if (!selectPen.Ok()) {
+      return false;
+    }
+    return MoveToEx(dc_, x0, y0, nullptr) != 0 && LineTo(dc_, x1, y1) != 0;
+  }
+
+  // Clips the segment to `box` (Liang-Barsky). False when nothing is left.
+  static bool ClipSegment(double& x0, double& y0, double& x1, double& y1, double minX, double minY,
+                          double maxX, double maxY) {
+    double t0 = 0.0;
+    double t1 = 1.0;
+    const double dx = x1 - x0;
+    const double dy = y1 - y0;
+    const double p[4] = {-dx, dx, -dy, dy};
+    const double q[4] = {x0 - minX, maxX - x0, y0 - minY, maxY - y0};
+    for (int i = 0; i < 4; ++i) {
+      if (p[i] == 0.0) {
+        if (q[i] < 0.0) {
+          return false;
+        }
+        continue;
+      }
+      const double t = q[i] / p[i];
+      if (p[i] < 0.0) {
+        t0 = std::max(t0, t);
+      } else {
+        t1 = std::min(t1, t);
+      }
+      if (t0 > t1) {
+        return false;
+      }
+    }
+    const double sx = x0;
+    const double sy = y0;
+    x0 = sx + t0 * dx;
+    y0 = sy + t0 * dy;
+    x1 = sx + t1 * dx;
+    y1 = sy + t1 * dy;
+    return true;
+  }
+
+  // A thin line whose ends lie beyond what GDI keeps exact: one pixel per
+  // step along the major axis, from the start pixel up to but not including
+  // the end pixel, only the steps on the raster visited. The minor
+  // coordinate of step i is the start's plus i x minor / major rounded half
+  // up.
+  void FarThinLine(std::int64_t x0, std::int64_t y0, std::int64_t x1, std::int64_t y1,
+                   COLORREF color) {
+    const std::int64_t dx = x1 - x0;
+    const std::int64_t dy = y1 - y0;
+    const std::int64_t adx = dx < 0 ? -dx : dx;
+    const std::int64_t ady = dy < 0 ? -dy : dy;
+    const bool xMajor = adx >= ady;
+    const std::int64_t steps = xMajor ? adx : ady;
+    if (steps == 0) {
+      return;
+    }
+    const std::int64_t majorStart = xMajor ? x0 : y0;
+    const std::int64_t minorStart = xMajor ? y0 : x0;
+    const std::int64_t majorSign = (xMajor ? dx : dy) < 0 ? -1 : 1;
+    const std::int64_t minorSign = (xMajor ? dy : dx) < 0 ? -1 : 1;
+    const std::int64_t minorDelta = xMajor ? ady : adx;
+    const std::int64_t majorLimit = xMajor ? width_ : height_;
+    const std::int64_t minorLimit = xMajor ? height_ : width_;
+    std::int64_t first = 0;
+    std::int64_t last = steps - 1;
+    if (majorSign > 0) {
+      first = std::max(first, -majorStart);
+      last = std::min(last, majorLimit - 1 - majorStart);
+    } else {
+      first = std::max(first, majorStart - (majorLimit - 1));
+      last = std::min(last, majorStart);
+    }
+    // minor(i) = minorStart + minorSign x floor((2 i minorDelta + steps) / (2 steps)),
+    // kept as a quotient and remainder that grow by 2 minorDelta per step.
+    // The first one needs more than 64 bits when the ends lie far apart.
+    const std::int64_t denominator = 2 * steps;
+    const Wide start = static_cast<Wide>(2) * first * minorDelta + steps;
+    auto quotient = static_cast<std::int64_t>(start / denominator);
+    auto remainder = static_cast<std::int64_t>(start % denominator);
+    for (std::int64_t i = first; i <= last; ++i) {
+      const std::int64_t minor = minorStart + minorSign * quotient;
+      if (minor >= 0 && minor < minorLimit) {
+        const std::int64_t major = majorStart + majorSign * i;
+        SetPixelV(dc_, static_cast<int>(xMajor ? major : minor),
+                  static_cast<int>(xMajor ? minor : major), color);
+      }
+      remainder += 2 * minorDelta;
+      if (remainder >= denominator) {
+        remainder -= denominator;
+        ++quotient;
+      }
+    }
+  }
+
+  HDC dc_;
+  HBITMAP bitmap_;
+  HGDIOBJ previousBitmap_ = nullptr;
+  HGDIOBJ previousFont_ = nullptr;
+  std::int32_t width_;
+  std::int32_t height_;
+  std::shared_ptr<const GdiFont> font_;
+};
+
+// A bitmap that holds 24-bit colour exactly: the screen's own format when it
+// has at least 24 bits per pixel, else a 32-bit DIB section.
+HBITMAP MakeRasterBitmap(HDC screen, HDC memory, std::int32_t width, std::int32_t height) {
+  const int depth = GetDeviceCaps(screen, BITSPIXEL) * GetDeviceCaps(screen, PLANES);
+  if (depth >= 24) {
+    return CreateCompatibleBitmap(screen, width, height);
+  }
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  return CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+}
+
+}  // namespace
+
+std::unique_ptr<Surface> MakeRasterSurface(std::int32_t width, std::int32_t height) {
+  if (width < 1 || height < 1) {
+    return nullptr;
+  }
+  HDC screen = GetDC(nullptr);
+  if (screen == nullptr) {
+    return nullptr;
+  }
+  HDC dc = CreateCompatibleDC(screen);
+  HBITMAP bitmap = dc != nullptr ? MakeRasterBitmap(screen, dc, width, height) : nullptr;
+  ReleaseDC(nullptr, screen);
+  if (bitmap == nullptr) {
+    if (dc != nullptr) {
+      DeleteDC(dc);
+    }
+    return nullptr;
+  }
+  auto raster = std::make_unique<GdiRaster>(dc, bitmap, width, height);
+  if (!raster->Selected()) {
+    return nullptr;  // the raster's destructor releases the context and bitmap
+  }
+  return raster;
+}
+
+std::shared_ptr<PlatformFont> MakePlatformFont(const FontDescription& description) {
+  const LOGFONTW logFont = ToLogFont(description);
+  HFONT font = CreateFontIndirectW(&logFont);
+  if (font == nullptr) {
+    return nullptr;
+  }
+  return std::make_shared<GdiFont>(font);
+}
+
+}  // namespace trevalda::canvas

@@ -1,0 +1,67 @@
+#!/usr/bin/env bash
+# Takes a picture of the Windows program's dialog for the README.
+#
+#   scripts/screenshot-dialog.sh [OUT.png]        default: docs/dialog.png
+#
+# Builds trevalda.exe with the "windows" preset when it is missing, starts it
+# under Wine on a virtual X display (Xvfb) with a throw-away Wine prefix in
+# which Wine draws the window frames itself (there is no window manager),
+# captures the dialog with ImageMagick's `import` and cleans everything up.
+# The picker shows the day the picture is taken.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+out="${1:-docs/dialog.png}"
+build="${TREVALDA_WINDOWS_BUILD:-build/windows}"
+exe="$build/app/trevalda.exe"
+
+for tool in xvfb-run wine wineserver import xwininfo; do
+  command -v "$tool" >/dev/null 2>&1 || {
+    echo "screenshot-dialog: falta $tool (scripts/setup-deps.sh --windows --tools)" >&2
+    exit 2
+  }
+done
+if [ ! -f "$exe" ]; then
+  cmake --preset windows -B "$build" >/dev/null
+  cmake --build "$build" --target trevalda -j "$(nproc)"
+fi
+
+exe="$(cd "$(dirname "$exe")" && pwd)/$(basename "$exe")"
+work="$(mktemp -d)"
+export WINEPREFIX="$work/prefix"
+export WINEDEBUG=-all
+cleanup() {
+  wineserver -k >/dev/null 2>&1 || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+cat >"$work/shot.sh" <<'INNER'
+#!/usr/bin/env bash
+# Runs inside xvfb-run: the program, the date, the picture.
+set -euo pipefail
+exe="$1" out="$2" work="$3"
+wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /t REG_SZ /d N /f >/dev/null 2>&1 || true
+wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1 || true
+wineserver --wait || true
+(cd "$work" && exec wine "$exe") &
+id=""
+for _ in $(seq 1 300); do
+  id="$(xwininfo -root -tree 2>/dev/null | awk '/"Trevalda"/ {print $1; exit}')"
+  [ -n "$id" ] && break
+  sleep 0.2
+done
+if [ -z "$id" ]; then
+  echo "screenshot-dialog: la ventana \"Trevalda\" no apareció" >&2
+  exit 1
+fi
+sleep 1.5
+import -window "$id" "$out"
+wineserver -k >/dev/null 2>&1 || true
+INNER
+chmod +x "$work/shot.sh"
+
+mkdir -p "$(dirname "$out")"
+xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" \
+  "$work/shot.sh" "$exe" "$work/dialog.png" "$work"
+cp "$work/dialog.png" "$out"
+echo "screenshot-dialog: $out"
