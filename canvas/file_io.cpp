@@ -1,7 +1,9 @@
-// The platform-independent part of file replacement: step names and the
-// fault-injection hook.
+// The platform-independent part of file replacement: the order of the steps,
+// temporary names, step names and the fault-injection hook.
 #include <atomic>
+#include <cstdint>
 #include <mutex>
+#include <string>
 #include <system_error>
 #include <utility>
 
@@ -21,8 +23,55 @@ HookState& Hook() {
 }
 
 std::atomic<bool> batched{false};
+std::atomic<std::uint64_t> tempCounter{0};
+
+// Longest file name most file systems accept.
+constexpr std::size_t kMaxNameLength = 255;
 
 }  // namespace
+
+std::filesystem::path TempNameFor(const std::filesystem::path& target, unsigned long process) {
+  const std::string suffix = ".tmp-" + std::to_string(process) + "-" +
+                             std::to_string(tempCounter.fetch_add(1, std::memory_order_relaxed));
+  std::filesystem::path name = ".";
+  name += target.filename();
+  if (name.native().size() + suffix.size() > kMaxNameLength) {
+    name = ".trevalda";
+  }
+  name += suffix;
+  return target.parent_path() / name;
+}
+
+std::optional<FileError> ReplaceFileContents(const std::filesystem::path& target,
+                                             std::span<const std::uint8_t> bytes) {
+  TempFile temp;
+  const auto attempt = [](FileStep step, auto&& action) -> std::optional<FileError> {
+    std::error_code error = InjectedFileFault(step);
+    if (!error) {
+      error = action();
+    }
+    if (error) {
+      return FileError{step, error};
+    }
+    return std::nullopt;
+  };
+  if (auto failed = attempt(FileStep::kCreate, [&] { return temp.Create(target); })) {
+    return failed;
+  }
+  if (auto failed = attempt(FileStep::kWrite, [&] { return temp.Write(bytes); })) {
+    return failed;
+  }
+  if (auto failed = attempt(FileStep::kFlush, [&] { return temp.FlushAndClose(); })) {
+    return failed;
+  }
+  if (auto failed = attempt(FileStep::kRename, [&] { return temp.RenameTo(target); })) {
+    return failed;
+  }
+  if (!BatchedDiskFlush()) {
+    SyncFolderOf(target);
+  }
+  return std::nullopt;
+}
 
 void SetBatchedDiskFlush(bool on) { batched.store(on, std::memory_order_relaxed); }
 

@@ -38,6 +38,34 @@ struct FileError {
 std::optional<FileError> ReplaceFileContents(const std::filesystem::path& target,
                                              std::span<const std::uint8_t> bytes);
 
+// The platform's half of ReplaceFileContents: one temporary file beside the
+// target, removed again when it was not renamed into place. Each call
+// returns the system's reason when it fails.
+class TempFile {
+ public:
+  TempFile() = default;
+  ~TempFile();  // closes and removes the file unless it was renamed
+  TempFile(const TempFile&) = delete;
+  TempFile& operator=(const TempFile&) = delete;
+
+  std::error_code Create(const std::filesystem::path& target);  // never an existing file
+  std::error_code Write(std::span<const std::uint8_t> bytes);
+  std::error_code FlushAndClose();  // to the disk, unless flushes are batched
+  std::error_code RenameTo(const std::filesystem::path& target);
+
+ private:
+  std::intptr_t handle_ = -1;  // the platform's file handle; -1 when none
+  std::filesystem::path path_;
+};
+
+// A fresh temporary name beside `target`: ".<name>.tmp-<process>-<n>",
+// hidden and never a name the program itself writes.
+std::filesystem::path TempNameFor(const std::filesystem::path& target, unsigned long process);
+
+// Makes a completed rename durable where the platform needs that (best
+// effort: the file is already in place).
+void SyncFolderOf(const std::filesystem::path& target);
+
 // The bytes of one file, filled once and written once. On Linux the memory
 // is mapped with every page present, which saves a page fault every 4 KiB
 // of a buffer that is filled straight away (about 650 for a page).

@@ -18,105 +18,86 @@
 namespace trevalda::canvas {
 namespace {
 
-// Longest file name most file systems accept.
-constexpr std::size_t kMaxNameLength = 255;
 // Attempts at a free temporary name (one left over by a crashed process with
 // the same process id may be in the way).
 constexpr int kNameAttempts = 8;
 
-std::atomic<std::uint64_t> tempCounter{0};
-
 std::error_code LastError() { return std::error_code(errno, std::generic_category()); }
 
-// ".<name>.tmp-<pid>-<n>" beside the target: hidden, and never a name the
-// program itself writes.
-std::filesystem::path TempNameFor(const std::filesystem::path& target) {
-  std::string suffix = ".tmp-" + std::to_string(::getpid()) + "-" +
-                       std::to_string(tempCounter.fetch_add(1, std::memory_order_relaxed));
-  std::string name = "." + target.filename().string();
-  if (name.size() + suffix.size() > kMaxNameLength) {
-    name = ".trevalda";
+int Fd(std::intptr_t handle) { return static_cast<int>(handle); }
+
+}  // namespace
+
+TempFile::~TempFile() {
+  if (handle_ >= 0) {
+    ::close(Fd(handle_));
   }
-  return target.parent_path() / (name + suffix);
+  if (!path_.empty()) {
+    ::unlink(path_.c_str());
+  }
 }
 
-class TempFile {
- public:
-  ~TempFile() {
-    if (fd_ >= 0) {
-      ::close(fd_);
+std::error_code TempFile::Create(const std::filesystem::path& target) {
+  for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+    std::filesystem::path candidate = TempNameFor(target, static_cast<unsigned long>(::getpid()));
+    const int fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd >= 0) {
+      handle_ = fd;
+      path_ = std::move(candidate);
+      // A replaced file keeps its permissions.
+      struct stat old {};
+      if (::stat(target.c_str(), &old) == 0) {
+        ::fchmod(fd, old.st_mode & 07777);
+      }
+      return {};
     }
-    if (!path_.empty()) {
-      ::unlink(path_.c_str());
+    if (errno != EEXIST) {
+      break;
     }
   }
+  return LastError();
+}
 
-  std::error_code Create(const std::filesystem::path& target) {
-    for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
-      std::filesystem::path candidate = TempNameFor(target);
-      fd_ = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-      if (fd_ >= 0) {
-        path_ = std::move(candidate);
-        // A replaced file keeps its permissions.
-        struct stat old {};
-        if (::stat(target.c_str(), &old) == 0) {
-          ::fchmod(fd_, old.st_mode & 07777);
-        }
-        return {};
+std::error_code TempFile::Write(std::span<const std::uint8_t> bytes) {
+  // One write call; the loop only continues after an interruption or a
+  // partial write, which regular files rarely see.
+  while (!bytes.empty()) {
+    const ssize_t written = ::write(Fd(handle_), bytes.data(), bytes.size());
+    if (written < 0) {
+      if (errno == EINTR) {
+        continue;
       }
-      if (errno != EEXIST) {
-        break;
-      }
+      return LastError();
     }
+    if (written == 0) {
+      return std::make_error_code(std::errc::io_error);
+    }
+    bytes = bytes.subspan(static_cast<std::size_t>(written));
+  }
+  return {};
+}
+
+std::error_code TempFile::FlushAndClose() {
+  if (!BatchedDiskFlush() && ::fsync(Fd(handle_)) != 0) {
     return LastError();
   }
-
-  std::error_code Write(std::span<const std::uint8_t> bytes) {
-    // One write call; the loop only continues after an interruption or a
-    // partial write, which regular files rarely see.
-    while (!bytes.empty()) {
-      const ssize_t written = ::write(fd_, bytes.data(), bytes.size());
-      if (written < 0) {
-        if (errno == EINTR) {
-          continue;
-        }
-        return LastError();
-      }
-      if (written == 0) {
-        return std::make_error_code(std::errc::io_error);
-      }
-      bytes = bytes.subspan(static_cast<std::size_t>(written));
-    }
-    return {};
+  const int fd = Fd(handle_);
+  handle_ = -1;
+  if (::close(fd) != 0) {
+    return LastError();
   }
+  return {};
+}
 
-  std::error_code FlushAndClose() {
-    if (!BatchedDiskFlush() && ::fsync(fd_) != 0) {
-      return LastError();
-    }
-    const int fd = fd_;
-    fd_ = -1;
-    if (::close(fd) != 0) {
-      return LastError();
-    }
-    return {};
+std::error_code TempFile::RenameTo(const std::filesystem::path& target) {
+  if (::rename(path_.c_str(), target.c_str()) != 0) {
+    return LastError();
   }
+  path_.clear();  // it is the target now
+  return {};
+}
 
-  std::error_code RenameTo(const std::filesystem::path& target) {
-    if (::rename(path_.c_str(), target.c_str()) != 0) {
-      return LastError();
-    }
-    path_.clear();  // it is the target now
-    return {};
-  }
-
- private:
-  int fd_ = -1;
-  std::filesystem::path path_;
-};
-
-// Makes the rename itself durable. Best effort: the file is already in place.
-void SyncFolder(const std::filesystem::path& target) {
+void SyncFolderOf(const std::filesystem::path& target) {
   std::filesystem::path folder = target.parent_path();
   if (folder.empty()) {
     folder = ".";
@@ -126,39 +107,6 @@ void SyncFolder(const std::filesystem::path& target) {
     ::fsync(fd);
     ::close(fd);
   }
-}
-
-}  // namespace
-
-std::optional<FileError> ReplaceFileContents(const std::filesystem::path& target,
-                                             std::span<const std::uint8_t> bytes) {
-  TempFile temp;
-  const auto attempt = [](FileStep step, auto&& action) -> std::optional<FileError> {
-    std::error_code error = InjectedFileFault(step);
-    if (!error) {
-      error = action();
-    }
-    if (error) {
-      return FileError{step, error};
-    }
-    return std::nullopt;
-  };
-  if (auto failed = attempt(FileStep::kCreate, [&] { return temp.Create(target); })) {
-    return failed;
-  }
-  if (auto failed = attempt(FileStep::kWrite, [&] { return temp.Write(bytes); })) {
-    return failed;
-  }
-  if (auto failed = attempt(FileStep::kFlush, [&] { return temp.FlushAndClose(); })) {
-    return failed;
-  }
-  if (auto failed = attempt(FileStep::kRename, [&] { return temp.RenameTo(target); })) {
-    return failed;
-  }
-  if (!BatchedDiskFlush()) {
-    SyncFolder(target);
-  }
-  return std::nullopt;
 }
 
 FileBuffer::FileBuffer(std::size_t size) : size_(size) {

@@ -13,6 +13,7 @@
 // start pixel and stops before the end pixel, a wider solid pen is a centred
 // stroke with round ends, and nothing is antialiased but text (which follows
 // the system's font smoothing).
+#include "canvas/line_clip.h"
 #include "canvas/surface.h"
 
 #ifndef NOMINMAX
@@ -460,41 +461,6 @@ class GdiRaster final : public Surface {
       return false;
     }
     return MoveToEx(dc_, x0, y0, nullptr) != 0 && LineTo(dc_, x1, y1) != 0;
-  }
-
-  // Clips the segment to `box` (Liang-Barsky). False when nothing is left.
-  static bool ClipSegment(double& x0, double& y0, double& x1, double& y1, double minX, double minY,
-                          double maxX, double maxY) {
-    double t0 = 0.0;
-    double t1 = 1.0;
-    const double dx = x1 - x0;
-    const double dy = y1 - y0;
-    const double p[4] = {-dx, dx, -dy, dy};
-    const double q[4] = {x0 - minX, maxX - x0, y0 - minY, maxY - y0};
-    for (int i = 0; i < 4; ++i) {
-      if (p[i] == 0.0) {
-        if (q[i] < 0.0) {
-          return false;
-        }
-        continue;
-      }
-      const double t = q[i] / p[i];
-      if (p[i] < 0.0) {
-        t0 = std::max(t0, t);
-      } else {
-        t1 = std::min(t1, t);
-      }
-      if (t0 > t1) {
-        return false;
-      }
-    }
-    const double sx = x0;
-    const double sy = y0;
-    x0 = sx + t0 * dx;
-    y0 = sy + t0 * dy;
-    x1 = sx + t1 * dx;
-    y1 = sy + t1 * dy;
-    return true;
   }
 
   // A thin line whose ends lie beyond what GDI keeps exact: one pixel per

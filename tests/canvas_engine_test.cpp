@@ -30,17 +30,8 @@ constexpr CanvasHandle kBogusHandle = 0xDEAD;
 
 using test::ScopedCanvas;
 
-CanvasState State() {
-  CanvasState state;
-  EXPECT_TRUE(ReadCanvasState(state));
-  return state;
-}
-
-std::vector<std::uint8_t> Pixels() {
-  Bitmap24 bitmap;
-  EXPECT_TRUE(CopyCanvasBitmap(bitmap));
-  return bitmap.rows;
-}
+using test::Pixels;
+using test::State;
 
 // Pixels of `row` in [from, to) that have `color`.
 int CountInRow(std::int32_t row, std::int32_t from, std::int32_t to, Color color) {

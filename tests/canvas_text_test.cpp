@@ -19,17 +19,8 @@ constexpr Color kGreen = 0x00FF00;
 
 using test::ScopedCanvas;
 
-CanvasState State() {
-  CanvasState state;
-  EXPECT_TRUE(ReadCanvasState(state));
-  return state;
-}
-
-std::vector<std::uint8_t> Pixels() {
-  Bitmap24 bitmap;
-  EXPECT_TRUE(CopyCanvasBitmap(bitmap));
-  return bitmap.rows;
-}
+using test::Pixels;
+using test::State;
 
 // Counts the pixels of the rectangle [x0, x1) x [y0, y1) that have `color`.
 int Count(std::int32_t x0, std::int32_t y0, std::int32_t x1, std::int32_t y1, Color color) {

@@ -15,6 +15,7 @@
 #include <system_error>
 #include <vector>
 
+#include "canvas/bitmap_file.h"
 #include "canvas/canvas.h"
 
 namespace trevalda::test {
@@ -37,6 +38,20 @@ class ScopedCanvas {
  private:
   CanvasHandle handle_;
 };
+
+// The attached canvas's state (a test failure when nothing is attached).
+inline CanvasState State() {
+  CanvasState state;
+  EXPECT_TRUE(ReadCanvasState(state));
+  return state;
+}
+
+// The attached canvas's raster in the file's row layout.
+inline std::vector<std::uint8_t> Pixels() {
+  Bitmap24 bitmap;
+  EXPECT_TRUE(CopyCanvasBitmap(bitmap));
+  return bitmap.rows;
+}
 
 inline std::vector<std::uint8_t> ReadAll(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
