@@ -42,14 +42,11 @@
 #include <utility>
 #include <vector>
 
-#include "canvas/line_clip.h"
+#include "canvas/line_geometry.h"
 #include "canvas/surface.h"
 
 namespace trevalda::canvas {
 namespace {
-
-// 128-bit integers for the start of a line whose ends lie far apart.
-__extension__ typedef __int128 Wide;
 
 // Pixel height used for a description whose height is 0.
 constexpr double kDefaultEmPixels = 12.0;
@@ -632,64 +629,10 @@ class CairoRaster final : public CairoText<Surface> {
     return false;
   }
 
-  // The thin line: one pixel per step along the major axis, from the start
-  // pixel up to but not including the end pixel. The minor coordinate of
-  // step i is the start's plus i x minor / major rounded half up, computed
-  // directly so that only the steps on the raster are visited, however far
-  // away the ends lie.
   void ThinLine(std::int64_t x0, std::int64_t y0, std::int64_t x1, std::int64_t y1,
                 std::uint32_t value) {
-    const std::int64_t dx = x1 - x0;
-    const std::int64_t dy = y1 - y0;
-    const std::int64_t adx = dx < 0 ? -dx : dx;
-    const std::int64_t ady = dy < 0 ? -dy : dy;
-    const bool xMajor = adx >= ady;
-    const std::int64_t steps = xMajor ? adx : ady;
-    if (steps == 0) {
-      return;
-    }
-    const std::int64_t majorStart = xMajor ? x0 : y0;
-    const std::int64_t minorStart = xMajor ? y0 : x0;
-    const std::int64_t majorSign = (xMajor ? dx : dy) < 0 ? -1 : 1;
-    const std::int64_t minorSign = (xMajor ? dy : dx) < 0 ? -1 : 1;
-    const std::int64_t minorDelta = xMajor ? ady : adx;
-    const std::int64_t majorLimit = xMajor ? width_ : height_;
-    const std::int64_t minorLimit = xMajor ? height_ : width_;
-
-    // Steps whose major coordinate lies on the raster.
-    std::int64_t first = 0;
-    std::int64_t last = steps - 1;
-    if (majorSign > 0) {
-      first = std::max(first, -majorStart);
-      last = std::min(last, majorLimit - 1 - majorStart);
-    } else {
-      first = std::max(first, majorStart - (majorLimit - 1));
-      last = std::min(last, majorStart);
-    }
-    if (first > last) {
-      return;
-    }
-    // minor(i) = minorStart + minorSign x floor((2 i minorDelta + steps) / (2 steps)),
-    // kept as a quotient and remainder that grow by 2 minorDelta per step.
-    // The first one needs more than 64 bits when the ends lie far away.
-    const std::int64_t denominator = 2 * steps;
-    const Wide start = static_cast<Wide>(2) * first * minorDelta + steps;
-    auto quotient = static_cast<std::int64_t>(start / denominator);
-    auto remainder = static_cast<std::int64_t>(start % denominator);
-    for (std::int64_t i = first; i <= last; ++i) {
-      const std::int64_t minor = minorStart + minorSign * quotient;
-      if (minor >= 0 && minor < minorLimit) {
-        const std::int64_t major = majorStart + majorSign * i;
-        const auto x = static_cast<std::int32_t>(xMajor ? major : minor);
-        const auto y = static_cast<std::int32_t>(xMajor ? minor : major);
-        Row(y)[x] = value;
-      }
-      remainder += 2 * minorDelta;
-      if (remainder >= denominator) {
-        remainder -= denominator;
-        ++quotient;
-      }
-    }
+    WalkThinLine(x0, y0, x1, y1, width_, height_,
+                 [&](std::int32_t x, std::int32_t y) { Row(y)[x] = value; });
   }
 
   cairo_surface_t* surface_;
