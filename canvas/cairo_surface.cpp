@@ -892,7 +892,10 @@ std::shared_ptr<PlatformFont> MakePlatformFont(const FontDescription& descriptio
 
 #if defined(__SANITIZE_ADDRESS__)
 // Fontconfig loses a few hundred bytes while it parses its configuration
-// files on the first FcInit; nothing can free them. Keep the leak checker of
-// sanitized builds quiet about that one library, and only about it.
-extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
+// on the first load; nothing can free them. Keep the leak checker of
+// sanitized builds quiet about that, whether fontconfig is linked in or
+// shared, and only about it.
+extern "C" const char* __lsan_default_suppressions() {
+  return "leak:libfontconfig.so\nleak:FcConfigParseAndLoad\n";
+}
 #endif

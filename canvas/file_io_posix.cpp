@@ -1,4 +1,4 @@
-// File replacement with POSIX calls: open(O_EXCL), write, fsync, rename.
+// File replacement with POSIX calls: open(O_EXCL), write, fdatasync, rename.
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
@@ -78,7 +78,7 @@ std::error_code TempFile::Write(std::span<const std::uint8_t> bytes) {
 }
 
 std::error_code TempFile::FlushAndClose() {
-  if (!BatchedDiskFlush() && ::fsync(Fd(handle_)) != 0) {
+  if (!BatchedDiskFlush() && ::fdatasync(Fd(handle_)) != 0) {
     return LastError();
   }
   const int fd = Fd(handle_);
