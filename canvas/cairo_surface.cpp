@@ -526,9 +526,8 @@ class CairoRaster final : public CairoText<Surface> {
         std::fill_n(row, width_, value);
         continue;
       }
-      const bool horizontal = (y & 7) == 0;
       for (std::int32_t x = 0; x < width_; ++x) {
-        if (OnHatch(pattern, x, y, horizontal)) {
+        if (OnHatch(pattern, x, y)) {
           row[x] = value;
         }
       }
@@ -604,29 +603,6 @@ class CairoRaster final : public CairoText<Surface> {
   std::uint32_t* Row(std::int32_t y) const {
     unsigned char* data = cairo_image_surface_get_data(surface_);
     return reinterpret_cast<std::uint32_t*>(data + static_cast<std::ptrdiff_t>(y) * stride_);
-  }
-
-  static bool OnHatch(FillPattern pattern, std::int32_t x, std::int32_t y, bool horizontal) {
-    const bool vertical = (x & 7) == 0;
-    const bool forward = ((x - y) & 7) == 0;
-    const bool backward = ((x + y) & 7) == 7;
-    switch (pattern) {
-      case FillPattern::kHorizontal:
-        return horizontal;
-      case FillPattern::kVertical:
-        return vertical;
-      case FillPattern::kForwardDiagonal:
-        return forward;
-      case FillPattern::kBackwardDiagonal:
-        return backward;
-      case FillPattern::kCross:
-        return horizontal || vertical;
-      case FillPattern::kDiagonalCross:
-        return forward || backward;
-      case FillPattern::kSolid:
-        return true;
-    }
-    return false;
   }
 
   void ThinLine(std::int64_t x0, std::int64_t y0, std::int64_t x1, std::int64_t y1,

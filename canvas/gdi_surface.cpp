@@ -115,33 +115,6 @@ class DcGuard {
 // ---------------------------------------------------------------------------
 // Hatches
 
-// Where the surface wants the lines of each hatch, relative to the raster's
-// top-left corner: lines on row 0 and column 0 of every 8 x 8 cell, the
-// forward diagonal through (0, 0), the backward one through (7, 0).
-bool OnHatch(FillPattern pattern, int x, int y) {
-  const bool horizontal = (y & 7) == 0;
-  const bool vertical = (x & 7) == 0;
-  const bool forward = ((x - y) & 7) == 0;
-  const bool backward = ((x + y) & 7) == 7;
-  switch (pattern) {
-    case FillPattern::kHorizontal:
-      return horizontal;
-    case FillPattern::kVertical:
-      return vertical;
-    case FillPattern::kForwardDiagonal:
-      return forward;
-    case FillPattern::kBackwardDiagonal:
-      return backward;
-    case FillPattern::kCross:
-      return horizontal || vertical;
-    case FillPattern::kDiagonalCross:
-      return forward || backward;
-    case FillPattern::kSolid:
-      return true;
-  }
-  return false;
-}
-
 int HatchStyle(FillPattern pattern) {
   switch (pattern) {
     case FillPattern::kHorizontal:

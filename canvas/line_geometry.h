@@ -1,10 +1,12 @@
-// Line geometry shared by the raster backends: cutting a segment to a box
-// (so that ends far off the raster neither overflow fixed-point coordinates
-// nor cost time), and the pixels of the thin line.
+// Geometry shared by the raster backends: cutting a segment to a box (so
+// that ends far off the raster neither overflow fixed-point coordinates nor
+// cost time), the pixels of the thin line, and where the hatch lines fall.
 #pragma once
 
 #include <algorithm>
 #include <cstdint>
+
+#include "canvas/surface.h"
 
 namespace trevalda::canvas {
 
@@ -103,6 +105,34 @@ void WalkThinLine(std::int64_t x0, std::int64_t y0, std::int64_t x1, std::int64_
       ++quotient;
     }
   }
+}
+
+// Whether (x, y) lies on a line of the hatch `pattern`: lines on row 0 and
+// column 0 of every 8 x 8 cell from the raster's top-left corner, the
+// forward diagonal through (0, 0), the backward one through (7, 0). Every
+// pixel is on the solid pattern.
+inline bool OnHatch(FillPattern pattern, std::int32_t x, std::int32_t y) {
+  const bool horizontal = (y & 7) == 0;
+  const bool vertical = (x & 7) == 0;
+  const bool forward = ((x - y) & 7) == 0;
+  const bool backward = ((x + y) & 7) == 7;
+  switch (pattern) {
+    case FillPattern::kHorizontal:
+      return horizontal;
+    case FillPattern::kVertical:
+      return vertical;
+    case FillPattern::kForwardDiagonal:
+      return forward;
+    case FillPattern::kBackwardDiagonal:
+      return backward;
+    case FillPattern::kCross:
+      return horizontal || vertical;
+    case FillPattern::kDiagonalCross:
+      return forward || backward;
+    case FillPattern::kSolid:
+      return true;
+  }
+  return false;
 }
 
 }  // namespace trevalda::canvas
