@@ -1,8 +1,6 @@
 // The `trevalda` command: writes the diary page for a date or for a range of
 // dates, or describes them. Messages for the user are Spanish and UTF-8; the
 // program's own texts are Windows-1252 and converted on the way out.
-#include <unistd.h>
-
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -11,6 +9,7 @@
 #include <vector>
 
 #include "app/cli_options.h"
+#include "app/console.h"
 #include "app/create_page.h"
 #include "app/yearbook.h"
 #include "page/day_page.h"
@@ -153,7 +152,7 @@ class ProgressBar {
 
 int WriteRange(const CliOptions& options, const DateRange& range) {
   const bool single = range.first == range.last;
-  ProgressBar bar(!single && !options.quiet && isatty(STDERR_FILENO) == 1);
+  ProgressBar bar(!single && !options.quiet && ErrorIsTerminal());
   const RangeProgress progress = [&bar](std::int32_t done, std::int32_t total) {
     return bar.Update(done, total);
   };
@@ -222,6 +221,7 @@ int Run(const std::vector<std::string>& args) {
 }  // namespace trevalda
 
 int main(int argc, char** argv) {
+  trevalda::PrepareConsole();
   std::vector<std::string> args;
   for (int i = 1; i < argc; ++i) args.emplace_back(argv[i]);
   return trevalda::Run(args);
