@@ -161,7 +161,7 @@ int WriteRange(const CliOptions& options, const DateRange& range) {
   RangeOutcome outcome;
   std::string report;
   if (options.format == CliFormat::kPdf) {
-    std::filesystem::path file(options.output);
+    std::filesystem::path file = PathFromArgument(options.output);
     const std::filesystem::path defaultName(DefaultPdfName(range));
     std::error_code ignored;
     if (file.empty()) {
@@ -174,7 +174,7 @@ int WriteRange(const CliOptions& options, const DateRange& range) {
   } else {
     const PageFormat format =
         options.format == CliFormat::kPng ? PageFormat::kPng : PageFormat::kBmp;
-    outcome = CreatePageFiles(range, std::filesystem::path(options.output), format, progress);
+    outcome = CreatePageFiles(range, PathFromArgument(options.output), format, progress);
     report = single ? "Grabado " + DateStem(range.first)
                     : "Grabadas " + std::to_string(outcome.pagesDone) + " hojas";
   }
@@ -222,7 +222,5 @@ int Run(const std::vector<std::string>& args) {
 
 int main(int argc, char** argv) {
   trevalda::PrepareConsole();
-  std::vector<std::string> args;
-  for (int i = 1; i < argc; ++i) args.emplace_back(argv[i]);
-  return trevalda::Run(args);
+  return trevalda::Run(trevalda::CommandLineArguments(argc, argv));
 }

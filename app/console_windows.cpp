@@ -3,9 +3,41 @@
 #endif
 #include <windows.h>
 
+#include <shellapi.h>  // after <windows.h>, which it needs
+
 #include "app/console.h"
 
 namespace trevalda {
+namespace {
+
+std::string ToUtf8(const wchar_t* wide) {
+  const int size = WideCharToMultiByte(CP_UTF8, 0, wide, -1, nullptr, 0, nullptr, nullptr);
+  if (size <= 1) return {};
+  std::string utf8(static_cast<std::size_t>(size), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, wide, -1, utf8.data(), size, nullptr, nullptr);
+  utf8.pop_back();  // the terminator
+  return utf8;
+}
+
+}  // namespace
+
+// The narrow arguments are in the ANSI code page and lose what it cannot
+// hold; the UTF-16 command line has everything.
+std::vector<std::string> CommandLineArguments(int argc, char** argv) {
+  int count = 0;
+  wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
+  if (wide == nullptr) {
+    return std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc);
+  }
+  std::vector<std::string> args;
+  for (int i = 1; i < count; ++i) args.push_back(ToUtf8(wide[i]));
+  LocalFree(wide);
+  return args;
+}
+
+std::filesystem::path PathFromArgument(std::string_view utf8) {
+  return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
 
 void PrepareConsole() {
   SetConsoleOutputCP(CP_UTF8);
