@@ -23,7 +23,6 @@ using test::ReadAll;
 using test::ScopedCanvas;
 using test::WriteAll;
 
-constexpr Color kWhite = 0xFFFFFF;
 constexpr Color kDarkRed = 0x00008B;
 constexpr Color kBlue = 0xFF0000;
 constexpr Color kRed = 0x0000FF;
