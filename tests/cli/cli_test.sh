@@ -136,6 +136,38 @@ check "year pdf pages" grep -q "Pages: *365" <(pdfinfo "$dir/agenda-2026.pdf")
 run 31/12/2026 --to 02/01/2027 --format pdf -o "$work/libro.pdf"
 check "named pdf" grep -q "Pages: *3" <(pdfinfo "$work/libro.pdf")
 
+# Ctrl-C in the middle of a range: exit 130, the finished pages whole, no
+# temporary file, and no PDF at all.
+interrupt() {  # interrupt SECONDS ARGS...: runs the tool in $dir and sends SIGINT
+  local wait="$1"
+  shift
+  dir="$(mktemp -d -p "$work")"
+  (cd "$dir" && exec "$tool" "$@" >/dev/null 2>"$work/err") &
+  local pid=$!
+  sleep "$wait"
+  kill -INT "$pid" 2>/dev/null
+  wait "$pid"
+  rc=$?
+}
+interrupt 0.5 --year 2026
+if [ "$rc" -eq 130 ]; then
+  check "interrupted range: some pages" test "$(ls "$dir" | wc -l)" -ge 1
+  check "interrupted range: says so" grep -q "interrumpido" "$work/err"
+  check "interrupted range: no temporary file" test -z "$(ls -A "$dir" | grep '^\.')"
+  whole=1
+  for page in "$dir"/*.bmp; do
+    [ "$(stat -c %s "$page")" = 2677286 ] || whole=0
+  done
+  check "interrupted range: every page whole" test "$whole" -eq 1
+else
+  check "interrupted range finished or stopped cleanly" test "$rc" -eq 0
+fi
+interrupt 0.3 01/01/2000 --to 31/12/2009 --format pdf
+check "interrupted pdf: exit 130 or done" test "$rc" -eq 130 -o "$rc" -eq 0
+if [ "$rc" -eq 130 ]; then
+  check "interrupted pdf: no file at all" test -z "$(ls -A "$dir")"
+fi
+
 run --help
 check "help" test "$rc" -eq 0 -a -n "$(grep -F 'Uso:' "$work/out")"
 run --version
