@@ -18,7 +18,7 @@ linux_packages=(
   poppler-utils valgrind
 )
 windows_packages=(
-  g++-mingw-w64-x86-64-posix wine64 wine xvfb xauth googletest
+  g++-mingw-w64-x86-64-posix wine64 wine fonts-wine xvfb xauth googletest
 )
 tool_packages=(
   hyperfine imagemagick x11-utils
