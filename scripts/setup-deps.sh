@@ -14,7 +14,7 @@ linux_packages=(
   build-essential cmake pkg-config
   libgtest-dev googletest libbenchmark-dev
   libcairo2-dev libfontconfig-dev libfreetype-dev libpng-dev
-  fonts-dejavu-core fonts-liberation
+  fontconfig fonts-dejavu-core fonts-liberation
   poppler-utils valgrind
 )
 windows_packages=(
