@@ -9,13 +9,7 @@
 // the outcome in a message box titled "Programador".
 #pragma once
 
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <windows.h>
+#include "text/windows_api.h"
 
 #include <cstdint>
 

@@ -2,13 +2,7 @@
 // FlushFileBuffers, MoveFileExW with MOVEFILE_REPLACE_EXISTING.
 #include "canvas/file_io.h"
 
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <windows.h>
+#include "text/windows_api.h"
 
 #include <algorithm>
 #include <atomic>

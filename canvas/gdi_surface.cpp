@@ -16,13 +16,7 @@
 #include "canvas/line_geometry.h"
 #include "canvas/surface.h"
 
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <windows.h>
+#include "text/windows_api.h"
 
 #include <algorithm>
 #include <array>

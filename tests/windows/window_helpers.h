@@ -3,13 +3,7 @@
 // "Programador" message boxes.
 #pragma once
 
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <windows.h>
+#include "text/windows_api.h"
 
 #include <gtest/gtest.h>
 
