@@ -194,7 +194,8 @@ double ReadLeadingNumber(std::string_view piece) {
   // from_chars reads this form whatever the locale says a decimal point is.
   std::string number(whole.empty() ? "0" : whole);
   if (!fraction.empty()) number.append(".").append(fraction);
-  number += "e" + std::to_string(exponent);
+  number += 'e';
+  number += std::to_string(exponent);
   double value = 0;
   const auto result = std::from_chars(number.data(), number.data() + number.size(), value);
   if (result.ec == std::errc::result_out_of_range) {

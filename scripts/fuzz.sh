@@ -18,7 +18,7 @@ targets=(date_fuzzer cli_args_fuzzer)
 scripts/setup-deps.sh --fuzz
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
-  -DTREVALDA_BUILD_FUZZERS=ON -DTREVALDA_STATIC_GRAPHICS=OFF -DTREVALDA_BUILD_TESTS=OFF -DTREVALDA_BUILD_BENCHMARKS=OFF >/dev/null
+  -DTREVALDA_BUILD_FUZZERS=ON -DTREVALDA_WERROR=ON -DTREVALDA_STATIC_GRAPHICS=OFF -DTREVALDA_BUILD_TESTS=OFF -DTREVALDA_BUILD_BENCHMARKS=OFF >/dev/null
 cmake --build "$build" --target "${targets[@]}" -j "$(nproc)"
 
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0"
