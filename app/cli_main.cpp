@@ -205,7 +205,7 @@ int Run(const std::vector<std::string>& args) {
       std::fwrite(UsageText().data(), 1, UsageText().size(), stdout);
       return kExitSaved;
     case CliAction::kVersion:
-      PrintLine(stdout, "trevalda " TREVALDA_VERSION);
+      PrintLine(stdout, "trevalda " TREVALDA_VERSION " (" TREVALDA_BUILT_FOR ")");
       return kExitSaved;
     case CliAction::kWritePage:
     case CliAction::kDescribe:

@@ -17,4 +17,5 @@ set_source_files_properties(${TREVALDA_RESOURCES} PROPERTIES
 
 # trevalda.exe: GUI subsystem, no console.
 add_executable(trevalda WIN32 win_main.cpp ${TREVALDA_RESOURCES})
+trevalda_version_resource(trevalda trevalda "Trevalda: hojas de agenda de un día por página")
 target_link_libraries(trevalda PRIVATE trevalda_dialog trevalda_warnings)
