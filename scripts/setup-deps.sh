@@ -7,6 +7,7 @@
 #   scripts/setup-deps.sh --windows  also the MinGW-w64 cross compiler and Wine
 #   scripts/setup-deps.sh --perf     also hyperfine, time and strace
 #   scripts/setup-deps.sh --fuzz     also clang and its fuzzer runtime
+#   scripts/setup-deps.sh --packaging  also what makes and checks the packages
 #   scripts/setup-deps.sh --all      everything (what CI uses)
 set -euo pipefail
 
@@ -27,6 +28,10 @@ tool_packages=(
 perf_packages=(
   hyperfine time strace
 )
+# The packages and their checks: the .deb, the Windows installer, the man page.
+packaging_packages=(
+  dpkg-dev file lintian nsis unzip mandoc groff man-db
+)
 fuzz_packages=(
   clang libclang-rt-14-dev
 )
@@ -38,8 +43,10 @@ for arg in "$@"; do
     --tools) wanted+=("${tool_packages[@]}") ;;
     --perf) wanted+=("${perf_packages[@]}") ;;
     --fuzz) wanted+=("${fuzz_packages[@]}") ;;
-    --all) wanted+=("${windows_packages[@]}" "${tool_packages[@]}" "${perf_packages[@]}" "${fuzz_packages[@]}") ;;
-    -h|--help) sed -n '2,11p' "$0"; exit 0 ;;
+    --packaging) wanted+=("${packaging_packages[@]}") ;;
+    --all) wanted+=("${windows_packages[@]}" "${tool_packages[@]}" "${perf_packages[@]}" "${fuzz_packages[@]}"
+                 "${packaging_packages[@]}") ;;
+    -h|--help) sed -n '2,12p' "$0"; exit 0 ;;
     *) echo "setup-deps: opción desconocida: $arg" >&2; exit 2 ;;
   esac
 done
