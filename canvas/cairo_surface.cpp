@@ -16,7 +16,6 @@
 // the face has no OS/2 table). Faces without those tables use FreeType's own
 // ascender, descender and height.
 #include <cairo-ft.h>
-#include <cairo-pdf.h>
 #include <cairo.h>
 #include <fontconfig/fontconfig.h>
 #include <ft2build.h>
@@ -42,6 +41,7 @@
 #include <utility>
 #include <vector>
 
+#include "canvas/cairo_font.h"
 #include "canvas/line_geometry.h"
 #include "canvas/surface.h"
 
@@ -75,49 +75,13 @@ void SetSource(cairo_t* cr, Rgb color) {
 // ---------------------------------------------------------------------------
 // Fonts
 
-class CairoFont final : public PlatformFont {
- public:
-  CairoFont(cairo_scaled_font_t* font, FontMetrics metrics, std::int32_t ascent,
-            std::int32_t underlineOffset, std::int32_t strikeOffset, std::int32_t lineThickness,
-            bool underline, bool strikeOut)
-      : font_(font),
-        metrics_(metrics),
-        ascent_(ascent),
-        underlineOffset_(underlineOffset),
-        strikeOffset_(strikeOffset),
-        lineThickness_(lineThickness),
-        underline_(underline),
-        strikeOut_(strikeOut) {}
-  ~CairoFont() override { cairo_scaled_font_destroy(font_); }
-  CairoFont(const CairoFont&) = delete;
-  CairoFont& operator=(const CairoFont&) = delete;
-
-  cairo_scaled_font_t* font() const { return font_; }
-  const FontMetrics& metrics() const { return metrics_; }
-  std::int32_t ascent() const { return ascent_; }
-  std::int32_t underlineOffset() const { return underlineOffset_; }  // below the baseline
-  std::int32_t strikeOffset() const { return strikeOffset_; }        // above the baseline
-  std::int32_t lineThickness() const { return lineThickness_; }
-  bool underline() const { return underline_; }
-  bool strikeOut() const { return strikeOut_; }
-
- private:
-  cairo_scaled_font_t* font_;
-  FontMetrics metrics_;
-  std::int32_t ascent_;
-  std::int32_t underlineOffset_;
-  std::int32_t strikeOffset_;
-  std::int32_t lineThickness_;
-  bool underline_;
-  bool strikeOut_;
-};
-
 // Font faces resolved through fontconfig, one per (face, bold, italic,
 // pitch and family). Kept for the whole process: fontconfig matching is the
 // slow part of making a font.
 struct FaceCache {
   std::mutex lock;
   std::map<std::tuple<std::string, bool, bool, std::uint8_t>, cairo_font_face_t*> faces;
+  std::map<cairo_font_face_t*, bool> emboldened;  // faces fontconfig thickens
 };
 
 FaceCache& Faces() {
@@ -281,6 +245,7 @@ cairo_font_face_t* ResolveFaceLocked(FaceCache& cache, const FontDescription& d)
     return nullptr;
   }
   cache.faces.emplace(std::move(key), face);
+  cache.emboldened[face] = embolden != FcFalse;
   return face;
 }
 
@@ -352,7 +317,8 @@ std::int32_t ToPixels(double v) { return static_cast<std::int32_t>(std::lround(v
 
 std::int32_t CeilPixels(double v) { return static_cast<std::int32_t>(std::ceil(v - 1e-9)); }
 
-std::shared_ptr<PlatformFont> MakeCairoFont(cairo_font_face_t* face, const FontDescription& d) {
+std::shared_ptr<PlatformFont> MakeCairoFont(cairo_font_face_t* face, const FontDescription& d,
+                                            bool emboldened) {
   // A negative height is the em height; a positive one the cell height
   // (ascent + descent), which needs the face's proportions first.
   double em = d.height < 0   ? -static_cast<double>(d.height)
@@ -384,9 +350,15 @@ std::shared_ptr<PlatformFont> MakeCairoFont(cairo_font_face_t* face, const FontD
     metrics.averageCharWidth = ToPixels(x.x_advance);
   }
   const std::int32_t thickness = std::max(1, ToPixels(e.lineThickness * scale));
-  return std::make_shared<CairoFont>(
-      font, metrics, ascent, std::max(1, ToPixels(e.underlinePosition * scale)),
-      ToPixels(e.strikePosition * scale), thickness, d.underline, d.strikeOut);
+  CairoFont::Layout layout;
+  layout.ascent = ascent;
+  layout.underlineOffset = std::max(1, ToPixels(e.underlinePosition * scale));
+  layout.strikeOffset = ToPixels(e.strikePosition * scale);
+  layout.lineThickness = thickness;
+  layout.underline = d.underline;
+  layout.strikeOut = d.strikeOut;
+  layout.syntheticBold = emboldened;
+  return std::make_shared<CairoFont>(font, metrics, layout);
 }
 
 // ---------------------------------------------------------------------------
@@ -442,7 +414,7 @@ std::optional<std::int32_t> ShowTextRun(cairo_t* cr, const CairoFont& cairoFont,
   return advance;
 }
 
-// Font selection and text output, the same on a raster and in a document.
+// Font selection and text output on a Cairo context.
 template <typename Base>
 class CairoText : public Base {
  public:
@@ -618,173 +590,6 @@ class CairoRaster final : public CairoText<Surface> {
   std::int32_t stride_;
 };
 
-// A PDF document: every call draws vectors and text on the current sheet,
-// with the page's pixels scaled to points at 96 dots per inch.
-class CairoPdf final : public CairoText<DocumentSurface> {
- public:
-  CairoPdf(std::int32_t width, std::int32_t height) : width_(width), height_(height) {}
-  ~CairoPdf() override {
-    if (cr_ != nullptr) cairo_destroy(cr_);
-    if (surface_ != nullptr) cairo_surface_destroy(surface_);
-  }
-  CairoPdf(const CairoPdf&) = delete;
-  CairoPdf& operator=(const CairoPdf&) = delete;
-
-  bool Open(double widthPoints, double heightPoints) {
-    surface_ = cairo_pdf_surface_create_for_stream(Append, &bytes_, widthPoints, heightPoints);
-    cr_ = cairo_create(surface_);
-    if (cairo_status(cr_) != CAIRO_STATUS_SUCCESS) {
-      return false;
-    }
-    cairo_scale(cr_, kPointsPerPixel, kPointsPerPixel);
-    return true;
-  }
-
-  std::int32_t Width() const override { return width_; }
-  std::int32_t Height() const override { return height_; }
-
-  bool Fill(Rgb color, FillPattern pattern) override {
-    SetSource(cr_, color);
-    if (pattern == FillPattern::kSolid) {
-      cairo_rectangle(cr_, 0, 0, width_, height_);
-      cairo_fill(cr_);
-      return Healthy();
-    }
-    // Hatches as thin vector lines every 8 pixels, like the raster's.
-    cairo_save(cr_);
-    cairo_rectangle(cr_, 0, 0, width_, height_);
-    cairo_clip(cr_);
-    cairo_set_line_width(cr_, 1);
-    const bool horizontal = pattern == FillPattern::kHorizontal || pattern == FillPattern::kCross;
-    const bool vertical = pattern == FillPattern::kVertical || pattern == FillPattern::kCross;
-    const bool forward =
-        pattern == FillPattern::kForwardDiagonal || pattern == FillPattern::kDiagonalCross;
-    const bool backward =
-        pattern == FillPattern::kBackwardDiagonal || pattern == FillPattern::kDiagonalCross;
-    const std::int32_t span = width_ + height_;
-    for (std::int32_t k = -span; k <= span; k += 8) {
-      if (horizontal && k >= 0 && k < height_) {
-        cairo_move_to(cr_, 0, k + 0.5);
-        cairo_line_to(cr_, width_, k + 0.5);
-      }
-      if (vertical && k >= 0 && k < width_) {
-        cairo_move_to(cr_, k + 0.5, 0);
-        cairo_line_to(cr_, k + 0.5, height_);
-      }
-      if (forward) {  // x - y = k
-        cairo_move_to(cr_, k, 0);
-        cairo_line_to(cr_, k + span, span);
-      }
-      if (backward) {  // x + y = k + 7
-        cairo_move_to(cr_, k + 8, 0);
-        cairo_line_to(cr_, k + 8 - span, span);
-      }
-    }
-    cairo_stroke(cr_);
-    cairo_restore(cr_);
-    return Healthy();
-  }
-
-  bool StrokeLine(std::int32_t x0, std::int32_t y0, std::int32_t x1, std::int32_t y1,
-                  std::int32_t width, Rgb color) override {
-    double ax = x0;
-    double ay = y0;
-    double bx = x1;
-    double by = y1;
-    cairo_save(cr_);
-    SetSource(cr_, color);
-    if (width <= 1) {
-      // The thin line covers the start pixel up to the end pixel's edge:
-      // along the major axis it runs from pixel edge to pixel edge, across
-      // it through the pixel centres.
-      const bool xMajor = std::abs(x1 - x0) >= std::abs(y1 - y0);
-      (xMajor ? ay : ax) += 0.5;
-      (xMajor ? by : bx) += 0.5;
-      if (x1 < x0 && xMajor) {
-        ax += 1;
-        bx += 1;
-      }
-      if (y1 < y0 && !xMajor) {
-        ay += 1;
-        by += 1;
-      }
-      cairo_set_line_width(cr_, 1);
-      cairo_set_line_cap(cr_, CAIRO_LINE_CAP_BUTT);
-    } else {
-      ax += 0.5;
-      ay += 0.5;
-      bx += 0.5;
-      by += 0.5;
-      const double margin = width + 2.0;
-      if (!ClipSegment(ax, ay, bx, by, -margin, -margin, width_ + margin, height_ + margin)) {
-        cairo_restore(cr_);
-        return true;
-      }
-      cairo_set_line_width(cr_, width);
-      cairo_set_line_cap(cr_, CAIRO_LINE_CAP_ROUND);
-    }
-    if (width <= 1 && !ClipSegment(ax, ay, bx, by, -2.0, -2.0, width_ + 2.0, height_ + 2.0)) {
-      cairo_restore(cr_);
-      return true;
-    }
-    cairo_move_to(cr_, ax, ay);
-    cairo_line_to(cr_, bx, by);
-    cairo_stroke(cr_);
-    cairo_restore(cr_);
-    return Healthy();
-  }
-
-  std::optional<std::int32_t> DrawTextRun(const TextRun& run) override {
-    return ShowText(cr_, run);
-  }
-
-  bool CopyBgr24BottomUp(std::uint8_t* /*dest*/, std::int32_t /*stride*/) const override {
-    return false;
-  }
-
-  Rgb Pixel(std::int32_t /*x*/, std::int32_t /*y*/) const override { return 0; }
-
-  bool EndPage() override {
-    cairo_show_page(cr_);
-    return Healthy();
-  }
-
-  bool Finish(std::vector<std::uint8_t>& bytes) override {
-    cairo_destroy(cr_);
-    cr_ = nullptr;
-    cairo_surface_finish(surface_);
-    const bool ok = cairo_surface_status(surface_) == CAIRO_STATUS_SUCCESS;
-    cairo_surface_destroy(surface_);
-    surface_ = nullptr;
-    if (!ok) {
-      return false;
-    }
-    bytes = std::move(bytes_);
-    return true;
-  }
-
- private:
-  static constexpr double kPointsPerPixel = 72.0 / 96.0;
-
-  static cairo_status_t Append(void* closure, const unsigned char* data, unsigned int length) {
-    auto* out = static_cast<std::vector<std::uint8_t>*>(closure);
-    try {
-      out->insert(out->end(), data, data + length);
-    } catch (const std::bad_alloc&) {
-      return CAIRO_STATUS_NO_MEMORY;
-    }
-    return CAIRO_STATUS_SUCCESS;
-  }
-
-  bool Healthy() const { return cr_ != nullptr && cairo_status(cr_) == CAIRO_STATUS_SUCCESS; }
-
-  std::int32_t width_;
-  std::int32_t height_;
-  std::vector<std::uint8_t> bytes_;
-  cairo_surface_t* surface_ = nullptr;
-  cairo_t* cr_ = nullptr;
-};
-
 // The raster's memory, mapped with every page present: the first fill then
 // writes to memory that is already there instead of taking a page fault
 // every 4 KiB (for a page canvas, about 870 faults and half a millisecond).
@@ -842,18 +647,6 @@ std::unique_ptr<Surface> MakeRasterSurface(std::int32_t width, std::int32_t heig
   return std::make_unique<CairoRaster>(surface, cr);
 }
 
-std::unique_ptr<DocumentSurface> MakePdfSurface(std::int32_t width, std::int32_t height,
-                                                double widthPoints, double heightPoints) {
-  if (width < 1 || height < 1) {
-    return nullptr;
-  }
-  auto pdf = std::make_unique<CairoPdf>(width, height);
-  if (!pdf->Open(widthPoints, heightPoints)) {
-    return nullptr;
-  }
-  return pdf;
-}
-
 std::shared_ptr<PlatformFont> MakePlatformFont(const FontDescription& description) {
   FaceCache& cache = Faces();
   std::lock_guard<std::mutex> lock(cache.lock);
@@ -861,7 +654,7 @@ std::shared_ptr<PlatformFont> MakePlatformFont(const FontDescription& descriptio
   if (face == nullptr) {
     return nullptr;
   }
-  return MakeCairoFont(face, description);
+  return MakeCairoFont(face, description, cache.emboldened[face]);
 }
 
 }  // namespace trevalda::canvas

@@ -13,6 +13,7 @@
 // start pixel and stops before the end pixel, a wider solid pen is a centred
 // stroke with round ends, and nothing is antialiased but text (which follows
 // the system's font smoothing).
+#include "canvas/gdi_font.h"
 #include "canvas/line_geometry.h"
 #include "canvas/surface.h"
 
@@ -205,19 +206,6 @@ POINT HatchOrigin(FillPattern pattern) {
 
 // ---------------------------------------------------------------------------
 // Fonts
-
-class GdiFont final : public PlatformFont {
- public:
-  explicit GdiFont(HFONT font) : font_(font) {}
-  ~GdiFont() override { DeleteObject(font_); }
-  GdiFont(const GdiFont&) = delete;
-  GdiFont& operator=(const GdiFont&) = delete;
-
-  HFONT Handle() const { return font_; }
-
- private:
-  HFONT font_;
-};
 
 LOGFONTW ToLogFont(const FontDescription& d) {
   LOGFONTW lf{};

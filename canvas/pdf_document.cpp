@@ -14,8 +14,7 @@ PdfDocument::~PdfDocument() { ReleaseCanvas(canvas_); }
 
 bool PdfDocument::Open() {
   if (canvas_ != 0) return true;
-  canvas_ = canvas::AdoptSurface(
-      canvas::MakePdfSurface(width_, height_, kA4WidthPoints, kA4HeightPoints));
+  canvas_ = canvas::AdoptSurface(canvas::MakePdfSurface(width_, height_));
   return canvas_ != 0;
 }
 
@@ -29,7 +28,8 @@ bool PdfDocument::EndPage() {
   return ended;
 }
 
-SaveResult PdfDocument::Save(const std::filesystem::path& file) {
+SaveResult PdfDocument::Save(const std::filesystem::path& file,
+                             const canvas::DocumentLayout& layout) {
   SaveResult result;
   result.status = SaveStatus::kNothingToSave;
   if (file.empty() || canvas_ == 0) return result;
@@ -38,7 +38,7 @@ SaveResult PdfDocument::Save(const std::filesystem::path& file) {
   bool finished = false;
   canvas::WithCanvas(canvas_, [&](canvas::CanvasRecord& record) {
     auto* document = dynamic_cast<canvas::DocumentSurface*>(record.surface.get());
-    finished = document != nullptr && document->Finish(bytes);
+    finished = document != nullptr && document->Finish(layout, bytes);
   });
   ReleaseCanvas(canvas_);
   canvas_ = 0;

@@ -4,9 +4,10 @@
 // the same on every platform: handles, the attached canvas, colours and what
 // their negative codes mean, rounding, the current position, the font table,
 // retries and locks. A backend only turns already-resolved requests into pixels. Two
-// backends exist or are planned behind this interface: Cairo image surfaces
-// (cairo_surface.cpp) and Win32 GDI memory bitmaps (gdi_surface.cpp); a vector
-// backend (a Cairo PDF surface) can implement the same calls.
+// raster backends exist behind this interface: Cairo image surfaces
+// (cairo_surface.cpp) and Win32 GDI memory bitmaps (gdi_surface.cpp). One
+// portable vector backend, the PDF writer (pdf_writer.cpp), implements the
+// same calls for documents on every platform.
 //
 // Nothing here names a platform type. Colours are plain 0x00BBGGRR values
 // with the top byte zero (never one of the negative colour codes); text is
@@ -17,6 +18,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -70,11 +72,19 @@ struct FontMetrics {
   std::int32_t averageCharWidth = 0;
 };
 
+struct DocumentFont;
+
 // A font made by the backend (a Cairo scaled font, a GDI HFONT). Opaque to
 // the engine, which caches one per font number and hands it to any surface.
 class PlatformFont {
  public:
   virtual ~PlatformFont() = default;
+
+ private:
+  // Its document form, made once by MakeDocumentFont (document_font.h).
+  friend std::shared_ptr<const DocumentFont> MakeDocumentFont(const PlatformFont& font);
+  mutable std::once_flag documentOnce_;
+  mutable std::shared_ptr<const DocumentFont> document_;
 };
 
 // Makes the platform font for a description; nullptr when the platform
@@ -137,24 +147,31 @@ class Surface {
 // undefined until the first fill; nullptr when the platform cannot.
 std::unique_ptr<Surface> MakeRasterSurface(std::int32_t width, std::int32_t height);
 
-// A surface whose drawings become the pages of a vector document (PDF): the
-// pixel coordinates of the page map to the sheet at 96 dots per inch. It
-// has no raster: CopyBgr24BottomUp fails and Pixel reads 0.
+struct DocumentLayout;
+
+// A surface whose drawings become the pages of a vector document (PDF),
+// each page a width x height pixel drawing that the layout places on the
+// document's sheets. It has no raster: CopyBgr24BottomUp fails and Pixel
+// reads 0.
 class DocumentSurface : public Surface {
  public:
-  // Ends the current sheet; later drawing goes on a new one. False when the
+  // Ends the current page; later drawing goes on a new one. False when the
   // document has failed.
   virtual bool EndPage() = 0;
 
-  // Completes the document and moves its bytes into `bytes`. The surface
-  // takes no more drawing afterwards. False when the document has failed.
-  virtual bool Finish(std::vector<std::uint8_t>& bytes) = 0;
+  // Pages ended so far.
+  virtual std::int32_t PageCount() const = 0;
+
+  // Completes the document: the ended pages placed on sheets, with the
+  // links, outline, labels and metadata of `layout` (document_layout.h),
+  // and moves its bytes into `bytes`. The surface takes no more drawing
+  // afterwards. False when the document has failed or the layout names a
+  // page that was not drawn.
+  virtual bool Finish(const DocumentLayout& layout, std::vector<std::uint8_t>& bytes) = 0;
 };
 
-// A PDF document of sheets widthPoints x heightPoints (1/72 inch) taking
-// drawings of width x height pixels; nullptr where the platform has no PDF
-// backend.
-std::unique_ptr<DocumentSurface> MakePdfSurface(std::int32_t width, std::int32_t height,
-                                                double widthPoints, double heightPoints);
+// A PDF document whose pages are drawings of width x height pixels (both at
+// least 1); nullptr otherwise.
+std::unique_ptr<DocumentSurface> MakePdfSurface(std::int32_t width, std::int32_t height);
 
 }  // namespace trevalda::canvas

@@ -14,13 +14,13 @@ set -euo pipefail
 linux_packages=(
   build-essential cmake pkg-config
   libgtest-dev googletest libbenchmark-dev
-  libcairo2-dev libfontconfig-dev libfreetype-dev libpng-dev
+  libcairo2-dev libfontconfig-dev libfreetype-dev libpng-dev zlib1g-dev
   fontconfig fonts-dejavu-core fonts-liberation
-  poppler-utils valgrind
+  poppler-utils qpdf python3 valgrind
   mandoc groff man-db  # the man page is checked with all three
 )
 windows_packages=(
-  g++-mingw-w64-x86-64-posix wine64 wine fonts-wine xvfb xauth googletest
+  g++-mingw-w64-x86-64-posix libz-mingw-w64-dev wine64 wine fonts-wine xvfb xauth googletest
 )
 tool_packages=(
   hyperfine imagemagick x11-utils

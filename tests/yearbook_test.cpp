@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cstdlib>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -153,6 +154,7 @@ TEST(YearbookPdfTest, AYearIsOneA4SheetPerDayWithTheTextsOfEach) {
   EXPECT_EQ(calls, 366);
   EXPECT_EQ(FilesIn(folder), std::vector<std::string>{"agenda-2024.pdf"});
 
+  EXPECT_EQ(std::system(("qpdf --check '" + file.string() + "' >/dev/null").c_str()), 0);
   const std::string info = Capture("pdfinfo '" + file.string() + "'");
   EXPECT_NE(info.find("Pages:           366"), std::string::npos) << info;
   EXPECT_NE(info.find("595.276 x 841.89 pts (A4)"), std::string::npos) << info;

@@ -1,0 +1,49 @@
+// The Cairo backend's font: a Cairo scaled font over a FreeType face, with
+// the metrics the raster lays text out by. Shared by the raster backend
+// (cairo_surface.cpp) and the document font reader
+// (document_font_freetype.cpp); not part of the public interface.
+#pragma once
+
+#include <cairo.h>
+
+#include <cstdint>
+
+#include "canvas/surface.h"
+
+namespace trevalda::canvas {
+
+class CairoFont final : public PlatformFont {
+ public:
+  struct Layout {
+    std::int32_t ascent = 0;           // from the top of the cell down to the baseline
+    std::int32_t underlineOffset = 0;  // below the baseline
+    std::int32_t strikeOffset = 0;     // above the baseline
+    std::int32_t lineThickness = 1;
+    bool underline = false;
+    bool strikeOut = false;
+    bool syntheticBold = false;  // fontconfig asked FreeType to thicken the outlines
+  };
+
+  CairoFont(cairo_scaled_font_t* font, FontMetrics metrics, Layout layout)
+      : font_(font), metrics_(metrics), layout_(layout) {}
+  ~CairoFont() override { cairo_scaled_font_destroy(font_); }
+  CairoFont(const CairoFont&) = delete;
+  CairoFont& operator=(const CairoFont&) = delete;
+
+  cairo_scaled_font_t* font() const { return font_; }
+  const FontMetrics& metrics() const { return metrics_; }
+  const Layout& layout() const { return layout_; }
+  std::int32_t ascent() const { return layout_.ascent; }
+  std::int32_t underlineOffset() const { return layout_.underlineOffset; }
+  std::int32_t strikeOffset() const { return layout_.strikeOffset; }
+  std::int32_t lineThickness() const { return layout_.lineThickness; }
+  bool underline() const { return layout_.underline; }
+  bool strikeOut() const { return layout_.strikeOut; }
+
+ private:
+  cairo_scaled_font_t* font_;
+  FontMetrics metrics_;
+  Layout layout_;
+};
+
+}  // namespace trevalda::canvas

@@ -1,0 +1,180 @@
+// The document form of a GDI backend font: the tables of the face GDI
+// selected for the HFONT (GetFontData), its glyph ids (GetGlyphIndicesW)
+// and its advance widths (GetCharWidth32W on the face at one em per font
+// unit, so they come out in font units).
+#include <algorithm>
+#include <cmath>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "canvas/document_font.h"
+#include "canvas/gdi_font.h"
+#include "text/cp1252.h"
+#include "text/windows_api.h"
+
+namespace trevalda::canvas {
+namespace {
+
+constexpr int kFirstBoldWeight = 600;
+constexpr std::uint32_t kOs2Tag = 0x4F532F32;  // 'OS/2'
+
+class MemoryDc {
+ public:
+  MemoryDc() : dc_(CreateCompatibleDC(nullptr)) {}
+  ~MemoryDc() {
+    if (previous_ != nullptr) SelectObject(dc_, previous_);
+    if (dc_ != nullptr) DeleteDC(dc_);
+  }
+  MemoryDc(const MemoryDc&) = delete;
+  MemoryDc& operator=(const MemoryDc&) = delete;
+
+  bool Select(HFONT font) {
+    if (dc_ == nullptr) return false;
+    const HGDIOBJ previous = SelectObject(dc_, font);
+    if (previous == nullptr || previous == HGDI_ERROR) return false;
+    if (previous_ == nullptr) previous_ = previous;
+    return true;
+  }
+  HDC Get() const { return dc_; }
+
+ private:
+  HDC dc_;
+  HGDIOBJ previous_ = nullptr;
+};
+
+std::int32_t PerMille(double units, double unitsPerEm) {
+  return static_cast<std::int32_t>(std::lround(units * 1000.0 / unitsPerEm));
+}
+
+// GetFontData takes the table tag with its first letter in the low byte.
+DWORD GdiTag(std::uint32_t tag) {
+  return ((tag & 0xFFu) << 24) | ((tag & 0xFF00u) << 8) | ((tag >> 8) & 0xFF00u) | (tag >> 24);
+}
+
+std::optional<std::vector<std::uint8_t>> ReadTable(HDC dc, std::uint32_t tag) {
+  const DWORD size = GetFontData(dc, GdiTag(tag), 0, nullptr, 0);
+  if (size == GDI_ERROR || size == 0) return std::nullopt;
+  std::vector<std::uint8_t> table(size);
+  if (GetFontData(dc, GdiTag(tag), 0, table.data(), size) != size) return std::nullopt;
+  return table;
+}
+
+std::optional<OUTLINETEXTMETRICW> OutlineMetrics(HDC dc) {
+  const UINT size = GetOutlineTextMetricsW(dc, 0, nullptr);
+  if (size < sizeof(OUTLINETEXTMETRICW)) return std::nullopt;
+  std::vector<std::uint8_t> buffer(size);
+  auto* metrics = reinterpret_cast<OUTLINETEXTMETRICW*>(buffer.data());
+  if (GetOutlineTextMetricsW(dc, size, metrics) == 0) return std::nullopt;
+  return *metrics;
+}
+
+std::string PostScriptName(HDC dc, bool bold, bool italic) {
+  wchar_t face[LF_FACESIZE] = {};
+  GetTextFaceW(dc, LF_FACESIZE, face);
+  std::string name;
+  for (const wchar_t* c = face; *c != L'\0'; ++c) {
+    if ((*c >= L'A' && *c <= L'Z') || (*c >= L'a' && *c <= L'z') || (*c >= L'0' && *c <= L'9')) {
+      name.push_back(static_cast<char>(*c));
+    }
+  }
+  if (name.empty()) name = "Font";
+  if (bold || italic) name += std::string(",") + (bold ? "Bold" : "") + (italic ? "Italic" : "");
+  return name;
+}
+
+}  // namespace
+
+std::shared_ptr<const DocumentFont> ReadDocumentFont(const PlatformFont& platformFont) {
+  const auto* font = dynamic_cast<const GdiFont*>(&platformFont);
+  if (font == nullptr) return nullptr;
+  MemoryDc dc;
+  TEXTMETRICW text{};
+  LOGFONTW request{};
+  if (!dc.Select(font->Handle()) || !GetTextMetricsW(dc.Get(), &text) ||
+      GetObjectW(font->Handle(), sizeof request, &request) == 0) {
+    return nullptr;
+  }
+  const std::optional<OUTLINETEXTMETRICW> sized = OutlineMetrics(dc.Get());
+  if (!sized) return nullptr;  // no outline font
+
+  auto out = std::make_shared<DocumentFont>();
+  out->metrics = {static_cast<std::int32_t>(text.tmHeight),
+                  static_cast<std::int32_t>(text.tmExternalLeading),
+                  static_cast<std::int32_t>(text.tmAveCharWidth)};
+  out->emPixels = static_cast<double>(text.tmHeight - text.tmInternalLeading);
+  out->ascentPixels = static_cast<std::int32_t>(text.tmAscent);
+  out->underline = text.tmUnderlined != 0;
+  out->strikeOut = text.tmStruckOut != 0;
+  out->underlineOffset = std::max(1, -static_cast<int>(sized->otmsUnderscorePosition));
+  out->strikeOffset = static_cast<std::int32_t>(sized->otmsStrikeoutPosition);
+  out->lineThickness = std::max(1, static_cast<int>(sized->otmsUnderscoreSize));
+  out->fixedPitch = (text.tmPitchAndFamily & TMPF_FIXED_PITCH) == 0;  // the bit means variable
+  out->serif = (text.tmPitchAndFamily & 0xF0) == FF_ROMAN;
+  out->italic = text.tmItalic != 0;
+
+  // The same face at one pixel per font unit: widths and extents in units.
+  LOGFONTW unit = request;
+  unit.lfHeight = -static_cast<LONG>(sized->otmEMSquare);
+  unit.lfWidth = 0;
+  unit.lfEscapement = 0;
+  unit.lfOrientation = 0;
+  unit.lfUnderline = FALSE;
+  unit.lfStrikeOut = FALSE;
+  HFONT unitFont = CreateFontIndirectW(&unit);
+  if (unitFont == nullptr) return nullptr;
+  bool read = false;
+  {
+    MemoryDc unitDc;
+    const bool selected = unitDc.Select(unitFont);
+    const std::optional<OUTLINETEXTMETRICW> units =
+        selected ? OutlineMetrics(unitDc.Get()) : std::nullopt;
+    read = units.has_value();
+    if (read) {
+      const double em = units->otmEMSquare;
+      std::wstring characters;
+      for (int i = 0; i < kDocumentCodes; ++i) {
+        const std::u16string c =
+            Cp1252ToUtf16(std::string(1, static_cast<char>(kFirstDocumentCode + i)));
+        characters.push_back(c.size() == 1 ? static_cast<wchar_t>(c[0]) : L'\0');
+      }
+      std::vector<WORD> indices(characters.size());
+      read = GetGlyphIndicesW(unitDc.Get(), characters.c_str(), static_cast<int>(characters.size()),
+                              indices.data(), GGI_MARK_NONEXISTING_GLYPHS) != GDI_ERROR;
+      CodeGlyphs glyphs{};
+      for (int i = 0; read && i < kDocumentCodes; ++i) {
+        const auto k = static_cast<std::size_t>(i);
+        const bool exists = characters[k] != L'\0' && indices[k] != 0xFFFF;
+        glyphs[k] = exists ? indices[k] : 0;
+        INT width = 0;
+        if (exists) GetCharWidth32W(unitDc.Get(), characters[k], characters[k], &width);
+        out->widths[k] = PerMille(width, em);
+      }
+      const auto table = [&](std::uint32_t tag) { return ReadTable(unitDc.Get(), tag); };
+      std::optional<std::vector<std::uint8_t>> program =
+          read ? BuildEmbeddedTrueType(table, glyphs) : std::nullopt;
+      read = program.has_value();
+      if (read) {
+        out->program = std::move(*program);
+        out->ascender = PerMille(units->otmAscent, em);
+        out->descender = PerMille(units->otmDescent, em);
+        out->capHeight = PerMille(
+            units->otmsCapEmHeight > 0 ? units->otmsCapEmHeight : units->otmAscent * 7 / 10, em);
+        out->boundingBox = {
+            PerMille(units->otmrcFontBox.left, em), PerMille(units->otmrcFontBox.bottom, em),
+            PerMille(units->otmrcFontBox.right, em), PerMille(units->otmrcFontBox.top, em)};
+        // GDI thickens a face whose own weight is below the bold it was asked for.
+        const std::optional<std::vector<std::uint8_t>> os2 = ReadTable(unitDc.Get(), kOs2Tag);
+        const int faceWeight = os2 && os2->size() > 6 ? ((*os2)[4] << 8) | (*os2)[5] : 400;
+        out->syntheticBold = request.lfWeight >= kFirstBoldWeight && faceWeight < kFirstBoldWeight;
+        out->postScriptName = PostScriptName(unitDc.Get(), request.lfWeight >= kFirstBoldWeight,
+                                             request.lfItalic != 0);
+      }
+    }
+  }  // unitDc gives the font back before it is deleted
+  DeleteObject(unitFont);
+  return read ? out : nullptr;
+}
+
+}  // namespace trevalda::canvas

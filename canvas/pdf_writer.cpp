@@ -1,0 +1,601 @@
+// The PDF writer: one portable vector backend for documents.
+//
+// Every drawn page becomes a form XObject whose content is the page's
+// drawing in pixel coordinates (y down, through the form's matrix), kept
+// compressed from the moment the page ends. Sheets place those forms with
+// one transformation each, so a page stands on a sheet of any size, or two
+// stand side by side on a booklet sheet, without being drawn again. Fonts
+// are embedded once per document as TrueType simple fonts with
+// WinAnsiEncoding (the program's texts are Windows-1252 already), holding
+// the glyphs of the 224 printable codes only.
+//
+// Lines follow the raster's pixel rules: a thin line runs along its major
+// axis from the start pixel's edge to the end pixel's edge, through the pixel
+// centres across it, one pixel wide; a wider one is centred on the pixel
+// centres with round caps. Text is set with the top-left of its cell at the
+// position, the baseline the font's ascent below it, as the raster does.
+#include <zlib.h>
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <map>
+#include <memory>
+#include <new>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "canvas/document_font.h"
+#include "canvas/document_layout.h"
+#include "canvas/line_geometry.h"
+#include "canvas/surface.h"
+#include "text/cp1252.h"
+
+namespace trevalda::canvas {
+
+std::shared_ptr<const DocumentFont> MakeDocumentFont(const PlatformFont& font) {
+  std::call_once(font.documentOnce_, [&] { font.document_ = ReadDocumentFont(font); });
+  return font.document_;
+}
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+// Appends a number with at most three decimals, in the C locale's form.
+void Number(std::string& out, double value) {
+  if (!std::isfinite(value)) value = 0;
+  const double rounded = std::round(value * 1000.0) / 1000.0;
+  char text[48];
+  const auto [end, error] =
+      std::to_chars(text, text + sizeof text, rounded, std::chars_format::fixed, 3);
+  std::string_view s(text, error == std::errc() ? static_cast<std::size_t>(end - text) : 0);
+  if (s.find('.') != std::string_view::npos) {
+    while (s.back() == '0') s.remove_suffix(1);
+    if (s.back() == '.') s.remove_suffix(1);
+  }
+  if (s == "-0") s = "0";
+  out.append(s);
+}
+
+void Numbers(std::string& out, std::initializer_list<double> values) {
+  for (double v : values) {
+    Number(out, v);
+    out.push_back(' ');
+  }
+}
+
+void Colour(std::string& out, Rgb color, std::string_view op) {
+  Numbers(out, {(color & 0xFFu) / 255.0, ((color >> 8) & 0xFFu) / 255.0,
+                ((color >> 16) & 0xFFu) / 255.0});
+  out.append(op).push_back('\n');
+}
+
+// A literal string of Windows-1252 bytes.
+void LiteralString(std::string& out, std::string_view bytes) {
+  out.push_back('(');
+  for (char c : bytes) {
+    if (c == '(' || c == ')' || c == '\\') out.push_back('\\');
+    if (c == '\r') {
+      out.append("\\r");
+      continue;
+    }
+    out.push_back(c);
+  }
+  out.push_back(')');
+}
+
+// A text string for the document's own texts (outline, labels, metadata):
+// UTF-16BE with its byte order mark, in hexadecimal.
+void TextString(std::string& out, std::string_view cp1252) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  out.append("<FEFF");
+  for (char16_t c : Cp1252ToUtf16(cp1252)) {
+    for (int shift = 12; shift >= 0; shift -= 4) out.push_back(kHex[(c >> shift) & 0xF]);
+  }
+  out.push_back('>');
+}
+
+std::optional<Bytes> Deflate(std::string_view data) {
+  uLongf size = compressBound(static_cast<uLong>(data.size()));
+  Bytes out(size);
+  if (compress2(out.data(), &size, reinterpret_cast<const Bytef*>(data.data()),
+                static_cast<uLong>(data.size()), Z_DEFAULT_COMPRESSION) != Z_OK) {
+    return std::nullopt;
+  }
+  out.resize(size);
+  return out;
+}
+
+// A six-letter subset tag derived from the embedded program, so that the
+// same font gives the same name in every document.
+std::string SubsetTag(const Bytes& program) {
+  std::uint32_t hash = 2166136261u;
+  for (std::uint8_t b : program) hash = (hash ^ b) * 16777619u;
+  std::string tag;
+  for (int i = 0; i < 6; ++i) {
+    tag.push_back(static_cast<char>('A' + hash % 26));
+    hash /= 26;
+  }
+  return tag + "+";
+}
+
+// The PDF file as it is written: objects numbered from 1 and their offsets.
+class ObjectWriter {
+ public:
+  ObjectWriter() { text_.append("%PDF-1.7\n%\xE2\xE3\xCF\xD3\n"); }
+
+  // Reserves an object number to refer to before the object is written.
+  std::int32_t Reserve() {
+    offsets_.push_back(0);
+    return static_cast<std::int32_t>(offsets_.size());
+  }
+
+  void Object(std::int32_t number, std::string_view body) {
+    Begin(number);
+    text_.append(body).append("\nendobj\n");
+  }
+
+  void Stream(std::int32_t number, std::string_view dictionary, const Bytes& data) {
+    Begin(number);
+    text_.append("<<").append(dictionary).append("/Length ");
+    text_.append(std::to_string(data.size())).append(">>\nstream\n");
+    text_.append(reinterpret_cast<const char*>(data.data()), data.size());
+    text_.append("\nendstream\nendobj\n");
+  }
+
+  Bytes Finish(std::int32_t root, std::int32_t info) {
+    const std::size_t xref = text_.size();
+    text_.append("xref\n0 ").append(std::to_string(offsets_.size() + 1));
+    text_.append("\n0000000000 65535 f \n");
+    char entry[32];
+    for (std::size_t offset : offsets_) {
+      std::snprintf(entry, sizeof entry, "%010zu 00000 n \n", offset);
+      text_.append(entry);
+    }
+    text_.append("trailer\n<</Size ").append(std::to_string(offsets_.size() + 1));
+    text_.append("/Root ").append(Ref(root)).append("/Info ").append(Ref(info));
+    text_.append(">>\nstartxref\n").append(std::to_string(xref)).append("\n%%EOF\n");
+    return Bytes(text_.begin(), text_.end());
+  }
+
+  static std::string Ref(std::int32_t number) { return std::to_string(number) + " 0 R"; }
+
+ private:
+  void Begin(std::int32_t number) {
+    offsets_[static_cast<std::size_t>(number - 1)] = text_.size();
+    text_.append(std::to_string(number)).append(" 0 obj\n");
+  }
+
+  std::string text_;
+  std::vector<std::size_t> offsets_;
+};
+
+class PdfSurface final : public DocumentSurface {
+ public:
+  PdfSurface(std::int32_t width, std::int32_t height) : width_(width), height_(height) {}
+
+  std::int32_t Width() const override { return width_; }
+  std::int32_t Height() const override { return height_; }
+
+  bool Fill(Rgb color, FillPattern pattern) override {
+    if (pattern == FillPattern::kSolid) {
+      Colour(content_, color, "rg");
+      Numbers(content_, {0, 0, static_cast<double>(width_), static_cast<double>(height_)});
+      content_.append("re f\n");
+      return Healthy();
+    }
+    // Hatches as thin lines every 8 pixels, like the raster's.
+    content_.append("q 0 0 ");
+    Numbers(content_, {static_cast<double>(width_), static_cast<double>(height_)});
+    content_.append("re W n 1 w\n");
+    Colour(content_, color, "RG");
+    const bool horizontal = pattern == FillPattern::kHorizontal || pattern == FillPattern::kCross;
+    const bool vertical = pattern == FillPattern::kVertical || pattern == FillPattern::kCross;
+    const bool forward =
+        pattern == FillPattern::kForwardDiagonal || pattern == FillPattern::kDiagonalCross;
+    const bool backward =
+        pattern == FillPattern::kBackwardDiagonal || pattern == FillPattern::kDiagonalCross;
+    const std::int32_t span = width_ + height_;
+    const auto segment = [&](double ax, double ay, double bx, double by) {
+      Numbers(content_, {ax, ay});
+      content_.append("m ");
+      Numbers(content_, {bx, by});
+      content_.append("l\n");
+    };
+    for (std::int32_t k = -span; k <= span; k += 8) {
+      if (horizontal && k >= 0 && k < height_) segment(0, k + 0.5, width_, k + 0.5);
+      if (vertical && k >= 0 && k < width_) segment(k + 0.5, 0, k + 0.5, height_);
+      if (forward) segment(k, 0, k + span, span);           // x - y = k
+      if (backward) segment(k + 8, 0, k + 8 - span, span);  // x + y = k + 7
+    }
+    content_.append("S Q\n");
+    return Healthy();
+  }
+
+  bool StrokeLine(std::int32_t x0, std::int32_t y0, std::int32_t x1, std::int32_t y1,
+                  std::int32_t width, Rgb color) override {
+    double ax = x0;
+    double ay = y0;
+    double bx = x1;
+    double by = y1;
+    if (width <= 1) {
+      // Along the major axis from pixel edge to pixel edge, across it
+      // through the pixel centres.
+      const bool xMajor = std::abs(static_cast<std::int64_t>(x1) - x0) >=
+                          std::abs(static_cast<std::int64_t>(y1) - y0);
+      (xMajor ? ay : ax) += 0.5;
+      (xMajor ? by : bx) += 0.5;
+      if (x1 < x0 && xMajor) {
+        ax += 1;
+        bx += 1;
+      }
+      if (y1 < y0 && !xMajor) {
+        ay += 1;
+        by += 1;
+      }
+      if ((x0 == x1 && y0 == y1) ||
+          !ClipSegment(ax, ay, bx, by, -2.0, -2.0, width_ + 2.0, height_ + 2.0)) {
+        return true;
+      }
+      content_.append("1 w 0 J ");
+    } else {
+      ax += 0.5;
+      ay += 0.5;
+      bx += 0.5;
+      by += 0.5;
+      const double w = std::min<double>(width, 4.0 * std::max(width_, height_));
+      const double margin = w + 2.0;
+      if (!ClipSegment(ax, ay, bx, by, -margin, -margin, width_ + margin, height_ + margin)) {
+        return true;
+      }
+      Number(content_, w);
+      content_.append(" w 1 J ");
+    }
+    Colour(content_, color, "RG");
+    Numbers(content_, {ax, ay});
+    content_.append("m ");
+    Numbers(content_, {bx, by});
+    content_.append("l S\n");
+    return Healthy();
+  }
+
+  std::optional<FontMetrics> SelectFont(std::shared_ptr<const PlatformFont> font) override {
+    if (font == nullptr) return std::nullopt;
+    std::shared_ptr<const DocumentFont> document = MakeDocumentFont(*font);
+    if (document == nullptr) return std::nullopt;
+    font_ = std::move(document);
+    return font_->metrics;
+  }
+
+  std::optional<std::int32_t> DrawTextRun(const TextRun& run) override {
+    if (font_ == nullptr) return std::nullopt;
+    const DocumentFont& font = *font_;
+    std::string codes = Utf8ToCp1252(run.utf8);
+    std::erase_if(codes, [](char c) { return static_cast<unsigned char>(c) < kFirstDocumentCode; });
+    double units = 0;
+    for (char c : codes) {
+      units += font.widths[static_cast<unsigned char>(c) - kFirstDocumentCode];
+    }
+    const auto advance = static_cast<std::int32_t>(std::lround(units * font.emPixels / 1000.0));
+    const std::int32_t cellHeight = font.metrics.lineHeight;
+    const double baseline = static_cast<double>(run.y) + font.ascentPixels;
+
+    content_.append("q\n");
+    if (run.clip) {
+      const PixelRect& c = *run.clip;
+      Numbers(content_, {static_cast<double>(c.left), static_cast<double>(c.top),
+                         static_cast<double>(std::max(0, c.right - c.left)),
+                         static_cast<double>(std::max(0, c.bottom - c.top))});
+      content_.append("re W n\n");
+    }
+    if (run.backColor) {
+      Colour(content_, *run.backColor, "rg");
+      Numbers(content_, {static_cast<double>(run.x), static_cast<double>(run.y),
+                         static_cast<double>(advance), static_cast<double>(cellHeight)});
+      content_.append("re f\n");
+    }
+    Colour(content_, run.foreColor, "rg");
+    if (!codes.empty()) {
+      content_.append("BT /F").append(std::to_string(ResourceOf(font_))).push_back(' ');
+      Number(content_, font.emPixels);
+      content_.append(" Tf ");
+      if (font.syntheticBold) {
+        Colour(content_, run.foreColor, "RG");
+        Number(content_, font.emPixels / 24.0);
+        content_.append(" w 2 Tr ");
+      }
+      content_.append("1 0 0 -1 ");
+      Numbers(content_, {static_cast<double>(run.x), baseline});
+      content_.append("Tm ");
+      LiteralString(content_, codes);
+      content_.append(" Tj ET\n");
+    }
+    const auto bar = [&](double top) {
+      Numbers(content_, {static_cast<double>(run.x), top, static_cast<double>(advance),
+                         static_cast<double>(font.lineThickness)});
+      content_.append("re f\n");
+    };
+    if (font.underline) bar(baseline + font.underlineOffset);
+    if (font.strikeOut) bar(baseline - font.strikeOffset);
+    content_.append("Q\n");
+    if (!Healthy()) return std::nullopt;
+    return advance;
+  }
+
+  bool CopyBgr24BottomUp(std::uint8_t* /*dest*/, std::int32_t /*stride*/) const override {
+    return false;
+  }
+
+  Rgb Pixel(std::int32_t /*x*/, std::int32_t /*y*/) const override { return 0; }
+
+  bool EndPage() override {
+    if (!Healthy()) return false;
+    std::optional<Bytes> packed = Deflate(content_);
+    if (!packed) {
+      failed_ = true;
+      return false;
+    }
+    pages_.push_back(std::move(*packed));
+    content_.clear();
+    return true;
+  }
+
+  std::int32_t PageCount() const override { return static_cast<std::int32_t>(pages_.size()); }
+
+  bool Finish(const DocumentLayout& layout, Bytes& bytes) override {
+    if (!Healthy() || finished_) return false;
+    finished_ = true;
+    try {
+      return Write(layout, bytes);
+    } catch (const std::bad_alloc&) {
+      return false;
+    }
+  }
+
+ private:
+  // The font resource that sets `font`: the sizes of a face share one, as
+  // their programs and widths are the same.
+  std::int32_t ResourceOf(const std::shared_ptr<const DocumentFont>& font) {
+    if (const auto it = resourceOf_.find(font.get()); it != resourceOf_.end()) return it->second;
+    std::int32_t number = 0;
+    while (number < static_cast<std::int32_t>(resources_.size())) {
+      const DocumentFont& other = *resources_[static_cast<std::size_t>(number)];
+      if (other.widths == font->widths && other.syntheticBold == font->syntheticBold &&
+          other.program == font->program) {
+        break;
+      }
+      ++number;
+    }
+    if (number == static_cast<std::int32_t>(resources_.size())) resources_.push_back(font);
+    resourceOf_.emplace(font.get(), number);
+    return number;
+  }
+
+  bool Healthy() const { return !failed_ && !finished_; }
+
+  std::vector<Sheet> DefaultSheets() const {
+    std::vector<Sheet> sheets(pages_.size());
+    for (std::size_t i = 0; i < sheets.size(); ++i) {
+      sheets[i].pages.push_back({static_cast<std::int32_t>(i), kPointsPerPixel, 0, 0});
+    }
+    return sheets;
+  }
+
+  bool Write(const DocumentLayout& layout, Bytes& bytes) {
+    const std::vector<Sheet> sheets = layout.sheets.empty() ? DefaultSheets() : layout.sheets;
+    const auto pageCount = static_cast<std::int32_t>(pages_.size());
+    const auto isPage = [&](std::int32_t p) { return p >= 0 && p < pageCount; };
+    // The first sheet showing each page, and where.
+    std::vector<std::int32_t> sheetOf(pages_.size(), -1);
+    for (std::size_t s = 0; s < sheets.size(); ++s) {
+      for (const PagePlacement& p : sheets[s].pages) {
+        if (!isPage(p.page)) return false;
+        auto& first = sheetOf[static_cast<std::size_t>(p.page)];
+        if (first < 0) first = static_cast<std::int32_t>(s);
+      }
+    }
+    for (const PageLink& link : layout.links) {
+      if (!isPage(link.page) || !isPage(link.target)) return false;
+    }
+    for (const OutlineItem& item : layout.outline) {
+      if (!isPage(item.page)) return false;
+    }
+
+    ObjectWriter out;
+    const std::int32_t catalog = out.Reserve();
+    const std::int32_t pageTree = out.Reserve();
+    const std::int32_t resources = out.Reserve();
+    const std::int32_t info = out.Reserve();
+    std::vector<std::int32_t> forms;
+    for (std::size_t i = 0; i < pages_.size(); ++i) forms.push_back(out.Reserve());
+    std::vector<std::int32_t> sheetObjects;
+    for (std::size_t i = 0; i < sheets.size(); ++i) sheetObjects.push_back(out.Reserve());
+
+    // Fonts, once per document.
+    std::string fontResources = "<</Font<<";
+    for (std::size_t i = 0; i < resources_.size(); ++i) {
+      const std::int32_t number = WriteFont(out, *resources_[i]);
+      if (number == 0) return false;
+      fontResources.append("/F").append(std::to_string(i)).push_back(' ');
+      fontResources.append(ObjectWriter::Ref(number));
+    }
+    fontResources.append(">>>>");
+    out.Object(resources, fontResources);
+
+    // The drawn pages, as forms in pixels with y down.
+    std::string form = "/Type/XObject/Subtype/Form/BBox[0 0 ";
+    Numbers(form, {static_cast<double>(width_), static_cast<double>(height_)});
+    form.append("]/Matrix[1 0 0 -1 0 ");
+    Number(form, height_);
+    form.append("]/Resources ").append(ObjectWriter::Ref(resources)).append("/Filter/FlateDecode");
+    for (std::size_t i = 0; i < pages_.size(); ++i) out.Stream(forms[i], form, pages_[i]);
+
+    // The sheets, each placing its pages, with the links of those pages.
+    const auto destination = [&](std::int32_t page) {
+      return "[" +
+             ObjectWriter::Ref(sheetObjects[static_cast<std::size_t>(
+                 std::max(0, sheetOf[static_cast<std::size_t>(page)]))]) +
+             "/Fit]";
+    };
+    std::multimap<std::int32_t, const PageLink*> linksOf;
+    for (const PageLink& link : layout.links) linksOf.emplace(link.page, &link);
+    std::string kids;
+    for (std::size_t s = 0; s < sheets.size(); ++s) {
+      const Sheet& sheet = sheets[s];
+      std::string draw;
+      std::string xobjects;
+      std::string annots;
+      for (std::size_t k = 0; k < sheet.pages.size(); ++k) {
+        const PagePlacement& p = sheet.pages[k];
+        // Form space (pixels, y up after the form's matrix) to the sheet.
+        const double bottom = sheet.heightPoints - p.top - p.scale * height_;
+        draw.append("q ");
+        Numbers(draw, {p.scale, 0, 0, p.scale, p.left, bottom});
+        draw.append("cm /P").append(std::to_string(k)).append(" Do Q\n");
+        xobjects.append("/P").append(std::to_string(k)).push_back(' ');
+        xobjects.append(ObjectWriter::Ref(forms[static_cast<std::size_t>(p.page)]));
+        const auto [from, to] = linksOf.equal_range(p.page);
+        for (auto it = from; it != to; ++it) {
+          const PageLink& link = *it->second;
+          if (sheetOf[static_cast<std::size_t>(link.target)] < 0) continue;
+          annots.append("<</Type/Annot/Subtype/Link/Border[0 0 0]/Rect[");
+          Numbers(annots, {p.left + p.scale * link.area.left,
+                           sheet.heightPoints - p.top - p.scale * link.area.bottom,
+                           p.left + p.scale * link.area.right,
+                           sheet.heightPoints - p.top - p.scale * link.area.top});
+          annots.append("]/Dest").append(destination(link.target)).append(">>\n");
+        }
+      }
+      const std::int32_t contents = out.Reserve();
+      out.Stream(contents, "", Bytes(draw.begin(), draw.end()));
+      std::string page = "<</Type/Page/Parent " + ObjectWriter::Ref(pageTree) + "/MediaBox[0 0 ";
+      Numbers(page, {sheet.widthPoints, sheet.heightPoints});
+      page.append("]/Resources<</XObject<<").append(xobjects).append(">>>>/Contents ");
+      page.append(ObjectWriter::Ref(contents));
+      if (!annots.empty()) page.append("/Annots[").append(annots).append("]");
+      page.append(">>");
+      out.Object(sheetObjects[s], page);
+      kids.append(ObjectWriter::Ref(sheetObjects[s])).push_back(' ');
+    }
+    out.Object(pageTree,
+               "<</Type/Pages/Count " + std::to_string(sheets.size()) + "/Kids[" + kids + "]>>");
+
+    std::string root = "<</Type/Catalog/Pages " + ObjectWriter::Ref(pageTree);
+    if (!layout.outline.empty()) {
+      root.append("/Outlines ").append(ObjectWriter::Ref(WriteOutline(out, layout, destination)));
+      root.append("/PageMode/UseOutlines");
+    }
+    if (layout.sheetLabels.size() == sheets.size() && !sheets.empty()) {
+      root.append("/PageLabels<</Nums[");
+      for (std::size_t s = 0; s < sheets.size(); ++s) {
+        root.append(std::to_string(s)).append("<</P");
+        TextString(root, layout.sheetLabels[s]);
+        root.append(">>");
+      }
+      root.append("]>>");
+    }
+    root.append(">>");
+    out.Object(catalog, root);
+
+    std::string about = "<</Producer";
+    TextString(about, "Trevalda");
+    if (!layout.title.empty()) {
+      about.append("/Title");
+      TextString(about, layout.title);
+    }
+    if (!layout.creator.empty()) {
+      about.append("/Creator");
+      TextString(about, layout.creator);
+    }
+    if (!layout.creationDate.empty()) {
+      about.append("/CreationDate");
+      LiteralString(about, layout.creationDate);
+    }
+    about.append(">>");
+    out.Object(info, about);
+    bytes = out.Finish(catalog, info);
+    return true;
+  }
+
+  template <typename Destination>
+  static std::int32_t WriteOutline(ObjectWriter& out, const DocumentLayout& layout,
+                                   const Destination& destination) {
+    const std::int32_t root = out.Reserve();
+    std::vector<std::int32_t> items;
+    for (std::size_t i = 0; i < layout.outline.size(); ++i) items.push_back(out.Reserve());
+    for (std::size_t i = 0; i < items.size(); ++i) {
+      std::string item = "<</Title";
+      TextString(item, layout.outline[i].title);
+      item.append("/Parent ").append(ObjectWriter::Ref(root));
+      if (i > 0) item.append("/Prev ").append(ObjectWriter::Ref(items[i - 1]));
+      if (i + 1 < items.size()) item.append("/Next ").append(ObjectWriter::Ref(items[i + 1]));
+      item.append("/Dest").append(destination(layout.outline[i].page)).append(">>");
+      out.Object(items[i], item);
+    }
+    out.Object(root, "<</Type/Outlines/First " + ObjectWriter::Ref(items.front()) + "/Last " +
+                         ObjectWriter::Ref(items.back()) + "/Count " +
+                         std::to_string(items.size()) + ">>");
+    return root;
+  }
+
+  // The font dictionary, its descriptor and the embedded program; returns
+  // the dictionary's number, 0 on failure.
+  static std::int32_t WriteFont(ObjectWriter& out, const DocumentFont& font) {
+    std::optional<Bytes> program = Deflate(
+        std::string_view(reinterpret_cast<const char*>(font.program.data()), font.program.size()));
+    if (!program) return 0;
+    const std::int32_t dictionary = out.Reserve();
+    const std::int32_t descriptor = out.Reserve();
+    const std::int32_t file = out.Reserve();
+    const std::string name = "/" + SubsetTag(font.program) + font.postScriptName;
+    out.Stream(file, "/Length1 " + std::to_string(font.program.size()) + "/Filter/FlateDecode",
+               *program);
+    constexpr int kFixedPitch = 1;
+    constexpr int kSerif = 2;
+    constexpr int kNonsymbolic = 32;
+    constexpr int kItalic = 64;
+    const int flags = kNonsymbolic | (font.fixedPitch ? kFixedPitch : 0) |
+                      (font.serif ? kSerif : 0) | (font.italic ? kItalic : 0);
+    std::string d = "<</Type/FontDescriptor/FontName" + name + "/Flags " + std::to_string(flags);
+    d.append("/FontBBox[");
+    for (std::int32_t v : font.boundingBox) d.append(std::to_string(v)).push_back(' ');
+    d.append("]/ItalicAngle 0/Ascent ").append(std::to_string(font.ascender));
+    d.append("/Descent ").append(std::to_string(font.descender));
+    d.append("/CapHeight ").append(std::to_string(font.capHeight));
+    d.append("/StemV ").append(font.syntheticBold ? "140" : "80");
+    d.append("/FontFile2 ").append(ObjectWriter::Ref(file)).append(">>");
+    out.Object(descriptor, d);
+    std::string f = "<</Type/Font/Subtype/TrueType/BaseFont" + name;
+    f.append("/FirstChar ").append(std::to_string(kFirstDocumentCode));
+    f.append("/LastChar ").append(std::to_string(kLastDocumentCode)).append("/Widths[");
+    for (std::int32_t w : font.widths) f.append(std::to_string(w)).push_back(' ');
+    f.append("]/Encoding/WinAnsiEncoding/FontDescriptor ").append(ObjectWriter::Ref(descriptor));
+    f.append(">>");
+    out.Object(dictionary, f);
+    return dictionary;
+  }
+
+  std::int32_t width_;
+  std::int32_t height_;
+  std::string content_;  // the page being drawn
+  std::vector<Bytes> pages_;
+  std::shared_ptr<const DocumentFont> font_;                    // the selected font
+  std::vector<std::shared_ptr<const DocumentFont>> resources_;  // the fonts text was set in
+  std::map<const DocumentFont*, std::int32_t> resourceOf_;
+  bool failed_ = false;
+  bool finished_ = false;
+};
+
+}  // namespace
+
+std::unique_ptr<DocumentSurface> MakePdfSurface(std::int32_t width, std::int32_t height) {
+  if (width < 1 || height < 1) return nullptr;
+  return std::make_unique<PdfSurface>(width, height);
+}
+
+}  // namespace trevalda::canvas
