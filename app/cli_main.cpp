@@ -169,7 +169,7 @@ int WriteRange(const CliOptions& options, const DateRange& range) {
     } else if (std::filesystem::is_directory(file, ignored)) {
       file /= defaultName;
     }
-    outcome = CreateYearbookPdf(range, file, progress);
+    outcome = CreateYearbookPdf(range, file, options.sheets, progress);
     report = "Grabado " + file.string() + " (" + std::to_string(outcome.pagesDone) + " hojas)";
   } else {
     const PageFormat format =

@@ -9,6 +9,8 @@ constexpr std::string_view kUsage =
     "Uso: trevalda [FECHA] [-o CARPETA] [--format bmp|png] [--describe]\n"
     "     trevalda FECHA --to FECHA [-o SALIDA] [--format bmp|png|pdf] [--quiet]\n"
     "     trevalda --year AAAA [-o SALIDA] [--format bmp|png|pdf] [--quiet]\n"
+    "     trevalda --year AAAA --format pdf [--paper PAPEL] [--binding-margin MM]\n"
+    "              [--booklet]\n"
     "\n"
     "Crea la hoja de agenda (A4) del día FECHA y la graba como CARPETA/dd-mm-aaaa.bmp.\n"
     "Sin FECHA, crea la hoja de hoy. Con --to o --year crea una hoja por día.\n"
@@ -21,13 +23,25 @@ constexpr std::string_view kUsage =
     "      --year AAAA        todos los días del año AAAA\n"
     "  -f, --format FORMATO   bmp (por omisión): un BMP de 24 bits por día;\n"
     "                         png: un PNG por día, los mismos píxeles;\n"
-    "                         pdf: un solo documento, una hoja A4 por día\n"
+    "                         pdf: un solo documento, una hoja A4 por día, con un\n"
+    "                         índice al principio, enlaces y marcadores por mes\n"
     "  -o, --output SALIDA    carpeta de las hojas (por omisión, la actual); con pdf,\n"
     "                         el archivo (por omisión primera_última.pdf o agenda-AAAA.pdf)\n"
     "      --describe         muestra los textos de cada hoja en vez de grabarla\n"
     "  -q, --quiet            sin barra de progreso\n"
     "  -h, --help             muestra esta ayuda\n"
     "  -V, --version          muestra la versión\n"
+    "\n"
+    "Solo con --format pdf:\n"
+    "      --paper PAPEL      a4 (por omisión), a5, letter (carta, 215,9 x 279,4 mm) o\n"
+    "                         tablet (pantalla de 1404 x 1872 píxeles, 157,8 x 210,4 mm);\n"
+    "                         la hoja se escala entera y se centra\n"
+    "      --binding-margin MM  margen de encuadernación en milímetros (de 0 a 30),\n"
+    "                         a la izquierda en las páginas impares y a la derecha en\n"
+    "                         las pares\n"
+    "      --booklet          cuadernillo: dos páginas A5 por hoja A4 apaisada, en\n"
+    "                         cuadernillos de 4 hojas (16 páginas) para imprimir a doble\n"
+    "                         cara (volteo por el borde corto), doblar y coser\n"
     "\n"
     "Códigos de salida: 0 grabado; 1 no se pudo grabar; 2 orden o fecha no válidas;\n"
     "130 interrumpido (Ctrl-C).\n";
@@ -51,6 +65,26 @@ void SkipBlanks(std::string_view text, std::size_t& i) {
 int GroupValue(std::string_view group) {
   int value = 0;
   for (char c : group) value = value * 10 + (c - '0');
+  return value;
+}
+
+// A binding margin as typed: a number of millimetres with up to two
+// decimals after "." or ",", from 0 to kMaxBindingMarginMm.
+std::optional<double> ReadMillimetres(std::string_view text) {
+  std::size_t i = 0;
+  double value = 0;
+  while (i < text.size() && IsDigit(text[i]) && i < 3) value = value * 10 + (text[i++] - '0');
+  if (i == 0) return std::nullopt;
+  if (i < text.size() && (text[i] == '.' || text[i] == ',')) {
+    double scale = 0.1;
+    const std::size_t start = ++i;
+    while (i < text.size() && IsDigit(text[i]) && i - start < 2) {
+      value += (text[i++] - '0') * scale;
+      scale /= 10;
+    }
+    if (i == start) return std::nullopt;
+  }
+  if (i != text.size() || value > kMaxBindingMarginMm) return std::nullopt;
   return value;
 }
 
@@ -109,6 +143,7 @@ CliParseResult ParseCommandLine(const std::vector<std::string>& args) {
   CliOptions& options = result.options;
   bool haveDate = false;
   bool optionsEnded = false;
+  std::string pdfOnly;  // the last option given that needs --format pdf
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
     const bool isOption = !optionsEnded && arg.size() > 1 && arg[0] == '-' && !IsDigit(arg[1]);
@@ -157,6 +192,37 @@ CliParseResult ParseCommandLine(const std::vector<std::string>& args) {
         result.error = "formato desconocido: \"" + format.substr(0, 40) + "\" (bmp, png o pdf)";
         return result;
       }
+    } else if (name == "--paper") {
+      std::string paper;
+      if (!TakeValue(args, i, name, paper, result.error)) return result;
+      if (paper == "a4") {
+        options.sheets.paper = Paper::kA4;
+      } else if (paper == "a5") {
+        options.sheets.paper = Paper::kA5;
+      } else if (paper == "letter") {
+        options.sheets.paper = Paper::kLetter;
+      } else if (paper == "tablet") {
+        options.sheets.paper = Paper::kTablet;
+      } else {
+        result.error =
+            "papel desconocido: \"" + paper.substr(0, 40) + "\" (a4, a5, letter o tablet)";
+        return result;
+      }
+      pdfOnly = "--paper";
+    } else if (name == "--binding-margin") {
+      std::string margin;
+      if (!TakeValue(args, i, name, margin, result.error)) return result;
+      const std::optional<double> value = ReadMillimetres(margin);
+      if (!value) {
+        result.error = "margen de encuadernación no válido: \"" + margin.substr(0, 40) +
+                       "\" (milímetros de 0 a 30, por ejemplo 12 o 7,5)";
+        return result;
+      }
+      options.sheets.bindingMarginMm = *value;
+      pdfOnly = "--binding-margin";
+    } else if (arg == "--booklet") {
+      options.sheets.booklet = true;
+      pdfOnly = "--booklet";
     } else {
       result.error = "opción desconocida: " + arg.substr(0, 40);
       return result;
@@ -172,6 +238,14 @@ CliParseResult ParseCommandLine(const std::vector<std::string>& args) {
   }
   if (!options.toDate.empty() && !haveDate) {
     result.error = "--to necesita la fecha del primer día";
+    return result;
+  }
+  if (!pdfOnly.empty() && options.format != CliFormat::kPdf) {
+    result.error = pdfOnly + " solo vale con --format pdf";
+    return result;
+  }
+  if (options.sheets.booklet && options.sheets.paper != Paper::kA4) {
+    result.error = "--booklet imprime páginas A5 en hojas A4 apaisadas; no se combina con --paper";
     return result;
   }
   result.ok = true;

@@ -3,6 +3,7 @@
 //
 //   trevalda [FECHA [--to FECHA] | --year AAAA] [-o SALIDA]
 //            [--format bmp|png|pdf] [--describe] [--quiet] [--help] [--version]
+//            [--paper a4|a5|letter|tablet] [--binding-margin MM] [--booklet]
 //
 // Arguments arrive as UTF-8 bytes. Parsing never fails hard: a bad command
 // line comes back as an error message for the user (Spanish, UTF-8).
@@ -12,6 +13,8 @@
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "app/imposition.h"
 
 namespace trevalda {
 
@@ -33,6 +36,8 @@ struct CliOptions {
   std::string output;    // -o as typed: the folder (bmp, png) or the PDF file
   CliFormat format = CliFormat::kBmp;
   bool quiet = false;  // no progress bar
+  // How the PDF is laid out on paper; only with --format pdf.
+  SheetOptions sheets;
 };
 
 struct CliParseResult {

@@ -1,7 +1,10 @@
 #include "app/yearbook.h"
 
 #include <cstdio>
+#include <utility>
+#include <vector>
 
+#include "app/yearbook_layout.h"
 #include "canvas/pdf_document.h"
 #include "page/day_page.h"
 #include "text/cp1252.h"
@@ -88,6 +91,11 @@ RangeOutcome CreatePageFiles(const DateRange& range, const std::filesystem::path
 
 RangeOutcome CreateYearbookPdf(const DateRange& range, const std::filesystem::path& file,
                                const RangeProgress& progress) {
+  return CreateYearbookPdf(range, file, SheetOptions{}, progress);
+}
+
+RangeOutcome CreateYearbookPdf(const DateRange& range, const std::filesystem::path& file,
+                               const SheetOptions& sheets, const RangeProgress& progress) {
   RangeOutcome outcome;
   outcome.document = file;
   const std::int32_t total = RangeLength(range);
@@ -96,6 +104,15 @@ RangeOutcome CreateYearbookPdf(const DateRange& range, const std::filesystem::pa
   if (!document.Open()) {
     outcome.message = "No se pudo empezar el documento " + PathToCp1252(file);
     return outcome;
+  }
+  std::vector<canvas::PageLink> indexLinks;
+  for (std::int32_t sheet = 0; sheet < IndexSheetCount(range); ++sheet) {
+    const std::vector<canvas::PageLink> links = DrawIndexSheet(document.Canvas(), range, sheet);
+    indexLinks.insert(indexLinks.end(), links.begin(), links.end());
+    if (!document.EndPage()) {
+      outcome.message = "No se pudo dibujar el \xEDndice en el documento " + PathToCp1252(file);
+      return outcome;
+    }
   }
   const std::int32_t first = DaySerial(range.first);
   for (std::int32_t i = 0; i < total; ++i) {
@@ -113,7 +130,8 @@ RangeOutcome CreateYearbookPdf(const DateRange& range, const std::filesystem::pa
       return outcome;
     }
   }
-  const SaveResult save = document.Save(file);
+  const SaveResult save =
+      document.Save(file, MakeYearbookLayout(range, std::move(indexLinks), sheets, CreationTime()));
   if (!save.Saved()) {
     outcome.message = "No se pudo grabar " + PathToCp1252(file) + ReasonOf(save);
     return outcome;

@@ -14,6 +14,7 @@
 #include <string>
 
 #include "app/create_page.h"
+#include "app/imposition.h"
 #include "calendar/calendar.h"
 
 namespace trevalda {
@@ -63,7 +64,12 @@ RangeOutcome CreatePageFiles(const DateRange& range, const std::filesystem::path
 
 // One PDF document: an A4 sheet (210 x 297 mm) per day, vector lines and real
 // text with embedded fonts, the page's pixels mapped to the sheet at 96 dots
-// per inch.
+// per inch. A range of more than one day starts with index sheets and
+// carries links, an outline by month, page labels and metadata
+// (app/yearbook_layout.h). `sheets` chooses the paper, the binding margin
+// or the booklet (app/imposition.h). Progress counts the day pages.
+RangeOutcome CreateYearbookPdf(const DateRange& range, const std::filesystem::path& file,
+                               const SheetOptions& sheets, const RangeProgress& progress = {});
 RangeOutcome CreateYearbookPdf(const DateRange& range, const std::filesystem::path& file,
                                const RangeProgress& progress = {});
 

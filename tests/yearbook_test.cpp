@@ -10,6 +10,7 @@
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <sstream>
 #include <string>
 
 #include "canvas/bitmap_file.h"
@@ -141,7 +142,7 @@ TEST(PageFilesTest, PngHoldsTheSamePixelsAsTheBmp) {
   EXPECT_EQ(differences, 0);
 }
 
-TEST(YearbookPdfTest, AYearIsOneA4SheetPerDayWithTheTextsOfEach) {
+TEST(YearbookPdfTest, AYearIsAnIndexAndOneA4SheetPerDayWithTheTextsOfEach) {
   const fs::path folder = FreshFolder("pdf");
   const fs::path file = folder / "agenda-2024.pdf";
   std::int32_t calls = 0;
@@ -156,7 +157,8 @@ TEST(YearbookPdfTest, AYearIsOneA4SheetPerDayWithTheTextsOfEach) {
 
   EXPECT_EQ(std::system(("qpdf --check '" + file.string() + "' >/dev/null").c_str()), 0);
   const std::string info = Capture("pdfinfo '" + file.string() + "'");
-  EXPECT_NE(info.find("Pages:           366"), std::string::npos) << info;
+  EXPECT_NE(info.find("Pages:           367"), std::string::npos) << info;
+  EXPECT_NE(info.find("Title:           Agenda 2024"), std::string::npos) << info;
   EXPECT_NE(info.find("595.276 x 841.89 pts (A4)"), std::string::npos) << info;
 
   struct Sheet {
@@ -164,11 +166,12 @@ TEST(YearbookPdfTest, AYearIsOneA4SheetPerDayWithTheTextsOfEach) {
     std::vector<std::string> texts;
   };
   const Sheet sheets[] = {
-      {1, {"Enero", "Lunes", "01", "Santa Maria", "1/365", "Semana 1", "Año 2024"}},
-      {60, {"Febrero", "Jueves", "29", "San Augusto Chapdelaine", "60/306", "Semana 9"}},
-      {228, {"Agosto", "Jueves", "15", "Asunción de la Virgen María", "228/138", "Semana 33"}},
-      {273, {"Septiembre", "Santos Miguel,Gabriel y Rafael Arcángeles", "273/93"}},
-      {366, {"Diciembre", "Martes", "31", "San Silvestre", "366/0", "Semana 53", "Año 2024"}},
+      {1, {"Agenda 2024", "Enero 2024", "Febrero 2024", "Diciembre 2024", "29", "31"}},
+      {2, {"Enero", "Lunes", "01", "Santa Maria", "1/365", "Semana 1", "Año 2024"}},
+      {61, {"Febrero", "Jueves", "29", "San Augusto Chapdelaine", "60/306", "Semana 9"}},
+      {229, {"Agosto", "Jueves", "15", "Asunción de la Virgen María", "228/138", "Semana 33"}},
+      {274, {"Septiembre", "Santos Miguel,Gabriel y Rafael Arcángeles", "273/93"}},
+      {367, {"Diciembre", "Martes", "31", "San Silvestre", "366/0", "Semana 53", "Año 2024"}},
   };
   for (const auto& sheet : sheets) {
     const std::string n = std::to_string(sheet.number);
@@ -179,7 +182,14 @@ TEST(YearbookPdfTest, AYearIsOneA4SheetPerDayWithTheTextsOfEach) {
     }
   }
   const std::string fonts = Capture("pdffonts '" + file.string() + "'");
-  EXPECT_NE(fonts.find(" yes "), std::string::npos) << fonts;  // embedded
+  std::istringstream lines(fonts);
+  int fontCount = 0;
+  for (std::string line; std::getline(lines, line);) {
+    if (line.find("TrueType") == std::string::npos) continue;
+    ++fontCount;
+    EXPECT_NE(line.find("WinAnsi          yes yes"), std::string::npos) << line;  // embedded
+  }
+  EXPECT_EQ(fontCount, 1) << fonts;  // one face, its sizes share one font
 }
 
 TEST(YearbookPdfTest, StoppingOrFailingLeavesNoDocument) {

@@ -132,9 +132,9 @@ check "png range" test "$rc" -eq 0 -a "$(ls "$dir" | tr '\n' ' ')" = "01-03-2024
 check "no progress bar off a terminal" test -z "$err"
 run --year 2026 --format pdf
 check "year pdf" test "$rc" -eq 0 -a -f "$dir/agenda-2026.pdf" -a "$(ls -A "$dir" | wc -l)" -eq 1
-check "year pdf pages" grep -q "Pages: *365" <(pdfinfo "$dir/agenda-2026.pdf")
+check "year pdf pages: the index and 365 days" grep -q "Pages: *366" <(pdfinfo "$dir/agenda-2026.pdf")
 run 31/12/2026 --to 02/01/2027 --format pdf -o "$work/libro.pdf"
-check "named pdf" grep -q "Pages: *3" <(pdfinfo "$work/libro.pdf")
+check "named pdf: the index and 3 days" grep -q "Pages: *4" <(pdfinfo "$work/libro.pdf")
 
 # Ctrl-C in the middle of a range: exit 130, the finished pages whole, no
 # temporary file, and no PDF at all.

@@ -1,0 +1,135 @@
+#include "app/yearbook_layout.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+
+#include "calendar/names.h"
+#include "page/day_page.h"
+#include "page/year_index.h"
+
+namespace trevalda {
+namespace {
+
+// Link areas of a day page, pixels.
+constexpr canvas::PixelRect kMonthNameArea{0, 0, 352, 27};
+constexpr std::int32_t kFooterTop = 1075;
+constexpr canvas::PixelRect kPreviousDayArea{0, kFooterTop, kPageWidth / 2, kPageHeight};
+constexpr canvas::PixelRect kNextDayArea{kPageWidth / 2, kFooterTop, kPageWidth, kPageHeight};
+
+std::int32_t MonthSerial(const PageDate& date) { return date.year * 12 + (date.month - 1); }
+
+std::string DateText(const PageDate& date) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%02d/%02d/%04d", date.day, date.month, date.year);
+  return text;
+}
+
+bool WholeYear(const DateRange& range) {
+  const DateRange year = YearRange(range.first.year);
+  return range.first == year.first && range.last == year.last;
+}
+
+// The index sheet showing a date's month.
+std::int32_t IndexSheetOf(const DateRange& range, const PageDate& date) {
+  return (MonthSerial(date) - MonthSerial(range.first)) / kIndexMonths;
+}
+
+}  // namespace
+
+std::int32_t IndexSheetCount(const DateRange& range) {
+  if (RangeLength(range) < 2) return 0;
+  return IndexSheetOf(range, range.last) + 1;
+}
+
+std::int32_t DayPageOf(const DateRange& range, const PageDate& date) {
+  return IndexSheetCount(range) + DaySerial(date) - DaySerial(range.first);
+}
+
+std::string YearbookTitle(const DateRange& range) {
+  if (WholeYear(range)) return "Agenda " + std::to_string(range.first.year);
+  if (range.first == range.last) return "Agenda " + DateText(range.first);
+  return "Agenda " + DateText(range.first) + " - " + DateText(range.last);
+}
+
+std::string PdfDate(std::time_t when) {
+  std::tm parts{};
+#if defined(_WIN32)
+  gmtime_s(&parts, &when);
+#else
+  gmtime_r(&when, &parts);
+#endif
+  char text[96];
+  std::snprintf(text, sizeof text, "D:%04d%02d%02d%02d%02d%02dZ", parts.tm_year + 1900,
+                parts.tm_mon + 1, parts.tm_mday, parts.tm_hour, parts.tm_min, parts.tm_sec);
+  return text;
+}
+
+std::time_t CreationTime() {
+  if (const char* epoch = std::getenv("SOURCE_DATE_EPOCH")) {
+    char* end = nullptr;
+    const long long seconds = std::strtoll(epoch, &end, 10);
+    if (end != epoch && *end == '\0' && seconds >= 0) return static_cast<std::time_t>(seconds);
+  }
+  return std::time(nullptr);
+}
+
+std::vector<canvas::PageLink> DrawIndexSheet(CanvasHandle canvas, const DateRange& range,
+                                             std::int32_t sheet) {
+  const std::int32_t firstMonth = MonthSerial(range.first) + sheet * kIndexMonths;
+  const int months = std::min<std::int32_t>(kIndexMonths, MonthSerial(range.last) - firstMonth + 1);
+  const auto year = static_cast<std::int16_t>(firstMonth / 12);
+  const auto month = static_cast<std::int16_t>(firstMonth % 12 + 1);
+  std::vector<canvas::PageLink> links;
+  for (const IndexCell& cell :
+       DrawYearIndex(canvas, YearbookTitle(range), year, month, months, range.first, range.last)) {
+    links.push_back(
+        {sheet, {cell.left, cell.top, cell.right, cell.bottom}, DayPageOf(range, cell.date)});
+  }
+  return links;
+}
+
+canvas::DocumentLayout MakeYearbookLayout(const DateRange& range,
+                                          std::vector<canvas::PageLink> indexLinks,
+                                          const SheetOptions& options, std::time_t created) {
+  canvas::DocumentLayout layout;
+  const std::int32_t indexSheets = IndexSheetCount(range);
+  const std::int32_t days = RangeLength(range);
+  const std::int32_t pages = indexSheets + days;
+  layout.sheets = LayOutSheets(pages, options);
+  layout.title = YearbookTitle(range);
+  layout.creator = "Trevalda";
+  layout.creationDate = PdfDate(created);
+
+  const std::int32_t first = DaySerial(range.first);
+  for (std::int32_t s = 0; s < indexSheets; ++s) {
+    layout.outline.push_back(
+        {indexSheets > 1 ? "\xCDndice " + std::to_string(s + 1) : "\xCDndice", s});
+  }
+  for (std::int32_t i = 0; i < days; ++i) {
+    const PageDate date = DateFromSerial(first + i);
+    if (i == 0 || date.day == 1) {
+      layout.outline.push_back(
+          {std::string(MonthNames[date.month]) + " " + std::to_string(date.year), indexSheets + i});
+    }
+  }
+  if (options.booklet) return layout;
+
+  layout.links = std::move(indexLinks);
+  for (std::int32_t s = 0; s < indexSheets; ++s) {
+    layout.sheetLabels.push_back(indexSheets > 1 ? "\xCDndice " + std::to_string(s + 1)
+                                                 : "\xCDndice");
+  }
+  for (std::int32_t i = 0; i < days; ++i) {
+    const PageDate date = DateFromSerial(first + i);
+    const std::int32_t page = indexSheets + i;
+    layout.sheetLabels.push_back(DateText(date));
+    if (indexSheets == 0) continue;
+    layout.links.push_back({page, kMonthNameArea, IndexSheetOf(range, date)});
+    if (i > 0) layout.links.push_back({page, kPreviousDayArea, page - 1});
+    if (i + 1 < days) layout.links.push_back({page, kNextDayArea, page + 1});
+  }
+  return layout;
+}
+
+}  // namespace trevalda

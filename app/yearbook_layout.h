@@ -1,0 +1,57 @@
+// What a yearbook PDF carries around its day pages: the index sheets at the
+// front (month grids whose days link to their pages), the links of every
+// day page, the outline by month, the page labels, the metadata and the
+// sheets for the paper asked for.
+//
+// Drawn pages come in this order: the index sheets, then one page per day.
+// Links on a day page (invisible; the drawn page does not change):
+//   - the month name (top left, above the left rule): back to the index
+//     sheet that shows the month;
+//   - the left part of the footer ("Año AAAA"): the previous day;
+//   - the right part of the footer ("Semana N"): the next day.
+// With one index sheet (ranges of up to twelve months), any day is at
+// most two taps from any page.
+#pragma once
+
+#include <cstdint>
+#include <ctime>
+#include <string>
+#include <vector>
+
+#include "app/imposition.h"
+#include "app/yearbook.h"
+#include "canvas/document_layout.h"
+
+namespace trevalda {
+
+// Index sheets for the range: none for a single day, else one per twelve
+// months the range touches.
+std::int32_t IndexSheetCount(const DateRange& range);
+
+// The drawn page of a date of the range (after the index sheets).
+std::int32_t DayPageOf(const DateRange& range, const PageDate& date);
+
+// The document's title, Windows-1252: "Agenda 2027" for a whole year, else
+// "Agenda dd/mm/aaaa - dd/mm/aaaa" (or the one date).
+std::string YearbookTitle(const DateRange& range);
+
+// "D:YYYYMMDDHHmmSSZ" for a time (UTC).
+std::string PdfDate(std::time_t when);
+
+// When a document is made: now, or SOURCE_DATE_EPOCH when the environment
+// sets it (for reproducible files).
+std::time_t CreationTime();
+
+// Draws index sheet `sheet` (0 to IndexSheetCount - 1) on `canvas` and
+// returns the links of its day cells.
+std::vector<canvas::PageLink> DrawIndexSheet(CanvasHandle canvas, const DateRange& range,
+                                             std::int32_t sheet);
+
+// The layout of the whole document, given the index links already made.
+// A booklet keeps the outline and metadata but no links or labels (it is
+// for paper).
+canvas::DocumentLayout MakeYearbookLayout(const DateRange& range,
+                                          std::vector<canvas::PageLink> indexLinks,
+                                          const SheetOptions& options, std::time_t created);
+
+}  // namespace trevalda

@@ -1,0 +1,113 @@
+#include "page/year_index.h"
+
+#include <string>
+
+#include "calendar/names.h"
+#include "canvas/text.h"
+#include "page/day_page.h"
+
+namespace trevalda {
+namespace {
+
+constexpr std::string_view kFontFace = "New Times";
+constexpr float kTitlePoints = 24;
+constexpr float kMonthPoints = 10;
+constexpr float kDayPoints = 10;
+constexpr float kWeekdayPoints = 8;
+
+constexpr int kTitleX = 10;
+constexpr int kTitleY = 12;
+constexpr int kGridTop = 90;
+constexpr int kGridLeft = 22;
+constexpr int kColumnWidth = 258;
+constexpr int kBlockHeight = 252;
+constexpr int kCellWidth = 34;
+constexpr int kCellHeight = 26;
+constexpr int kHeaderHeight = 24;  // the weekday letters
+constexpr int kMonthTitleHeight = 24;
+constexpr int kCellPadding = 6;
+constexpr int kColumns = 3;
+
+constexpr Color kBlack = 0;
+constexpr Color kGrey = 0xA0A0A0;
+constexpr std::string_view kWeekdayLetters = "LMXJVSD";
+
+void PrintAt(int x, int y, Color color, std::string_view text) {
+  SetPosition(x, y);
+  SetForeColor(color);
+  SetBackColor(kTransparent);
+  PrintText(text);
+}
+
+int AverageCharWidth() {
+  CanvasState state;
+  return ReadCanvasState(state) ? state.averageCharWidth : 0;
+}
+
+}  // namespace
+
+std::vector<IndexCell> DrawYearIndex(CanvasHandle canvas, std::string_view title,
+                                     std::int16_t firstYear, std::int16_t firstMonth, int months,
+                                     const PageDate& first, const PageDate& last) {
+  std::vector<IndexCell> cells;
+  PreparePage(canvas);
+  const std::int32_t titleFont = NewFont(kFontFace, kTitlePoints, kFontBold);
+  const std::int32_t monthFont = NewFont(kFontFace, kMonthPoints, kFontBold);
+  const std::int32_t dayFont = NewFont(kFontFace, kDayPoints, kFontBold);
+  const std::int32_t weekdayFont = NewFont(kFontFace, kWeekdayPoints, kFontBold);
+  SetFont(titleFont);
+  PrintAt(kTitleX, kTitleY, kBlack, title);
+  SetPenWidth(5);
+  SetPosition(kTitleX, kGridTop - 24);
+  DrawLineTo(kPageWidth - 14, kGridTop - 24, kDarkRed);
+  SetPenWidth(1);
+
+  const std::int32_t firstSerial = DaySerial(first);
+  const std::int32_t lastSerial = DaySerial(last);
+  std::int16_t year = firstYear;
+  std::int16_t month = firstMonth;
+  for (int m = 0; m < months && m < kIndexMonths; ++m) {
+    const int left = kGridLeft + (m % kColumns) * kColumnWidth;
+    const int top = kGridTop + (m / kColumns) * kBlockHeight;
+    SetFont(monthFont);
+    PrintAt(left, top, kBlack, std::string(MonthNames[month]) + " " + std::to_string(year));
+
+    SetFont(weekdayFont);
+    const int headerTop = top + kMonthTitleHeight;
+    const int charWidth = AverageCharWidth();
+    for (int d = 0; d < 7; ++d) {
+      PrintAt(left + d * kCellWidth + kCellWidth - kCellPadding - charWidth, headerTop + 4,
+              d == 6 ? kDarkRed : kBlack, kWeekdayLetters.substr(static_cast<std::size_t>(d), 1));
+    }
+    SetPosition(left, headerTop + kHeaderHeight - 2);
+    DrawLineTo(left + 7 * kCellWidth, headerTop + kHeaderHeight - 2, kBlack);
+
+    SetFont(dayFont);
+    const int digitWidth = AverageCharWidth();
+    const int gridTop = headerTop + kHeaderHeight;
+    int row = 0;
+    for (std::int16_t day = 1; day <= DaysInMonth(year, month); ++day) {
+      const PageDate date{day, month, year};
+      const int column = Weekday(year, month, day) - 1;
+      if (column == 0 && day > 1) ++row;
+      const int cellLeft = left + column * kCellWidth;
+      const int cellTop = gridTop + row * kCellHeight;
+      const std::int32_t serial = DaySerial(date);
+      const bool inRange = serial >= firstSerial && serial <= lastSerial;
+      const std::string number = std::to_string(day);
+      const int textWidth = digitWidth * static_cast<int>(number.size());
+      const Color color = !inRange ? kGrey : column == 6 ? kDarkRed : kBlack;
+      PrintAt(cellLeft + kCellWidth - kCellPadding - textWidth, cellTop + 5, color, number);
+      if (inRange) {
+        cells.push_back({date, cellLeft, cellTop, cellLeft + kCellWidth, cellTop + kCellHeight});
+      }
+    }
+    if (++month > 12) {
+      month = 1;
+      ++year;
+    }
+  }
+  return cells;
+}
+
+}  // namespace trevalda

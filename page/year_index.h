@@ -1,0 +1,38 @@
+// The index sheet at the front of a many-day document: up to twelve month
+// grids (three across, four down) under a title, weeks from Monday to
+// Sunday, Sundays in dark red, and days outside the document's range in
+// grey. It is drawn with the canvas engine on a page of the day page's
+// size; the document turns the cells it reports into links.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+#include "calendar/calendar.h"
+#include "canvas/canvas.h"
+
+namespace trevalda {
+
+// Months on one index sheet.
+inline constexpr int kIndexMonths = 12;
+
+// A day on the index sheet and the pixels of its cell.
+struct IndexCell {
+  PageDate date;
+  std::int32_t left = 0;  // inclusive
+  std::int32_t top = 0;
+  std::int32_t right = 0;  // exclusive
+  std::int32_t bottom = 0;
+};
+
+// Paints `canvas` white and draws on it `title` (Windows-1252) and the
+// grids of `months` months (1 to kIndexMonths) from `firstMonth` of
+// `firstYear`. Returns the cells of the days from `first` to `last` (the
+// days shown in black), in date order. The month and weekday tables must
+// have been filled.
+std::vector<IndexCell> DrawYearIndex(CanvasHandle canvas, std::string_view title,
+                                     std::int16_t firstYear, std::int16_t firstMonth, int months,
+                                     const PageDate& first, const PageDate& last);
+
+}  // namespace trevalda
