@@ -86,6 +86,26 @@ std::vector<canvas::PageLink> DrawIndexSheet(CanvasHandle canvas, const DateRang
     links.push_back(
         {sheet, {cell.left, cell.top, cell.right, cell.bottom}, DayPageOf(range, cell.date)});
   }
+  // Several index sheets: tabs from each to the others, named after their
+  // first month.
+  const std::int32_t sheets = IndexSheetCount(range);
+  if (sheets > 1) {
+    std::vector<std::string> names;
+    for (std::int32_t s = 0; s < sheets; ++s) {
+      const std::int32_t start = MonthSerial(range.first) + s * kIndexMonths;
+      char name[16];
+      std::snprintf(name, sizeof name, "%02d/%04d", start % 12 + 1, start / 12);
+      names.emplace_back(name);
+    }
+    const std::vector<IndexCell> tabs =
+        DrawIndexTabs(canvas, names, static_cast<std::size_t>(sheet));
+    for (std::size_t s = 0; s < tabs.size(); ++s) {
+      if (static_cast<std::int32_t>(s) == sheet) continue;
+      const IndexCell& tab = tabs[s];
+      links.push_back(
+          {sheet, {tab.left, tab.top, tab.right, tab.bottom}, static_cast<std::int32_t>(s)});
+    }
+  }
   return links;
 }
 

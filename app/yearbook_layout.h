@@ -10,7 +10,8 @@
 //   - the left part of the footer ("Año AAAA"): the previous day;
 //   - the right part of the footer ("Semana N"): the next day.
 // With one index sheet (ranges of up to twelve months), any day is at
-// most two taps from any page.
+// most two taps from any page. Longer ranges get one index sheet per twelve
+// months, with tabs along their foot from each to the others: three taps.
 #pragma once
 
 #include <cstdint>

@@ -110,4 +110,21 @@ std::vector<IndexCell> DrawYearIndex(CanvasHandle canvas, std::string_view title
   return cells;
 }
 
+std::vector<IndexCell> DrawIndexTabs(CanvasHandle canvas, const std::vector<std::string>& names,
+                                     std::size_t current) {
+  constexpr int kTabsY = 1084;
+  constexpr int kTabWidth = 66;
+  constexpr int kTabsLeft = kGridLeft + 70;
+  std::vector<IndexCell> tabs;
+  AttachCanvas(canvas, 0, 0);
+  SetFont(NewFont(kFontFace, kWeekdayPoints, kFontBold));
+  PrintAt(kGridLeft, kTabsY, kBlack, "\xCDndices:");
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    const int x = kTabsLeft + static_cast<int>(i) * kTabWidth;
+    PrintAt(x, kTabsY, i == current ? kDarkRed : kBlack, names[i]);
+    tabs.push_back({{}, x - 4, kTabsY - 6, x + kTabWidth - 8, kTabsY + 20});
+  }
+  return tabs;
+}
+
 }  // namespace trevalda

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -34,5 +35,12 @@ struct IndexCell {
 std::vector<IndexCell> DrawYearIndex(CanvasHandle canvas, std::string_view title,
                                      std::int16_t firstYear, std::int16_t firstMonth, int months,
                                      const PageDate& first, const PageDate& last);
+
+// The row of tabs along the foot of an index sheet when the document has
+// several: "Índices:" and one tab per sheet named `names[i]` (Windows-1252,
+// short, at most ten tabs), the current one in dark red. Returns the cells
+// of the tabs in the order of `names`.
+std::vector<IndexCell> DrawIndexTabs(CanvasHandle canvas, const std::vector<std::string>& names,
+                                     std::size_t current);
 
 }  // namespace trevalda

@@ -88,5 +88,61 @@ TEST(ParseCommandLineTest, RefusesBadCommandLinesWithAReason) {
   }
 }
 
+TEST(ParseCommandLineTest, ReadsThePaperOptionsOfAPdf) {
+  struct Case {
+    std::vector<std::string> args;
+    Paper paper;
+    double margin;
+    bool booklet;
+  };
+  const Case cases[] = {
+      {{"--year", "2027", "--format", "pdf"}, Paper::kA4, 0, false},
+      {{"--year=2027", "--format=pdf", "--paper", "a5"}, Paper::kA5, 0, false},
+      {{"--year=2027", "--paper=letter", "--format=pdf"}, Paper::kLetter, 0, false},
+      {{"--year=2027", "--format=pdf", "--paper=tablet", "--binding-margin", "12"},
+       Paper::kTablet,
+       12,
+       false},
+      {{"--year=2027", "--format=pdf", "--binding-margin=7,5"}, Paper::kA4, 7.5, false},
+      {{"--year=2027", "--format=pdf", "--binding-margin=0.25"}, Paper::kA4, 0.25, false},
+      {{"--year=2027", "--format=pdf", "--binding-margin=30"}, Paper::kA4, 30, false},
+      {{"--year=2027", "--format=pdf", "--booklet", "--binding-margin=3"}, Paper::kA4, 3, true},
+  };
+  for (const auto& c : cases) {
+    const CliParseResult result = ParseCommandLine(c.args);
+    ASSERT_TRUE(result.ok) << result.error;
+    EXPECT_EQ(result.options.sheets.paper, c.paper) << c.args.back();
+    EXPECT_DOUBLE_EQ(result.options.sheets.bindingMarginMm, c.margin) << c.args.back();
+    EXPECT_EQ(result.options.sheets.booklet, c.booklet) << c.args.back();
+  }
+}
+
+TEST(ParseCommandLineTest, RefusesPaperOptionsOutOfPlace) {
+  struct Case {
+    std::vector<std::string> args;
+    const char* named;  // what the message must name
+  };
+  const Case cases[] = {
+      {{"--year=2027", "--paper=a5"}, "--paper"},
+      {{"--year=2027", "--format=png", "--booklet"}, "--booklet"},
+      {{"07/12/2026", "--binding-margin=5"}, "--binding-margin"},
+      {{"--year=2027", "--format=pdf", "--paper=a3"}, "a3"},
+      {{"--year=2027", "--format=pdf", "--paper=A4"}, "A4"},
+      {{"--year=2027", "--format=pdf", "--binding-margin=30.01"}, "30.01"},
+      {{"--year=2027", "--format=pdf", "--binding-margin=-1"}, "-1"},
+      {{"--year=2027", "--format=pdf", "--binding-margin=1e1"}, "1e1"},
+      {{"--year=2027", "--format=pdf", "--binding-margin=5mm"}, "5mm"},
+      {{"--year=2027", "--format=pdf", "--binding-margin=,5"}, ",5"},
+      {{"--year=2027", "--format=pdf", "--binding-margin=5."}, "5."},
+      {{"--year=2027", "--format=pdf", "--binding-margin=0005"}, "0005"},
+      {{"--year=2027", "--format=pdf", "--booklet", "--paper=a5"}, "--paper"},
+  };
+  for (const auto& c : cases) {
+    const CliParseResult result = ParseCommandLine(c.args);
+    EXPECT_FALSE(result.ok) << c.named;
+    EXPECT_NE(result.error.find(c.named), std::string::npos) << result.error;
+  }
+}
+
 }  // namespace
 }  // namespace trevalda

@@ -1,0 +1,138 @@
+#!/usr/bin/env bash
+# Makes PDFs with the built command (Linux `trevalda`, or `trevalda-cli.exe`
+# under Wine) and reads them back with qpdf, poppler's tools and
+# tests/scripts/pdf_check.py: valid files, embedded fonts, extractable
+# texts, navigation, paper sizes, the booklet's page order, and rules and
+# lines on the raster page's pixels.
+#   tests/cli/pdf_test.sh PATH/TO/trevalda [RUNNER...]
+set -uo pipefail
+tool="$(realpath "$1")"
+shift
+runner=("$@")
+checker="$(dirname "$(realpath "$0")")/../scripts/pdf_check.py"
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+passed=0
+failed=0
+
+check() {  # check NAME CONDITION...
+  local name="$1"
+  shift
+  if "$@"; then
+    passed=$((passed + 1))
+  else
+    failed=$((failed + 1))
+    echo "FAILED: $name" >&2
+  fi
+}
+
+run() {  # run ARGS...: the tool in a fresh folder; sets rc, err, dir
+  dir="$(mktemp -d -p "$work")"
+  (cd "$dir" && "${runner[@]}" "$tool" "$@" >"$work/out" 2>"$work/err")
+  rc=$?
+  err="$(cat "$work/err")"
+}
+
+# valid FILE NAME: what every document must pass.
+valid() {
+  local file="$1" name="$2"
+  check "$name: qpdf --check" qpdf --check "$file" >/dev/null
+  check "$name: fonts embedded" test -z "$(pdffonts "$file" | tail -n +3 | grep -v ' yes yes ')"
+  check "$name: has fonts" test -n "$(pdffonts "$file" | tail -n +3)"
+}
+info() { pdfinfo "$1" | grep "^$2:" | sed "s/^$2: *//"; }
+text() { pdftotext -f "$2" -l "$2" "$1" - 2>/dev/null | tr '\n' ' '; }
+has() { [[ "$1" == *"$2"* ]]; }
+
+# A whole year: the index and 365 days, navigation, metadata.
+run --year 2027 --format pdf
+year="$dir/agenda-2027.pdf"
+check "year: saved" test "$rc" -eq 0 -a -f "$year"
+valid "$year" year
+check "year: pages" test "$(info "$year" Pages)" = 366
+check "year: A4" has "$(info "$year" 'Page size')" "595.276 x 841.89 pts (A4)"
+check "year: title" test "$(info "$year" Title)" = "Agenda 2027"
+check "year: creator" test "$(info "$year" Creator)" = "Trevalda"
+check "year: creation date" test -n "$(info "$year" CreationDate)"
+index="$(text "$year" 1)"
+check "year: index texts" has "$index" "Agenda 2027"
+check "year: index months" has "$index" "Diciembre 2027"
+first="$(text "$year" 2)"
+for expected in Enero Viernes 01 "Santa Maria" 1/364 "Semana 1" "Año 2027"; do
+  check "year: first day shows $expected" has "$first" "$expected"
+done
+check "year: last day" has "$(text "$year" 366)" "365/0"
+check "year: navigation" python3 "$checker" navigation "$year"
+
+# A range over a year's end: the months it covers, two taps at most.
+run 20/12/2026 --to 10/01/2027 --format pdf -o corto.pdf
+valid "$dir/corto.pdf" range
+check "range: pages" test "$(info "$dir/corto.pdf" Pages)" = 23
+check "range: index from December" has "$(text "$dir/corto.pdf" 1)" "Diciembre 2026"
+check "range: index to January" has "$(text "$dir/corto.pdf" 1)" "Enero 2027"
+check "range: index without February" test -z "$(text "$dir/corto.pdf" 1 | grep Febrero)"
+check "range: navigation" python3 "$checker" navigation "$dir/corto.pdf"
+
+# Paper sizes: the sheet and, on it, the whole page.
+while read -r paper size; do
+  run 03/01/2027 --to 04/01/2027 --format pdf --paper "$paper" -o p.pdf
+  valid "$dir/p.pdf" "$paper"
+  check "$paper: size" has "$(info "$dir/p.pdf" 'Page size')" "$size"
+  page="$(text "$dir/p.pdf" 2)"
+  for expected in Enero Domingo 03 "Año 2027" "Semana 1"; do  # the four corners and the middle
+    check "$paper: shows $expected" has "$page" "$expected"
+  done
+done <<'TABLE'
+a4 595.276 x 841.89 pts
+a5 419.528 x 595.276 pts
+letter 612 x 792 pts
+tablet 447.307 x 596.409 pts
+TABLE
+run 03/01/2027 --to 06/01/2027 --format pdf --paper a5 --binding-margin 12,5 -o m.pdf
+valid "$dir/m.pdf" margin
+
+# The booklet: pages 1 (the index) to 21 (20 January) on A4 landscape
+# sheets, both halves of each side named by what they show; "-" is blank.
+run 01/01/2027 --to 20/01/2027 --format pdf --booklet -o librito.pdf
+booklet="$dir/librito.pdf"
+valid "$booklet" booklet
+check "booklet: sides" test "$(info "$booklet" Pages)" = 12
+check "booklet: landscape A4" has "$(info "$booklet" 'Page size')" "841.89 x 595.276 pts (A4)"
+half() {  # half SIDE LEFT|RIGHT: 1 for the index, n + 1 for day n, - for blank
+  local x=0
+  [ "$2" = right ] && x=421
+  local t
+  t="$(pdftotext -r 72 -f "$1" -l "$1" -x "$x" -y 0 -W 420 -H 596 "$booklet" - | tr '\n' ' ')"
+  if has "$t" "Agenda"; then echo 1; return; fi
+  local n
+  n="$(grep -o '\b[0-9]*/3[0-9][0-9]\b' <<<"$t" | head -1 | cut -d/ -f1)"
+  if [ -n "$n" ]; then echo $((n + 1)); else echo -; fi
+}
+order=""
+for side in $(seq 1 12); do order+="$(half "$side" left)|$(half "$side" right) "; done
+check "booklet: saddle-stitch order ($order)" test "$order" = \
+  "16|1 2|15 14|3 4|13 12|5 6|11 10|7 8|9 -|17 18|- -|19 20|21 "
+
+# Rules and lines land on the raster page's pixels at 96 dpi.
+for date in 07/12/2027 06/12/2026; do
+  run "$date" --format pdf -o page.pdf
+  stem="${date//\//-}"
+  (cd "$dir" && "${runner[@]}" "$tool" "$date" >/dev/null 2>&1)
+  pdftoppm -r 96 "$dir/page.pdf" "$dir/render"
+  check "$date: lines on the raster's pixels" \
+    python3 "$checker" rows "$dir/$stem.bmp" "$dir/render-1.ppm"
+done
+
+# Options that only make sense for a PDF, and bad values: exit 2, a
+# Spanish message naming the option, nothing written.
+for args in "--year 2027 --paper a5" "--year 2027 --format png --booklet" \
+  "07/12/2026 --binding-margin 5" "--year 2027 --format pdf --paper a3" \
+  "--year 2027 --format pdf --binding-margin 31" "--year 2027 --format pdf --booklet --paper a5"; do
+  # shellcheck disable=SC2086
+  run $args
+  check "refuses '$args'" test "$rc" -eq 2 -a -z "$(ls -A "$dir")"
+  check "says why for '$args'" grep -q -e "--paper\|--booklet\|--binding-margin\|encuadernación\|papel" <<<"$err"
+done
+
+echo "$passed passed, $failed failed"
+test "$failed" -eq 0
