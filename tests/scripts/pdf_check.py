@@ -16,7 +16,8 @@ line of counts, or the faults, and exits 1 on a fault.
 rows: compares the raster page with the PDF page rendered at 96 dpi
 (pdftoppm -r 96): the rows that carry a rule or a writing line (200 or
 more dark pixels) must be the same rows with the same first and last dark
-pixel; the glyphs' own antialiasing may differ.
+pixel, and the texts must start within a pixel of the raster's; the
+glyphs' own antialiasing may differ.
 """
 import html
 import json
@@ -55,7 +56,23 @@ def rows(bmp_path, ppm_path):
         print("raster rows", sorted(raster.items())[:12])
         print("pdf rows   ", sorted(rendered.items())[:12])
         return 1
-    print(f"{len(raster)} rows of rules and lines on the same pixels")
+
+    # The texts start where the raster's do (their cells' top-left corner at
+    # the same position): the left, top and bottom of their ink within a
+    # pixel. Their right ends may differ by the raster's whole-pixel advances.
+    def ink(image, x0, y0, x1, y1):
+        found = [(x, y) for y in range(y0, y1) for x in range(x0, x1)
+                 if sum(image[y][3 * x:3 * x + 3]) < 384]
+        return (min(x for x, _ in found), min(y for _, y in found), max(y for _, y in found))
+
+    areas = {"month": (0, 0, 300, 27), "day number": (355, 0, 445, 60),
+             "saint": (0, 34, 300, 55), "year": (0, 1075, 300, 1110)}
+    for name, area in areas.items():
+        a, b = ink(bmp, *area), ink(ppm, *area)
+        if max(abs(p - q) for p, q in zip(a, b)) > 1:
+            print(f"{name}: raster ink at {a}, pdf ink at {b}")
+            return 1
+    print(f"{len(raster)} rows of rules and lines on the same pixels, texts in place")
     return 0
 
 
