@@ -20,7 +20,8 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
-#include <cstdlib>
+#include <cstdio>
+#include <initializer_list>
 #include <map>
 #include <memory>
 #include <new>
