@@ -265,16 +265,23 @@ class PdfSurface final : public DocumentSurface {
     return Healthy();
   }
 
+  // A font the document cannot embed (no TrueType outlines) is refused;
+  // text set while it is the one asked for fails the document rather than
+  // coming out in another font.
   std::optional<FontMetrics> SelectFont(std::shared_ptr<const PlatformFont> font) override {
-    if (font == nullptr) return std::nullopt;
-    std::shared_ptr<const DocumentFont> document = MakeDocumentFont(*font);
-    if (document == nullptr) return std::nullopt;
+    std::shared_ptr<const DocumentFont> document =
+        font != nullptr ? MakeDocumentFont(*font) : nullptr;
+    fontRefused_ = document == nullptr;
+    if (fontRefused_) return std::nullopt;
     font_ = std::move(document);
     return font_->metrics;
   }
 
   std::optional<std::int32_t> DrawTextRun(const TextRun& run) override {
-    if (font_ == nullptr) return std::nullopt;
+    if (font_ == nullptr || fontRefused_) {
+      failed_ = true;
+      return std::nullopt;
+    }
     const DocumentFont& font = *font_;
     std::string codes = Utf8ToCp1252(run.utf8);
     std::erase_if(codes, [](char c) { return static_cast<unsigned char>(c) < kFirstDocumentCode; });
@@ -585,7 +592,8 @@ class PdfSurface final : public DocumentSurface {
   std::int32_t height_;
   std::string content_;  // the page being drawn
   std::vector<Bytes> pages_;
-  std::shared_ptr<const DocumentFont> font_;                    // the selected font
+  std::shared_ptr<const DocumentFont> font_;  // the selected font
+  bool fontRefused_ = false;                  // the last font asked for cannot be embedded
   std::vector<std::shared_ptr<const DocumentFont>> resources_;  // the fonts text was set in
   std::map<const DocumentFont*, std::int32_t> resourceOf_;
   bool failed_ = false;
