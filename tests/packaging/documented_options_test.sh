@@ -18,7 +18,7 @@ help="$("$tool" --help)" || fail "trevalda --help"
 mapfile -t help_options < <(grep -oE -- '--[a-z][a-z0-9-]*' <<<"$help" | sort -u)
 [ "${#help_options[@]}" -ge 5 ] || fail "too few options read from --help: ${help_options[*]}"
 
-mapfile -t man_options < <(grep -oE -- '\\-\\-[a-z][a-z0-9-]*' "$man_page" | sed 's/\\//g' | sort -u)
+mapfile -t man_options < <(grep -oE -- '\\-\\-[a-z]([a-z0-9]|\\-)*' "$man_page" | sed 's/\\//g' | sort -u)
 # shellcheck disable=SC1090
 source "$completion" || fail "the completion does not load"
 # shellcheck disable=SC2154  # set by the completion
