@@ -3,8 +3,8 @@
 //
 // Saved the same safe way as the BMP file: a temporary file in the same
 // folder, flushed and renamed over the target; an existing file keeps its
-// content on any failure. Where the platform has no PNG encoder the result
-// is kFailed with std::errc::not_supported.
+// content on any failure. The encoder is the platform's: libpng on Linux,
+// the Windows Imaging Component on Windows.
 #pragma once
 
 #include <cstdint>
@@ -15,7 +15,8 @@
 
 namespace trevalda {
 
-// The PNG file for a raster; empty when it cannot be encoded.
+// The PNG file for a raster; empty when it cannot be encoded (a malformed
+// raster, no memory, no encoder).
 std::vector<std::uint8_t> EncodePngFile(const Bitmap24& bitmap);
 
 // Writes the attached canvas to `fileName` as PNG.

@@ -72,24 +72,4 @@ std::vector<std::uint8_t> EncodePngFile(const Bitmap24& bitmap) {
   return png;
 }
 
-SaveResult SaveCanvasPng(const std::filesystem::path& fileName) {
-  SaveResult result;
-  result.status = SaveStatus::kNothingToSave;
-  if (fileName.empty()) {
-    return result;
-  }
-  Bitmap24 bitmap;
-  if (!CopyCanvasBitmap(bitmap)) {
-    return result;
-  }
-  result.status = SaveStatus::kFailed;
-  const std::vector<std::uint8_t> png = EncodePngFile(bitmap);
-  if (png.empty()) {
-    result.error = std::make_error_code(std::errc::not_enough_memory);
-    result.step = "codificar";
-    return result;
-  }
-  return SaveFileBytes(fileName, png);
-}
-
 }  // namespace trevalda

@@ -21,13 +21,14 @@ linux_packages=(
 )
 windows_packages=(
   g++-mingw-w64-x86-64-posix libz-mingw-w64-dev wine64 wine fonts-wine xvfb xauth googletest
+  imagemagick
 )
 tool_packages=(
   hyperfine imagemagick x11-utils
 )
 # Benchmarks, whole-process timing and the libFuzzer build.
 perf_packages=(
-  hyperfine time strace
+  hyperfine time strace imagemagick valgrind
 )
 # The packages and their checks: the .deb and the Windows installer.
 packaging_packages=(
