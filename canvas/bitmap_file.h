@@ -48,8 +48,14 @@ bool CopyCanvasBitmap(Bitmap24& out);
 // The whole file (headers and rows) for a raster.
 std::vector<std::uint8_t> EncodeBitmapFile(const Bitmap24& bitmap);
 
+// The whole file (headers and rows) of the attached canvas, in `file`
+// (resized to fit). Returns false when nothing is attached or the raster
+// could not be read.
+bool EncodeCanvasBitmap(std::vector<std::uint8_t>& file);
+
 // Writes the attached canvas to `fileName` (replacing an existing file only
-// once the new one is complete).
+// once the new one is complete). The rows go to the file a few at a time,
+// straight from the canvas.
 SaveResult SaveCanvasBitmap(const std::filesystem::path& fileName);
 
 // Writes `bytes` as the file `fileName` the safe way (temporary file,

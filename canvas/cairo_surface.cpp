@@ -22,7 +22,6 @@
 #include FT_FREETYPE_H
 #include FT_TRUETYPE_TABLES_H
 
-#include <sys/mman.h>
 #if defined(__x86_64__)
 #include <tmmintrin.h>
 #endif
@@ -443,34 +442,55 @@ class CairoText : public Base {
 // Copying pixels out
 
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
-// Four 0x00RRGGBB pixels to twelve blue-green-red bytes with one byte
-// shuffle. Each store writes 16 bytes of which the last 4 are overwritten
-// by the next one, so the loop stops while 4 pixels' worth of row remain.
+// Four 0x00RRGGBB pixels to twelve bytes with one byte shuffle. Each store
+// writes 16 bytes of which the last 4 are overwritten by the next one, so
+// the loop stops while 4 pixels' worth of row remain.
 __attribute__((target("ssse3"))) std::int32_t CopyPixelsSsse3(const std::uint32_t* src,
-                                                              std::uint8_t* out,
-                                                              std::int32_t width) {
-  const __m128i order = _mm_setr_epi8(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, 3, 7, 11, 15);
+                                                              std::uint8_t* out, std::int32_t width,
+                                                              PixelOrder order) {
+  const __m128i bgr = _mm_setr_epi8(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, 3, 7, 11, 15);
+  const __m128i rgb = _mm_setr_epi8(2, 1, 0, 6, 5, 4, 10, 9, 8, 14, 13, 12, 3, 7, 11, 15);
+  const __m128i shuffle = order == PixelOrder::kBgr ? bgr : rgb;
   std::int32_t x = 0;
   for (; x + 5 <= width; x += 4) {
     const __m128i pixels = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + x));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_shuffle_epi8(pixels, order));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_shuffle_epi8(pixels, shuffle));
     out += 12;
   }
   return x;
 }
 
 // The pixels of a row it copied (the caller copies the rest byte by byte).
-std::int32_t CopyPixelsFast(const std::uint32_t* src, std::uint8_t* out, std::int32_t width) {
+std::int32_t CopyPixelsFast(const std::uint32_t* src, std::uint8_t* out, std::int32_t width,
+                            PixelOrder order) {
   static const bool ssse3 = __builtin_cpu_supports("ssse3");
-  return ssse3 ? CopyPixelsSsse3(src, out, width) : 0;
+  return ssse3 ? CopyPixelsSsse3(src, out, width, order) : 0;
 }
 #else
-std::int32_t CopyPixelsFast(const std::uint32_t*, std::uint8_t*, std::int32_t) { return 0; }
+std::int32_t CopyPixelsFast(const std::uint32_t*, std::uint8_t*, std::int32_t, PixelOrder) {
+  return 0;
+}
 #endif
+
+// One 0x00RRGGBB pixel as three bytes in `order`.
+void PutPixel(std::uint32_t p, std::uint8_t* out, PixelOrder order) {
+  const auto blue = static_cast<std::uint8_t>(p);
+  const auto green = static_cast<std::uint8_t>(p >> 8);
+  const auto red = static_cast<std::uint8_t>(p >> 16);
+  out[0] = order == PixelOrder::kBgr ? blue : red;
+  out[1] = green;
+  out[2] = order == PixelOrder::kBgr ? red : blue;
+}
 
 // ---------------------------------------------------------------------------
 // The surface
 
+// A raster on a Cairo image surface. A solid fill is not written at once:
+// the surface notes the colour and marks every row pending, and a pending
+// row is written with that colour only when a drawing first reaches it; rows
+// that nothing draws on (most of a page) are read out as the fill colour
+// without ever being stored. The raster's memory is the system's zeroed
+// pages, touched only where rows are written.
 class CairoRaster final : public CairoText<Surface> {
  public:
   CairoRaster(cairo_surface_t* surface, cairo_t* cr)
@@ -478,7 +498,9 @@ class CairoRaster final : public CairoText<Surface> {
         cr_(cr),
         width_(cairo_image_surface_get_width(surface)),
         height_(cairo_image_surface_get_height(surface)),
-        stride_(cairo_image_surface_get_stride(surface)) {}
+        stride_(cairo_image_surface_get_stride(surface)),
+        data_(cairo_image_surface_get_data(surface)),
+        pending_(static_cast<std::size_t>(height_), 0) {}
   ~CairoRaster() override {
     cairo_destroy(cr_);
     cairo_surface_destroy(surface_);
@@ -490,14 +512,16 @@ class CairoRaster final : public CairoText<Surface> {
   std::int32_t Height() const override { return height_; }
 
   bool Fill(Rgb color, FillPattern pattern) override {
-    cairo_surface_flush(surface_);
     const std::uint32_t value = SwapRedBlue(color);
+    if (pattern == FillPattern::kSolid) {
+      fill_ = value;
+      std::fill(pending_.begin(), pending_.end(), 1);
+      return true;
+    }
+    Reach(0, height_);
+    cairo_surface_flush(surface_);
     for (std::int32_t y = 0; y < height_; ++y) {
       std::uint32_t* row = Row(y);
-      if (pattern == FillPattern::kSolid) {
-        std::fill_n(row, width_, value);
-        continue;
-      }
       for (std::int32_t x = 0; x < width_; ++x) {
         if (OnHatch(pattern, x, y)) {
           row[x] = value;
@@ -528,6 +552,11 @@ class CairoRaster final : public CairoText<Surface> {
     if (!ClipSegment(ax, ay, bx, by, -margin, -margin, width_ + margin, height_ + margin)) {
       return true;
     }
+    // The stroke stays within half its width (and a pixel for rounding) of
+    // the segment.
+    const double reach = w / 2 + 1;
+    Reach(static_cast<std::int32_t>(std::floor(std::min(ay, by) - reach)),
+          static_cast<std::int32_t>(std::ceil(std::max(ay, by) + reach)) + 1);
     cairo_save(cr_);
     cairo_set_antialias(cr_, CAIRO_ANTIALIAS_NONE);
     cairo_set_line_width(cr_, w);
@@ -541,46 +570,112 @@ class CairoRaster final : public CairoText<Surface> {
   }
 
   std::optional<std::int32_t> DrawTextRun(const TextRun& run) override {
+    // Clipped text stays inside its clip; rotated text may go anywhere.
+    if (run.clip) {
+      Reach(run.clip->top, run.clip->bottom);
+    } else {
+      Reach(0, height_);
+    }
     cairo_set_antialias(cr_, CAIRO_ANTIALIAS_NONE);  // for the cell fill; glyphs keep their own
     return ShowText(cr_, run);
   }
 
-  bool CopyBgr24BottomUp(std::uint8_t* dest, std::int32_t stride) const override {
+  bool CopyRows(std::int32_t top, std::int32_t count, std::uint8_t* dest, std::ptrdiff_t stride,
+                PixelOrder order) const override {
     cairo_surface_flush(surface_);
     const auto pixelBytes = static_cast<std::size_t>(width_) * 3;
-    const auto padBytes = static_cast<std::size_t>(stride) - pixelBytes;
-    for (std::int32_t y = 0; y < height_; ++y) {
-      const std::uint32_t* src = Row(height_ - 1 - y);
-      std::uint8_t* out = dest + static_cast<std::size_t>(y) * static_cast<std::size_t>(stride);
-      std::int32_t x = CopyPixelsFast(src, out, width_);
-      out += static_cast<std::size_t>(x) * 3;
-      for (; x < width_; ++x) {
-        const std::uint32_t p = src[x];
-        out[0] = static_cast<std::uint8_t>(p);
-        out[1] = static_cast<std::uint8_t>(p >> 8);
-        out[2] = static_cast<std::uint8_t>(p >> 16);
-        out += 3;
+    const auto padBytes = static_cast<std::size_t>(stride < 0 ? -stride : stride) - pixelBytes;
+    for (std::int32_t k = 0; k < count; ++k) {
+      const std::int32_t y = top + k;
+      std::uint8_t* out = dest + static_cast<std::ptrdiff_t>(k) * stride;
+      if (pending_[static_cast<std::size_t>(y)] != 0) {
+        FillRowBytes(out, order);
+      } else {
+        const std::uint32_t* src = Row(y);
+        std::int32_t x = CopyPixelsFast(src, out, width_, order);
+        for (; x < width_; ++x) {
+          PutPixel(src[x], out + static_cast<std::size_t>(x) * 3, order);
+        }
       }
-      std::memset(out, 0, padBytes);
+      std::memset(out + pixelBytes, 0, padBytes);
     }
     return true;
   }
 
   Rgb Pixel(std::int32_t x, std::int32_t y) const override {
+    if (pending_[static_cast<std::size_t>(y)] != 0) {
+      return SwapRedBlue(fill_ & 0x00FFFFFFu);
+    }
     cairo_surface_flush(surface_);
     return SwapRedBlue(Row(y)[x] & 0x00FFFFFFu);
   }
 
  private:
   std::uint32_t* Row(std::int32_t y) const {
-    unsigned char* data = cairo_image_surface_get_data(surface_);
-    return reinterpret_cast<std::uint32_t*>(data + static_cast<std::ptrdiff_t>(y) * stride_);
+    return reinterpret_cast<std::uint32_t*>(data_ + static_cast<std::ptrdiff_t>(y) * stride_);
+  }
+
+  // Writes the pending rows among top to bottom - 1 (clamped to the raster)
+  // with the fill colour, before a drawing reaches them.
+  void Reach(std::int32_t top, std::int32_t bottom) {
+    top = std::max(top, 0);
+    bottom = std::min(bottom, height_);
+    bool flushed = false;
+    for (std::int32_t y = top; y < bottom; ++y) {
+      if (pending_[static_cast<std::size_t>(y)] != 0) {
+        if (!flushed) {
+          cairo_surface_flush(surface_);
+          flushed = true;
+        }
+        WritePendingRow(y);
+      }
+    }
+    if (flushed) {
+      cairo_surface_mark_dirty(surface_);
+    }
+  }
+
+  void WritePendingRow(std::int32_t y) {
+    std::fill_n(Row(y), width_, fill_);
+    pending_[static_cast<std::size_t>(y)] = 0;
+  }
+
+  // A row of the fill colour, as file bytes.
+  void FillRowBytes(std::uint8_t* out, PixelOrder order) const {
+    std::uint8_t pixel[3];
+    PutPixel(fill_, pixel, order);
+    if (pixel[0] == pixel[1] && pixel[1] == pixel[2]) {
+      std::memset(out, pixel[0], static_cast<std::size_t>(width_) * 3);
+      return;
+    }
+    for (std::int32_t x = 0; x < width_; ++x) {
+      std::memcpy(out + static_cast<std::size_t>(x) * 3, pixel, 3);
+    }
   }
 
   void ThinLine(std::int64_t x0, std::int64_t y0, std::int64_t x1, std::int64_t y1,
                 std::uint32_t value) {
-    WalkThinLine(x0, y0, x1, y1, width_, height_,
-                 [&](std::int32_t x, std::int32_t y) { Row(y)[x] = value; });
+    if (y0 == y1) {
+      // A level line, the page's writing lines: the pixels from the start
+      // up to, not including, the end, stored as one run.
+      const std::int64_t from = std::max<std::int64_t>(x1 > x0 ? x0 : x1 + 1, 0);
+      const std::int64_t to = std::min<std::int64_t>(x1 > x0 ? x1 : x0 + 1, width_);
+      if (y0 < 0 || y0 >= height_ || from >= to) {
+        return;
+      }
+      const auto y = static_cast<std::int32_t>(y0);
+      if (pending_[static_cast<std::size_t>(y)] != 0) {
+        WritePendingRow(y);
+      }
+      std::fill(Row(y) + from, Row(y) + to, value);
+      return;
+    }
+    WalkThinLine(x0, y0, x1, y1, width_, height_, [&](std::int32_t x, std::int32_t y) {
+      if (pending_[static_cast<std::size_t>(y)] != 0) {
+        WritePendingRow(y);
+      }
+      Row(y)[x] = value;
+    });
   }
 
   cairo_surface_t* surface_;
@@ -588,45 +683,11 @@ class CairoRaster final : public CairoText<Surface> {
   std::int32_t width_;
   std::int32_t height_;
   std::int32_t stride_;
+  unsigned char* data_;                // the image surface's pixels, for its lifetime
+  std::uint32_t fill_ = 0;             // the last solid fill, 0x00RRGGBB
+  std::vector<std::uint8_t> pending_;  // per row: 1 while it holds the fill only in fill_
 };
 
-// The raster's memory, mapped with every page present: the first fill then
-// writes to memory that is already there instead of taking a page fault
-// every 4 KiB (for a page canvas, about 870 faults and half a millisecond).
-struct RasterMemory {
-  void* data = nullptr;
-  std::size_t bytes = 0;
-};
-const cairo_user_data_key_t kRasterMemoryKey{};
-
-cairo_surface_t* MakeImageSurface(std::int32_t width, std::int32_t height) {
-  const int stride = cairo_format_stride_for_width(CAIRO_FORMAT_RGB24, width);
-  if (stride <= 0) {
-    return nullptr;
-  }
-  auto memory = std::make_unique<RasterMemory>();
-  memory->bytes = static_cast<std::size_t>(stride) * static_cast<std::size_t>(height);
-  memory->data = ::mmap(nullptr, memory->bytes, PROT_READ | PROT_WRITE,
-                        MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE, -1, 0);
-  if (memory->data == MAP_FAILED) {
-    return nullptr;
-  }
-  cairo_surface_t* surface = cairo_image_surface_create_for_data(
-      static_cast<unsigned char*>(memory->data), CAIRO_FORMAT_RGB24, width, height, stride);
-  const auto release = [](void* p) {
-    const std::unique_ptr<RasterMemory> owned(static_cast<RasterMemory*>(p));
-    ::munmap(owned->data, owned->bytes);
-  };
-  if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS ||
-      cairo_surface_set_user_data(surface, &kRasterMemoryKey, memory.get(), release) !=
-          CAIRO_STATUS_SUCCESS) {
-    cairo_surface_destroy(surface);
-    ::munmap(memory->data, memory->bytes);
-    return nullptr;
-  }
-  memory.release();  // the surface frees it
-  return surface;
-}
 
 }  // namespace
 
@@ -634,8 +695,11 @@ std::unique_ptr<Surface> MakeRasterSurface(std::int32_t width, std::int32_t heig
   if (width < 1 || height < 1) {
     return nullptr;
   }
-  cairo_surface_t* surface = MakeImageSurface(width, height);
-  if (surface == nullptr) {
+  // Cairo takes the raster's memory from calloc: zeroed pages from the
+  // system, which cost nothing until a row is written.
+  cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
+  if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
+    cairo_surface_destroy(surface);
     return nullptr;
   }
   cairo_t* cr = cairo_create(surface);

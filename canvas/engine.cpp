@@ -29,9 +29,8 @@ constexpr std::int32_t kHatchStyles = 6;
 // Process-wide state. Made on first use and never destroyed, so that threads
 // still running while the process exits never see it half torn down.
 struct EngineState {
-  std::mutex canvasLock;
-  std::mutex listLock;  // taken inside canvasLock, never the other way round
-  std::vector<std::unique_ptr<CanvasRecord>> canvases;  // guarded by listLock
+  std::mutex listLock;  // held only to look a canvas up, never while drawing
+  std::vector<std::shared_ptr<CanvasRecord>> canvases;  // guarded by listLock
   CanvasHandle lastHandle = 0;                          // guarded by listLock
   std::mutex factoryLock;
   SurfaceFactory factoryForTesting;  // guarded by factoryLock
@@ -50,23 +49,21 @@ thread_local int lastError = 0;
 constexpr CanvasHandle kFirstHandle = 0x10000;
 constexpr CanvasHandle kHandleStep = 16;
 
-CanvasRecord* FindLocked(EngineState& state, CanvasHandle handle) {
+std::shared_ptr<CanvasRecord> Find(CanvasHandle handle) {
   if (handle == 0) {
     return nullptr;
   }
+  EngineState& state = State();
+  std::lock_guard<std::mutex> list(state.listLock);
   for (const auto& record : state.canvases) {
     if (record->handle == handle) {
-      return record.get();
+      return record;
     }
   }
   return nullptr;
 }
 
-bool CanvasExists(CanvasHandle handle) {
-  EngineState& state = State();
-  std::lock_guard<std::mutex> list(state.listLock);
-  return FindLocked(state, handle) != nullptr;
-}
+bool CanvasExists(CanvasHandle handle) { return Find(handle) != nullptr; }
 
 std::unique_ptr<Surface> MakeSurface(std::int32_t width, std::int32_t height) {
   EngineState& state = State();
@@ -115,16 +112,7 @@ FillPattern PatternForStyle(std::int32_t style) {
 
 }  // namespace
 
-std::mutex& CanvasLock() { return State().canvasLock; }
-
-CanvasRecord* FindAttachedCanvasLocked() {
-  if (attachedHandle == 0) {
-    return nullptr;
-  }
-  EngineState& state = State();
-  std::lock_guard<std::mutex> list(state.listLock);
-  return FindLocked(state, attachedHandle);
-}
+std::shared_ptr<CanvasRecord> FindAttachedCanvas() { return Find(attachedHandle); }
 
 void RecordCanvasError(int code) { lastError = code; }
 
@@ -164,7 +152,7 @@ CanvasHandle AdoptSurface(std::unique_ptr<Surface> surface) {
   if (surface == nullptr) {
     return 0;
   }
-  auto record = std::make_unique<CanvasRecord>();
+  auto record = std::make_shared<CanvasRecord>();
   record->width = surface->Width();
   record->height = surface->Height();
   record->surface = std::move(surface);
@@ -181,16 +169,11 @@ CanvasHandle AdoptSurface(std::unique_ptr<Surface> surface) {
 }
 
 bool WithCanvas(CanvasHandle handle, const std::function<void(CanvasRecord&)>& fn) {
-  std::lock_guard<std::mutex> lock(CanvasLock());
-  CanvasRecord* record = nullptr;
-  {
-    EngineState& state = State();
-    std::lock_guard<std::mutex> list(state.listLock);
-    record = FindLocked(state, handle);
-  }
+  const std::shared_ptr<CanvasRecord> record = Find(handle);
   if (record == nullptr) {
     return false;
   }
+  std::lock_guard<std::mutex> lock(record->lock);
   fn(*record);
   return true;
 }
@@ -208,9 +191,8 @@ CanvasHandle CreateCanvas(std::int32_t width, std::int32_t height) {
 }
 
 void ReleaseCanvas(CanvasHandle handle) {
-  std::unique_ptr<CanvasRecord> released;
+  std::shared_ptr<CanvasRecord> released;
   {
-    std::lock_guard<std::mutex> lock(canvas::CanvasLock());
     canvas::EngineState& state = canvas::State();
     std::lock_guard<std::mutex> list(state.listLock);
     auto it = std::find_if(state.canvases.begin(), state.canvases.end(),
@@ -221,7 +203,8 @@ void ReleaseCanvas(CanvasHandle handle) {
     released = std::move(*it);
     state.canvases.erase(it);
   }
-  // The raster is freed outside the locks.
+  // The raster is freed outside the list lock, once no operation that
+  // started before the release still uses it.
 }
 
 void AttachCanvas(CanvasHandle handle, std::int32_t /*controlId*/, std::int32_t /*redraw*/) {

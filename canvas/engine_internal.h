@@ -13,8 +13,9 @@
 
 namespace trevalda::canvas {
 
-// One canvas. Every field is read and written only with the canvas lock held.
+// One canvas. Every field is read and written only with its lock held.
 struct CanvasRecord {
+  std::mutex lock;  // held by every operation on the canvas, from its start to its end
   CanvasHandle handle = 0;
   std::int32_t width = 0;
   std::int32_t height = 0;
@@ -29,23 +30,20 @@ struct CanvasRecord {
   std::unique_ptr<Surface> surface;
 };
 
-// The canvas lock: held by every operation on the attached canvas, from its
-// start to its end.
-std::mutex& CanvasLock();
+// The calling thread's attached canvas, or nullptr. The record stays valid
+// while the pointer is held, even if the canvas is released meanwhile.
+std::shared_ptr<CanvasRecord> FindAttachedCanvas();
 
-// The calling thread's attached canvas, or nullptr. The caller holds the
-// canvas lock; the canvas-list lock is taken inside.
-CanvasRecord* FindAttachedCanvasLocked();
-
-// Runs `fn(record)` on the calling thread's attached canvas with the canvas
-// lock held. Returns false (and runs nothing) when no canvas is attached.
+// Runs `fn(record)` on the calling thread's attached canvas with its lock
+// held. Returns false (and runs nothing) when no canvas is attached.
+// Different canvases are drawn on from several threads at once.
 template <typename Fn>
 bool WithAttachedCanvas(Fn&& fn) {
-  std::lock_guard<std::mutex> lock(CanvasLock());
-  CanvasRecord* record = FindAttachedCanvasLocked();
+  const std::shared_ptr<CanvasRecord> record = FindAttachedCanvas();
   if (record == nullptr) {
     return false;
   }
+  std::lock_guard<std::mutex> lock(record->lock);
   fn(*record);
   return true;
 }
@@ -55,7 +53,7 @@ bool WithAttachedCanvas(Fn&& fn) {
 // on every new canvas.
 CanvasHandle AdoptSurface(std::unique_ptr<Surface> surface);
 
-// Runs `fn(record)` on the canvas named `handle` with the canvas lock held.
+// Runs `fn(record)` on the canvas named `handle` with its lock held.
 // Returns false (and runs nothing) when no such canvas exists.
 bool WithCanvas(CanvasHandle handle, const std::function<void(CanvasRecord&)>& fn);
 
@@ -71,8 +69,8 @@ std::int32_t SaturatingAdd(std::int32_t a, std::int64_t b);
 
 // Selects font `number` (0 means 1) on `record` and reads its metrics into
 // it. `newCanvas` gives font 1 the truncated height when it has no platform
-// font yet. The caller holds the canvas lock, or owns a record that no other
-// thread can see yet. Defined with the font table.
+// font yet. The caller holds the record's lock, or owns a record that no
+// other thread can see yet. Defined with the font table.
 void SelectCanvasFont(CanvasRecord& record, std::int32_t number, bool newCanvas);
 
 }  // namespace trevalda::canvas

@@ -44,6 +44,16 @@ std::filesystem::path TempNameFor(const std::filesystem::path& target, unsigned 
 
 std::optional<FileError> ReplaceFileContents(const std::filesystem::path& target,
                                              std::span<const std::uint8_t> bytes) {
+  bool given = false;
+  return ReplaceFileContents(target, [&]() -> std::optional<std::span<const std::uint8_t>> {
+    if (given) return std::span<const std::uint8_t>();
+    given = true;
+    return bytes;
+  });
+}
+
+std::optional<FileError> ReplaceFileContents(const std::filesystem::path& target,
+                                             const ContentSource& source) {
   TempFile temp;
   const auto attempt = [](FileStep step, auto&& action) -> std::optional<FileError> {
     std::error_code error = InjectedFileFault(step);
@@ -58,8 +68,17 @@ std::optional<FileError> ReplaceFileContents(const std::filesystem::path& target
   if (auto failed = attempt(FileStep::kCreate, [&] { return temp.Create(target); })) {
     return failed;
   }
-  if (auto failed = attempt(FileStep::kWrite, [&] { return temp.Write(bytes); })) {
-    return failed;
+  for (;;) {
+    const std::optional<std::span<const std::uint8_t>> piece = source();
+    if (!piece) {
+      return FileError{FileStep::kWrite, std::make_error_code(std::errc::io_error)};
+    }
+    if (piece->empty()) {
+      break;
+    }
+    if (auto failed = attempt(FileStep::kWrite, [&] { return temp.Write(*piece); })) {
+      return failed;
+    }
   }
   if (auto failed = attempt(FileStep::kFlush, [&] { return temp.FlushAndClose(); })) {
     return failed;

@@ -1,7 +1,8 @@
 // Replacing a file safely: the operating-system calls behind SaveCanvasBitmap.
 //
 // The new content goes to a temporary file in the target's folder, which is
-// written in one go, flushed to the disk and renamed over the target. On any
+// written (in one go, or piece by piece as it is made), flushed to the disk
+// and renamed over the target. On any
 // failure the temporary file is removed and the target keeps its content.
 // file_io_posix.cpp implements it with POSIX calls; a Windows version uses
 // the Win32 file calls.
@@ -38,6 +39,18 @@ struct FileError {
 std::optional<FileError> ReplaceFileContents(const std::filesystem::path& target,
                                              std::span<const std::uint8_t> bytes);
 
+// Content made piece by piece while it is written, so that a large file is
+// never held whole in memory: each call returns the next piece (valid until
+// the next call), an empty piece at the end, or nothing when the content
+// cannot be made.
+using ContentSource = std::function<std::optional<std::span<const std::uint8_t>>()>;
+
+// As above, with the content written piece by piece from `source`. A source
+// that fails is a failed write (std::errc::io_error) unless it says
+// otherwise through its own state; the target stays untouched either way.
+std::optional<FileError> ReplaceFileContents(const std::filesystem::path& target,
+                                             const ContentSource& source);
+
 // The platform's half of ReplaceFileContents: one temporary file beside the
 // target, removed again when it was not renamed into place. Each call
 // returns the system's reason when it fails.
@@ -65,24 +78,6 @@ std::filesystem::path TempNameFor(const std::filesystem::path& target, unsigned 
 // Makes a completed rename durable where the platform needs that (best
 // effort: the file is already in place).
 void SyncFolderOf(const std::filesystem::path& target);
-
-// The bytes of one file, filled once and written once. On Linux the memory
-// is mapped with every page present, which saves a page fault every 4 KiB
-// of a buffer that is filled straight away (about 650 for a page).
-class FileBuffer {
- public:
-  explicit FileBuffer(std::size_t size);  // data() is null when no memory
-  ~FileBuffer();
-  FileBuffer(const FileBuffer&) = delete;
-  FileBuffer& operator=(const FileBuffer&) = delete;
-
-  std::uint8_t* data() const { return data_; }
-  std::span<const std::uint8_t> bytes() const { return {data_, size_}; }
-
- private:
-  std::uint8_t* data_ = nullptr;
-  std::size_t size_;
-};
 
 // Many files in a row: when batched, each file is still written to a
 // temporary name and renamed into place complete, but the wait for the disk

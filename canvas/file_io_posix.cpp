@@ -1,6 +1,5 @@
 // File replacement with POSIX calls: open(O_EXCL), write, fdatasync, rename.
 #include <fcntl.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -106,18 +105,6 @@ void SyncFolderOf(const std::filesystem::path& target) {
   if (fd >= 0) {
     ::fsync(fd);
     ::close(fd);
-  }
-}
-
-FileBuffer::FileBuffer(std::size_t size) : size_(size) {
-  void* mapped = ::mmap(nullptr, size, PROT_READ | PROT_WRITE,
-                        MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE, -1, 0);
-  data_ = mapped == MAP_FAILED ? nullptr : static_cast<std::uint8_t*>(mapped);
-}
-
-FileBuffer::~FileBuffer() {
-  if (data_ != nullptr) {
-    ::munmap(data_, size_);
   }
 }
 

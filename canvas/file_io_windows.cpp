@@ -103,11 +103,6 @@ std::error_code TempFile::RenameTo(const std::filesystem::path& target) {
 // MOVEFILE_WRITE_THROUGH already waits for the rename to reach the disk.
 void SyncFolderOf(const std::filesystem::path& /*target*/) {}
 
-FileBuffer::FileBuffer(std::size_t size)
-    : data_(new (std::nothrow) std::uint8_t[size]), size_(size) {}
-
-FileBuffer::~FileBuffer() { delete[] data_; }
-
 // Windows offers no flush of a whole volume to ordinary users; batched files
 // reach the disk when the system writes its cache back.
 std::error_code FlushFileSystemOf(const std::filesystem::path& /*folder*/) { return {}; }

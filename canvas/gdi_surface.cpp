@@ -355,7 +355,8 @@ class GdiRaster final : public Surface {
     return static_cast<std::int32_t>(end.x - run.x);
   }
 
-  bool CopyBgr24BottomUp(std::uint8_t* dest, std::int32_t stride) const override {
+  bool CopyRows(std::int32_t top, std::int32_t count, std::uint8_t* dest, std::ptrdiff_t stride,
+                PixelOrder order) const override {
     HDC copyDc = CreateCompatibleDC(dc_);
     if (copyDc == nullptr) {
       return false;
@@ -364,7 +365,7 @@ class GdiRaster final : public Surface {
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
     info.bmiHeader.biWidth = width_;
-    info.bmiHeader.biHeight = height_;  // positive: bottom-up, the file's row order
+    info.bmiHeader.biHeight = count;  // positive: bottom-up
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 24;
     info.bmiHeader.biCompression = BI_RGB;
@@ -378,18 +379,28 @@ class GdiRaster final : public Surface {
     if (!selectCopy.Ok() || GetObjectW(copy.Get(), sizeof(section), &section) == 0) {
       return false;
     }
-    if (!BitBlt(copyDc, 0, 0, width_, height_, dc_, 0, 0, SRCCOPY)) {
+    if (!BitBlt(copyDc, 0, 0, width_, count, dc_, 0, top, SRCCOPY)) {
       return false;
     }
     GdiFlush();
     const auto rowBytes = static_cast<std::size_t>(width_) * 3;
     const auto sourceStride = static_cast<std::size_t>(section.dsBm.bmWidthBytes);
-    const auto destStride = static_cast<std::size_t>(stride);
+    const auto padBytes = static_cast<std::size_t>(stride < 0 ? -stride : stride) - rowBytes;
     const auto* source = static_cast<const std::uint8_t*>(bits);
-    for (std::int32_t y = 0; y < height_; ++y) {
-      std::uint8_t* out = dest + static_cast<std::size_t>(y) * destStride;
-      std::memcpy(out, source + static_cast<std::size_t>(y) * sourceStride, rowBytes);
-      std::memset(out + rowBytes, 0, destStride - rowBytes);
+    for (std::int32_t k = 0; k < count; ++k) {
+      // Row top + k is DIB row count - 1 - k, counted from the bottom.
+      const std::uint8_t* in = source + static_cast<std::size_t>(count - 1 - k) * sourceStride;
+      std::uint8_t* out = dest + static_cast<std::ptrdiff_t>(k) * stride;
+      if (order == PixelOrder::kBgr) {
+        std::memcpy(out, in, rowBytes);
+      } else {
+        for (std::size_t i = 0; i < rowBytes; i += 3) {
+          out[i] = in[i + 2];
+          out[i + 1] = in[i + 1];
+          out[i + 2] = in[i];
+        }
+      }
+      std::memset(out + rowBytes, 0, padBytes);
     }
     return true;
   }

@@ -16,6 +16,7 @@
 // may be called from several threads at once.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -91,6 +92,10 @@ class PlatformFont {
 // refuses. A face the machine lacks is served by the platform's substitute.
 std::shared_ptr<PlatformFont> MakePlatformFont(const FontDescription& description);
 
+// The byte order of a 24-bit pixel: blue-green-red as in bitmap files, or
+// red-green-blue as in PNG files.
+enum class PixelOrder : std::uint8_t { kBgr, kRgb };
+
 struct PixelRect {  // left/top inclusive, right/bottom exclusive
   std::int32_t left = 0;
   std::int32_t top = 0;
@@ -134,10 +139,26 @@ class Surface {
   // (how far the current position moves along x); nothing on failure.
   virtual std::optional<std::int32_t> DrawTextRun(const TextRun& run) = 0;
 
-  // Writes the raster as 24-bit blue-green-red rows, the bottom row first,
+  // Writes rows top to top + count - 1 of the raster (0 is the top row) as
+  // 24-bit pixels in `order`: row top + k starts at dest + k x stride, the
+  // stride may be negative (rows laid out upwards), and after the width x 3
+  // pixel bytes come |stride| - width x 3 zero bytes. The rows lie on the
+  // raster and |stride| is at least width x 3. False when the platform
+  // refused, and always for a surface without a raster (the default).
+  virtual bool CopyRows(std::int32_t /*top*/, std::int32_t /*count*/, std::uint8_t* /*dest*/,
+                        std::ptrdiff_t /*stride*/, PixelOrder /*order*/) const {
+    return false;
+  }
+
+  // Writes the whole raster as blue-green-red rows, the bottom row first,
   // each row `stride` bytes (width x 3 rounded up to 4; the fill bytes are
-  // set to 0). `dest` holds stride x height bytes.
-  virtual bool CopyBgr24BottomUp(std::uint8_t* dest, std::int32_t stride) const = 0;
+  // set to 0): the rows of a bitmap file. `dest` holds stride x height bytes.
+  // By default through CopyRows.
+  virtual bool CopyBgr24BottomUp(std::uint8_t* dest, std::int32_t stride) const {
+    const std::int32_t height = Height();
+    return CopyRows(0, height, dest + static_cast<std::ptrdiff_t>(height - 1) * stride, -stride,
+                    PixelOrder::kBgr);
+  }
 
   // One pixel as 0x00BBGGRR; (x, y) lies on the raster.
   virtual Rgb Pixel(std::int32_t x, std::int32_t y) const = 0;
@@ -151,8 +172,7 @@ struct DocumentLayout;
 
 // A surface whose drawings become the pages of a vector document (PDF),
 // each page a width x height pixel drawing that the layout places on the
-// document's sheets. It has no raster: CopyBgr24BottomUp fails and Pixel
-// reads 0.
+// document's sheets. It has no raster: CopyRows fails and Pixel reads 0.
 class DocumentSurface : public Surface {
  public:
   // Ends the current page; later drawing goes on a new one. False when the

@@ -131,8 +131,11 @@ TEST_F(BitmapFileTest, StrideIsRoundedUpToFourBytes) {
   }
 }
 
+// The save streams the rows a few dozen at a time: a canvas of several
+// pieces, filled with a colour whose bytes differ, then drawn on.
 TEST_F(BitmapFileTest, EncodedFileMatchesTheSavedFile) {
-  ScopedCanvas canvas(37, 11);
+  ScopedCanvas canvas(37, 75);
+  ClearCanvas(MakeColor(10, 200, 30), 0);
   SetPenWidth(5);
   SetPosition(3, 5);
   DrawLineTo(30, 5, kDarkRed);
@@ -142,7 +145,10 @@ TEST_F(BitmapFileTest, EncodedFileMatchesTheSavedFile) {
   const fs::path file = dir() / "page.bmp";
   ASSERT_TRUE(SaveCanvasBitmap(file).Saved());
   EXPECT_EQ(ReadAll(file), encoded);
-  EXPECT_EQ(encoded.size(), 54u + 11u * 112u);
+  EXPECT_EQ(encoded.size(), 54u + 75u * 112u);
+  EXPECT_EQ(encoded[54], 30);  // the bottom row's first pixel: blue, green, red
+  EXPECT_EQ(encoded[55], 200);
+  EXPECT_EQ(encoded[56], 10);
 }
 
 TEST_F(BitmapFileTest, SavingReplacesAnOlderFileWhole) {
