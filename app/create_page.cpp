@@ -4,6 +4,8 @@
 #include <cmath>
 #include <limits>
 #include <mutex>
+#include <new>
+#include <system_error>
 
 #include "calendar/names.h"
 #include "calendar/saints.h"
@@ -265,16 +267,46 @@ bool ReadDateText(std::string_view dateText, std::string& stem, PageDate& date, 
   return true;
 }
 
-PageOutcome CreatePage(std::string_view dateText, const std::filesystem::path& folder,
-                       PageFormat format) {
-  PageOutcome outcome;
+namespace {
+
+// The stem, date and file of a page; false (with the message) when the
+// date text is not a page date.
+bool NamePage(std::string_view dateText, const std::filesystem::path& folder, PageFormat format,
+              PageOutcome& outcome) {
   if (!ReadDateText(dateText, outcome.stem, outcome.date, outcome.message)) {
     outcome.status = PageStatus::kBadDate;
-    return outcome;
+    return false;
   }
   const char* extension = format == PageFormat::kPng ? ".png" : ".bmp";
   outcome.file = folder / PathFromCp1252(outcome.stem + extension);
+  return true;
+}
 
+// Fills in the status and the message from outcome.save.
+void ReportSave(PageOutcome& outcome, bool drawn) {
+  if (outcome.save.Saved()) {
+    outcome.status = PageStatus::kSaved;
+    outcome.message = "Grabado " + outcome.stem;
+    return;
+  }
+  outcome.status = PageStatus::kNotSaved;
+  outcome.message = "No se pudo grabar " + PathToCp1252(outcome.file);
+  if (!drawn) {
+    outcome.message += ": no hay lienzo para dibujar la p\xE1gina.";
+  } else if (outcome.save.error) {
+    outcome.message +=
+        " (" + outcome.save.step + "): " + Utf8ToCp1252(outcome.save.error.message());
+  }
+}
+
+}  // namespace
+
+PageOutcome CreatePage(std::string_view dateText, const std::filesystem::path& folder,
+                       PageFormat format) {
+  PageOutcome outcome;
+  if (!NamePage(dateText, folder, format, outcome)) {
+    return outcome;
+  }
   const std::lock_guard lock(pageMutex);
   const CanvasHandle canvas = InitializePageCommand();
   PreparePage(canvas);
@@ -282,20 +314,45 @@ PageOutcome CreatePage(std::string_view dateText, const std::filesystem::path& f
   AttachCanvas(canvas, 0, 0);
   outcome.save =
       format == PageFormat::kPng ? SaveCanvasPng(outcome.file) : SaveCanvasBitmap(outcome.file);
+  ReportSave(outcome, canvas != 0);
+  return outcome;
+}
 
-  if (outcome.save.Saved()) {
-    outcome.status = PageStatus::kSaved;
-    outcome.message = "Grabado " + outcome.stem;
+std::vector<std::uint8_t> DrawPageFile(CanvasHandle canvas, const PageDate& date,
+                                       PageFormat format) {
+  std::vector<std::uint8_t> file;
+  if (canvas == 0) {
+    return file;
+  }
+  InitializeTables();
+  PreparePage(canvas);
+  DrawDayPage(canvas, date);
+  try {
+    if (format == PageFormat::kPng) {
+      file = EncodeCanvasPng();
+    } else if (!EncodeCanvasBitmap(file)) {
+      file.clear();
+    }
+  } catch (const std::bad_alloc&) {
+    file.clear();
+  }
+  return file;
+}
+
+PageOutcome SavePageFile(std::string_view dateText, const std::filesystem::path& folder,
+                         PageFormat format, std::span<const std::uint8_t> file) {
+  PageOutcome outcome;
+  if (!NamePage(dateText, folder, format, outcome)) {
     return outcome;
   }
-  outcome.status = PageStatus::kNotSaved;
-  outcome.message = "No se pudo grabar " + PathToCp1252(outcome.file);
-  if (canvas == 0) {
-    outcome.message += ": no hay lienzo para dibujar la p\xE1gina.";
-  } else if (outcome.save.error) {
-    outcome.message +=
-        " (" + outcome.save.step + "): " + Utf8ToCp1252(outcome.save.error.message());
+  if (file.empty()) {
+    outcome.save.status = SaveStatus::kFailed;
+    outcome.save.error = std::make_error_code(std::errc::not_enough_memory);
+    outcome.save.step = "codificar";
+  } else {
+    outcome.save = SaveFileBytes(outcome.file, file);
   }
+  ReportSave(outcome, true);
   return outcome;
 }
 

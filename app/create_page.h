@@ -8,8 +8,10 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "calendar/calendar.h"
 #include "canvas/bitmap_file.h"
@@ -88,5 +90,18 @@ bool ReadDateText(std::string_view dateText, std::string& stem, PageDate& date, 
 // many times, also from several threads; each call stands alone.
 PageOutcome CreatePage(std::string_view dateText, const std::filesystem::path& folder = {},
                        PageFormat format = PageFormat::kBmp);
+
+// The two halves of CreatePage for many pages at once, each canvas drawn on
+// one thread at a time:
+// DrawPageFile draws the page for `date` on `canvas` (a page-sized canvas of
+// the caller's; the calling thread attaches it) and returns the bytes of its
+// file; empty when it could not be encoded.
+std::vector<std::uint8_t> DrawPageFile(CanvasHandle canvas, const PageDate& date,
+                                       PageFormat format);
+
+// SavePageFile names the page as CreatePage does and saves `file` (the bytes
+// from DrawPageFile; empty means the page could not be encoded).
+PageOutcome SavePageFile(std::string_view dateText, const std::filesystem::path& folder,
+                         PageFormat format, std::span<const std::uint8_t> file);
 
 }  // namespace trevalda

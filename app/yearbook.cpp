@@ -4,6 +4,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/ordered_work.h"
 #include "app/yearbook_layout.h"
 #include "canvas/pdf_document.h"
 #include "page/day_page.h"
@@ -59,18 +60,43 @@ RangeOutcome CreatePageFiles(const DateRange& range, const std::filesystem::path
   // Many pages wait for the disk once, at the end, rather than after each.
   const bool batched = total > 1;
   BatchDiskFlushes(batched);
-  for (std::int32_t i = 0; i < total; ++i) {
-    const PageDate date = DateFromSerial(first + i);
-    const PageOutcome page = CreatePage(DateText(date), folder, format);
+  // Stops the range after page `date` unless it was saved and the caller
+  // wants more.
+  const auto carryOn = [&](const PageDate& date, const PageOutcome& page) {
     if (page.status != PageStatus::kSaved) {
       outcome.message =
           total == 1 ? page.message : "Se detiene en el " + DateText(date) + ": " + page.message;
-      break;
+      return false;
     }
     ++outcome.pagesDone;
     if (progress && !progress(outcome.pagesDone, total) && outcome.pagesDone < total) {
       outcome.status = RangeStatus::kStopped;
-      break;
+      return false;
+    }
+    return true;
+  };
+  if (total == 1) {
+    carryOn(range.first, CreatePage(DateText(range.first), folder, format));
+  } else if (total > 1) {
+    // Every worker draws and encodes on a canvas of its own; the pages are
+    // saved here, one by one, in date order.
+    InitializeTables();
+    const unsigned workers = WorkersFor(total);
+    std::vector<CanvasHandle> canvases(workers, 0);
+    for (CanvasHandle& canvas : canvases) {
+      canvas = CreateCanvas(PageCanvasWidth(), PageCanvasHeight());
+    }
+    MakeInParallelUseInOrder<std::vector<std::uint8_t>>(
+        total, workers,
+        [&](std::int32_t i, unsigned worker) {
+          return DrawPageFile(canvases[worker], DateFromSerial(first + i), format);
+        },
+        [&](std::int32_t i, std::vector<std::uint8_t>& file) {
+          const PageDate date = DateFromSerial(first + i);
+          return carryOn(date, SavePageFile(DateText(date), folder, format, file));
+        });
+    for (const CanvasHandle canvas : canvases) {
+      ReleaseCanvas(canvas);
     }
   }
   if (batched) {

@@ -58,7 +58,11 @@ struct RangeOutcome {
   std::string message;             // Spanish, Windows-1252, when not kDone
 };
 
-// One file per day, <folder>/<stem>.bmp or .png, in date order.
+// One file per day, <folder>/<stem>.bmp or .png. The pages are drawn and
+// encoded on every processor at once (one canvas per worker) and saved here
+// one by one, in date order; `progress` is told after each save, on the
+// calling thread. A stop keeps the pages saved so far and drops the ones in
+// the making.
 RangeOutcome CreatePageFiles(const DateRange& range, const std::filesystem::path& folder,
                              PageFormat format, const RangeProgress& progress = {});
 

@@ -19,6 +19,10 @@ namespace trevalda {
 // raster, no memory, no encoder).
 std::vector<std::uint8_t> EncodePngFile(const Bitmap24& bitmap);
 
+// The PNG file of the attached canvas, its rows read straight from the
+// raster; empty when nothing is attached or it cannot be encoded.
+std::vector<std::uint8_t> EncodeCanvasPng();
+
 // Writes the attached canvas to `fileName` as PNG.
 SaveResult SaveCanvasPng(const std::filesystem::path& fileName);
 

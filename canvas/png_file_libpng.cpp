@@ -6,11 +6,13 @@
 #include <png.h>
 
 #include <csetjmp>
+#include <cstdint>
 #include <new>
+#include <vector>
 
-#include "canvas/png_file.h"
+#include "canvas/png_encoder.h"
 
-namespace trevalda {
+namespace trevalda::canvas {
 namespace {
 
 constexpr int kZlibLevel = 3;
@@ -26,10 +28,10 @@ void AppendToVector(png_structp png, png_bytep data, png_size_t length) {
 
 void NoFlush(png_structp) {}
 
-// libpng reports errors by longjmp; the rows are prepared before any libpng
-// call so nothing with a destructor lives across the jump.
-bool Encode(const Bitmap24& bitmap, std::vector<png_bytep>& rowPointers,
-            std::vector<std::uint8_t>& out) {
+// libpng reports errors by longjmp; the row buffer is made before any
+// libpng call so nothing with a destructor is created across the jump.
+bool Encode(std::int32_t width, std::int32_t height, const PngRowSource& rows,
+            std::vector<std::uint8_t>& row, std::vector<std::uint8_t>& out) {
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
   if (png == nullptr) return false;
   png_infop info = png_create_info_struct(png);
@@ -38,38 +40,41 @@ bool Encode(const Bitmap24& bitmap, std::vector<png_bytep>& rowPointers,
     return false;
   }
   png_set_write_fn(png, &out, AppendToVector, NoFlush);
-  png_set_IHDR(png, info, static_cast<png_uint_32>(bitmap.width),
-               static_cast<png_uint_32>(bitmap.height), 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
-               PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+  png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
+               PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+               PNG_FILTER_TYPE_DEFAULT);
   png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_UP);
   png_set_compression_level(png, kZlibLevel);
-  png_set_bgr(png);  // the bitmap rows are blue-green-red
-  png_set_rows(png, info, rowPointers.data());
-  png_write_png(png, info, PNG_TRANSFORM_IDENTITY, nullptr);
+  png_write_info(png, info);
+  // The rows come in the file's own red-green-blue order: libpng need not
+  // reorder them.
+  for (std::int32_t y = 0; y < height; ++y) {
+    if (!rows(y, PixelOrder::kRgb, row.data())) {
+      png_destroy_write_struct(&png, &info);
+      return false;
+    }
+    png_write_row(png, row.data());
+  }
+  png_write_end(png, info);
   png_destroy_write_struct(&png, &info);
   return true;
 }
 
 }  // namespace
 
-std::vector<std::uint8_t> EncodePngFile(const Bitmap24& bitmap) {
-  if (bitmap.width < 1 || bitmap.height < 1 || bitmap.stride < bitmap.width * 3 ||
-      bitmap.rows.size() <
-          static_cast<std::size_t>(bitmap.stride) * static_cast<std::size_t>(bitmap.height)) {
+std::vector<std::uint8_t> EncodePngRows(std::int32_t width, std::int32_t height,
+                                        const PngRowSource& rows) {
+  if (width < 1 || height < 1) return {};
+  std::vector<std::uint8_t> row;
+  std::vector<std::uint8_t> png;
+  try {
+    row.resize(static_cast<std::size_t>(width) * 3);
+    png.reserve(64 * 1024);
+  } catch (const std::bad_alloc&) {
     return {};
   }
-  // PNG rows run top to bottom; the bitmap's bottom to top.
-  std::vector<png_bytep> rowPointers(static_cast<std::size_t>(bitmap.height));
-  auto* rows = const_cast<std::uint8_t*>(bitmap.rows.data());  // libpng only reads them
-  for (std::int32_t y = 0; y < bitmap.height; ++y) {
-    rowPointers[static_cast<std::size_t>(y)] =
-        rows +
-        static_cast<std::size_t>(bitmap.height - 1 - y) * static_cast<std::size_t>(bitmap.stride);
-  }
-  std::vector<std::uint8_t> png;
-  png.reserve(64 * 1024);
-  if (!Encode(bitmap, rowPointers, png)) return {};
+  if (!Encode(width, height, rows, row, png)) return {};
   return png;
 }
 
-}  // namespace trevalda
+}  // namespace trevalda::canvas

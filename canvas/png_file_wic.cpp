@@ -2,7 +2,7 @@
 // into Windows (and implemented by Wine). The rows go to the encoder as
 // 24-bit blue-green-red, the layout of the bitmap, and come out as 8-bit
 // RGB PNG: the same pixels as the BMP file.
-#include "canvas/png_file.h"
+#include "canvas/png_encoder.h"
 
 #include "text/windows_api.h"
 
@@ -13,7 +13,7 @@
 #include <new>
 #include <vector>
 
-namespace trevalda {
+namespace trevalda::canvas {
 namespace {
 
 // Releases a COM interface when it goes out of scope.
@@ -63,7 +63,8 @@ void PreferUpFilter(IPropertyBag2* options) {
   options->Write(1, &name, &value);
 }
 
-bool Encode(const Bitmap24& bitmap, std::vector<std::uint8_t>& out) {
+bool Encode(std::int32_t width, std::int32_t height, const PngRowSource& rows,
+            std::vector<std::uint8_t>& row, std::vector<std::uint8_t>& out) {
   ComScope com;
   if (!com.Usable()) return false;
   ComRef<IWICImagingFactory> factory;
@@ -84,16 +85,17 @@ bool Encode(const Bitmap24& bitmap, std::vector<std::uint8_t>& out) {
   PreferUpFilter(options.get());
   WICPixelFormatGUID format = GUID_WICPixelFormat24bppBGR;
   if (FAILED(frame->Initialize(options.get())) ||
-      FAILED(frame->SetSize(static_cast<UINT>(bitmap.width), static_cast<UINT>(bitmap.height))) ||
+      FAILED(frame->SetSize(static_cast<UINT>(width), static_cast<UINT>(height))) ||
       FAILED(frame->SetPixelFormat(&format)) || !IsEqualGUID(format, GUID_WICPixelFormat24bppBGR)) {
     return false;  // an encoder that would convert the pixels is not used
   }
-  // The encoder takes rows top to bottom; the bitmap holds them bottom up.
-  const auto stride = static_cast<UINT>(bitmap.stride);
-  for (std::int32_t y = bitmap.height - 1; y >= 0; --y) {
-    auto* row = const_cast<BYTE*>(bitmap.rows.data()) +  // WIC only reads the pixels
-                static_cast<std::size_t>(y) * stride;
-    if (FAILED(frame->WritePixels(1, stride, stride, row))) return false;
+  // The rows in the encoder's own blue-green-red order, top to bottom.
+  const auto rowBytes = static_cast<UINT>(row.size());
+  for (std::int32_t y = 0; y < height; ++y) {
+    if (!rows(y, PixelOrder::kBgr, row.data()) ||
+        FAILED(frame->WritePixels(1, rowBytes, rowBytes, row.data()))) {
+      return false;
+    }
   }
   if (FAILED(frame->Commit()) || FAILED(encoder->Commit())) return false;
 
@@ -116,15 +118,18 @@ bool Encode(const Bitmap24& bitmap, std::vector<std::uint8_t>& out) {
 
 }  // namespace
 
-std::vector<std::uint8_t> EncodePngFile(const Bitmap24& bitmap) {
-  if (bitmap.width < 1 || bitmap.height < 1 || bitmap.stride < bitmap.width * 3 ||
-      bitmap.rows.size() <
-          static_cast<std::size_t>(bitmap.stride) * static_cast<std::size_t>(bitmap.height)) {
+std::vector<std::uint8_t> EncodePngRows(std::int32_t width, std::int32_t height,
+                                        const PngRowSource& rows) {
+  if (width < 1 || height < 1) return {};
+  std::vector<std::uint8_t> row;
+  std::vector<std::uint8_t> png;
+  try {
+    row.resize(static_cast<std::size_t>(width) * 3);
+  } catch (const std::bad_alloc&) {
     return {};
   }
-  std::vector<std::uint8_t> png;
-  if (!Encode(bitmap, png)) return {};
+  if (!Encode(width, height, rows, row, png)) return {};
   return png;
 }
 
-}  // namespace trevalda
+}  // namespace trevalda::canvas

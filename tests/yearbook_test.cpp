@@ -142,6 +142,26 @@ TEST(PageFilesTest, PngHoldsTheSamePixelsAsTheBmp) {
   EXPECT_EQ(differences, 0);
 }
 
+// A range draws its pages on several canvases at once; each file is the
+// very file the single-page command makes for that day.
+TEST(PageFilesTest, RangePagesAreTheSinglePages) {
+  const DateRange range{{28, 2, 2024}, {2, 3, 2024}};
+  for (const PageFormat format : {PageFormat::kBmp, PageFormat::kPng}) {
+    const char* extension = format == PageFormat::kPng ? ".png" : ".bmp";
+    const fs::path together = FreshFolder(std::string("together") + extension);
+    const fs::path alone = FreshFolder(std::string("alone") + extension);
+    ASSERT_EQ(CreatePageFiles(range, together, format).status, RangeStatus::kDone);
+    for (std::int32_t i = 0; i < RangeLength(range); ++i) {
+      const PageDate date = DateFromSerial(DaySerial(range.first) + i);
+      const std::string stem = DateStem(date);
+      ASSERT_EQ(CreatePage(stem, alone, format).status, PageStatus::kSaved) << stem;
+      EXPECT_EQ(test::ReadAll(together / (stem + extension)),
+                test::ReadAll(alone / (stem + extension)))
+          << stem << extension;
+    }
+  }
+}
+
 TEST(YearbookPdfTest, AYearIsAnIndexAndOneA4SheetPerDayWithTheTextsOfEach) {
   const fs::path folder = FreshFolder("pdf");
   const fs::path file = folder / "agenda-2024.pdf";

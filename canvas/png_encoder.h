@@ -1,0 +1,24 @@
+// The platform's PNG encoder, fed one row at a time: libpng on Linux
+// (png_file_libpng.cpp), the Windows Imaging Component on Windows
+// (png_file_wic.cpp). Not part of the public interface.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+#include "canvas/surface.h"
+
+namespace trevalda::canvas {
+
+// Fills `row` with row `y` of the image (0 is the top row): width x 3 bytes,
+// the pixels in `order`. False when the row cannot be made.
+using PngRowSource = std::function<bool(std::int32_t y, PixelOrder order, std::uint8_t* row)>;
+
+// The PNG file (8-bit RGB, no alpha, not interlaced) of a width x height
+// image whose rows come from `rows`, top to bottom, each asked for once.
+// Empty when a row cannot be made or the encoder fails.
+std::vector<std::uint8_t> EncodePngRows(std::int32_t width, std::int32_t height,
+                                        const PngRowSource& rows);
+
+}  // namespace trevalda::canvas
