@@ -311,6 +311,15 @@ PageOutcome CreatePage(std::string_view dateText, const std::filesystem::path& f
   const CanvasHandle canvas = InitializePageCommand();
   PreparePage(canvas);
   DrawDayPage(canvas, outcome.date);
+  return SaveDrawnPage(canvas, dateText, folder, format);
+}
+
+PageOutcome SaveDrawnPage(CanvasHandle canvas, std::string_view dateText,
+                          const std::filesystem::path& folder, PageFormat format) {
+  PageOutcome outcome;
+  if (!NamePage(dateText, folder, format, outcome)) {
+    return outcome;
+  }
   AttachCanvas(canvas, 0, 0);
   outcome.save =
       format == PageFormat::kPng ? SaveCanvasPng(outcome.file) : SaveCanvasBitmap(outcome.file);
@@ -318,25 +327,18 @@ PageOutcome CreatePage(std::string_view dateText, const std::filesystem::path& f
   return outcome;
 }
 
-std::vector<std::uint8_t> DrawPageFile(CanvasHandle canvas, const PageDate& date,
-                                       PageFormat format) {
-  std::vector<std::uint8_t> file;
+std::vector<std::uint8_t> DrawPagePng(CanvasHandle canvas, const PageDate& date) {
   if (canvas == 0) {
-    return file;
+    return {};
   }
   InitializeTables();
   PreparePage(canvas);
   DrawDayPage(canvas, date);
   try {
-    if (format == PageFormat::kPng) {
-      file = EncodeCanvasPng();
-    } else if (!EncodeCanvasBitmap(file)) {
-      file.clear();
-    }
+    return EncodeCanvasPng();
   } catch (const std::bad_alloc&) {
-    file.clear();
+    return {};
   }
-  return file;
 }
 
 PageOutcome SavePageFile(std::string_view dateText, const std::filesystem::path& folder,

@@ -91,16 +91,20 @@ bool ReadDateText(std::string_view dateText, std::string& stem, PageDate& date, 
 PageOutcome CreatePage(std::string_view dateText, const std::filesystem::path& folder = {},
                        PageFormat format = PageFormat::kBmp);
 
-// The two halves of CreatePage for many pages at once, each canvas drawn on
-// one thread at a time:
-// DrawPageFile draws the page for `date` on `canvas` (a page-sized canvas of
-// the caller's; the calling thread attaches it) and returns the bytes of its
-// file; empty when it could not be encoded.
-std::vector<std::uint8_t> DrawPageFile(CanvasHandle canvas, const PageDate& date,
-                                       PageFormat format);
+// The parts of CreatePage, for many pages at once, each canvas drawn on by
+// one thread at a time (the calling thread attaches it):
+// SaveDrawnPage saves the page already drawn on `canvas` (PreparePage and
+// DrawDayPage) under the name CreatePage gives `dateText`, its rows written
+// straight from the canvas.
+PageOutcome SaveDrawnPage(CanvasHandle canvas, std::string_view dateText,
+                          const std::filesystem::path& folder, PageFormat format);
 
-// SavePageFile names the page as CreatePage does and saves `file` (the bytes
-// from DrawPageFile; empty means the page could not be encoded).
+// DrawPagePng draws the page for `date` on `canvas` (a page-sized canvas)
+// and returns its PNG file; empty when it could not be encoded.
+std::vector<std::uint8_t> DrawPagePng(CanvasHandle canvas, const PageDate& date);
+
+// SavePageFile names the page as CreatePage does and saves `file`, the
+// bytes of an encoded page (empty: the page could not be encoded).
 PageOutcome SavePageFile(std::string_view dateText, const std::filesystem::path& folder,
                          PageFormat format, std::span<const std::uint8_t> file);
 

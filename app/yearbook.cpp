@@ -1,6 +1,7 @@
 #include "app/yearbook.h"
 
 #include <cstdio>
+#include <mutex>
 #include <utility>
 #include <vector>
 
@@ -28,6 +29,46 @@ std::string ReasonOf(const SaveResult& save) {
   if (!save.error) return {};
   return " (" + save.step + "): " + Utf8ToCp1252(save.error.message());
 }
+
+// Page canvases for the workers of a range: made up front, lent out one at
+// a time, released together.
+class CanvasPool {
+ public:
+  explicit CanvasPool(unsigned size) {
+    for (unsigned i = 0; i < size; ++i) {
+      const CanvasHandle canvas = CreateCanvas(PageCanvasWidth(), PageCanvasHeight());
+      if (canvas != 0) {
+        all_.push_back(canvas);
+        free_.push_back(canvas);
+      }
+    }
+  }
+  ~CanvasPool() {
+    for (const CanvasHandle canvas : all_) ReleaseCanvas(canvas);
+  }
+  CanvasPool(const CanvasPool&) = delete;
+  CanvasPool& operator=(const CanvasPool&) = delete;
+
+  // A canvas nobody draws on; 0 when none could be made.
+  CanvasHandle Take() {
+    std::lock_guard<std::mutex> guard(lock_);
+    if (free_.empty()) return 0;
+    const CanvasHandle canvas = free_.back();
+    free_.pop_back();
+    return canvas;
+  }
+
+  void Give(CanvasHandle canvas) {
+    if (canvas == 0) return;
+    std::lock_guard<std::mutex> guard(lock_);
+    free_.push_back(canvas);
+  }
+
+ private:
+  std::mutex lock_;
+  std::vector<CanvasHandle> all_;
+  std::vector<CanvasHandle> free_;
+};
 
 }  // namespace
 
@@ -78,26 +119,43 @@ RangeOutcome CreatePageFiles(const DateRange& range, const std::filesystem::path
   if (total == 1) {
     carryOn(range.first, CreatePage(DateText(range.first), folder, format));
   } else if (total > 1) {
-    // Every worker draws and encodes on a canvas of its own; the pages are
-    // saved here, one by one, in date order.
+    // Workers draw the pages (and encode the PNG files) on canvases from a
+    // pool; the pages are saved here, one by one, in date order. A BMP page
+    // travels as its canvas and is written straight from it.
     InitializeTables();
     const unsigned workers = WorkersFor(total);
-    std::vector<CanvasHandle> canvases(workers, 0);
-    for (CanvasHandle& canvas : canvases) {
-      canvas = CreateCanvas(PageCanvasWidth(), PageCanvasHeight());
-    }
-    MakeInParallelUseInOrder<std::vector<std::uint8_t>>(
+    CanvasPool pool(3 * workers);  // enough for every page in the making or waiting
+    struct DrawnPage {
+      CanvasHandle canvas = 0;         // a drawn BMP page, back to the pool once saved
+      std::vector<std::uint8_t> file;  // an encoded PNG page
+    };
+    MakeInParallelUseInOrder<DrawnPage>(
         total, workers,
-        [&](std::int32_t i, unsigned worker) {
-          return DrawPageFile(canvases[worker], DateFromSerial(first + i), format);
-        },
-        [&](std::int32_t i, std::vector<std::uint8_t>& file) {
+        [&](std::int32_t i, unsigned) {
+          DrawnPage page;
           const PageDate date = DateFromSerial(first + i);
-          return carryOn(date, SavePageFile(DateText(date), folder, format, file));
+          const CanvasHandle canvas = pool.Take();
+          if (format == PageFormat::kPng) {
+            page.file = DrawPagePng(canvas, date);
+            pool.Give(canvas);
+          } else {
+            PreparePage(canvas);
+            DrawDayPage(canvas, date);
+            page.canvas = canvas;
+          }
+          return page;
+        },
+        [&](std::int32_t i, DrawnPage& page) {
+          const std::string date = DateText(DateFromSerial(first + i));
+          PageOutcome saved;
+          if (page.canvas != 0) {
+            saved = SaveDrawnPage(page.canvas, date, folder, format);
+            pool.Give(page.canvas);
+          } else {
+            saved = SavePageFile(date, folder, format, page.file);
+          }
+          return carryOn(DateFromSerial(first + i), saved);
         });
-    for (const CanvasHandle canvas : canvases) {
-      ReleaseCanvas(canvas);
-    }
   }
   if (batched) {
     BatchDiskFlushes(false);

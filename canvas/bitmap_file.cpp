@@ -101,18 +101,6 @@ std::vector<std::uint8_t> EncodeBitmapFile(const Bitmap24& bitmap) {
   return file;
 }
 
-bool EncodeCanvasBitmap(std::vector<std::uint8_t>& file) {
-  bool copied = false;
-  const bool attached = canvas::WithAttachedCanvas([&](const canvas::CanvasRecord& c) {
-    const std::int32_t stride = StrideFor(c.width);
-    file.resize(kHeadersSize +
-                static_cast<std::size_t>(stride) * static_cast<std::size_t>(c.height));
-    WriteHeaders(file.data(), c.width, c.height, stride);
-    copied = c.surface->CopyBgr24BottomUp(file.data() + kHeadersSize, stride);
-  });
-  return attached && copied;
-}
-
 SaveResult SaveCanvasBitmap(const std::filesystem::path& fileName) {
   SaveResult result;
   result.status = SaveStatus::kNothingToSave;

@@ -48,11 +48,6 @@ bool CopyCanvasBitmap(Bitmap24& out);
 // The whole file (headers and rows) for a raster.
 std::vector<std::uint8_t> EncodeBitmapFile(const Bitmap24& bitmap);
 
-// The whole file (headers and rows) of the attached canvas, in `file`
-// (resized to fit). Returns false when nothing is attached or the raster
-// could not be read.
-bool EncodeCanvasBitmap(std::vector<std::uint8_t>& file);
-
 // Writes the attached canvas to `fileName` (replacing an existing file only
 // once the new one is complete). The rows go to the file a few at a time,
 // straight from the canvas.
