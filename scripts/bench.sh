@@ -15,13 +15,13 @@
 # (default: a new folder under $TMPDIR or /tmp).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-runs=20
-rounds=3
+runs=3
+rounds=15
 range_runs=3
 micro=0
 for arg in "$@"; do
   case "$arg" in
-    --quick) runs=10; rounds=2; range_runs=2 ;;
+    --quick) runs=2; rounds=6; range_runs=2 ;;
     --micro) micro=1 ;;
     *) echo "bench: opción desconocida: $arg" >&2; exit 2 ;;
   esac
@@ -67,7 +67,7 @@ peer_command() {
     "-type truecolor BMP3:$1"
 }
 
-# Median of every run of command number $2 in the JSON files $3..., in ms.
+# Median of every run of command number $1 in the JSON files $2..., in ms.
 median_ms() {
   python3 - "$@" <<'PY'
 import json, statistics, sys
@@ -78,13 +78,26 @@ for name in sys.argv[2:]:
 print("%.2f" % (statistics.median(times) * 1000))
 PY
 }
+# Processor time (user + system) of command number $1, the median of the
+# per-file means over the JSON files $2..., in ms.
+cpu_ms() {
+  python3 - "$@" <<'PY'
+import json, statistics, sys
+index = int(sys.argv[1])
+cpu = [json.load(open(n))["results"][index]["user"] + json.load(open(n))["results"][index]["system"]
+       for n in sys.argv[2:]]
+print("%.2f" % (statistics.median(cpu) * 1000))
+PY
+}
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
 
-echo "== Una hoja: suelo, trevalda e ImageMagick en la misma ejecución de hyperfine"
-echo "   ($rounds rondas de $runs ejecuciones por orden, alternando las órdenes)"
+# Each round runs the three commands a few times each, one after the other,
+# so that the load of a shared machine falls on all three alike.
+echo "== Una hoja: suelo, trevalda e ImageMagick en las mismas ejecuciones de hyperfine"
+echo "   ($rounds rondas; en cada una, $runs ejecuciones de cada orden)"
 jsons=()
 for round in $(seq "$rounds"); do
-  hyperfine -N --warmup 3 --runs "$runs" --export-json "$scratch/page-$round.json" \
+  hyperfine -N --warmup 1 --runs "$runs" --export-json "$scratch/page-$round.json" \
     "$floor $scratch/floor" "$trevalda $date -o $scratch/page" \
     "$(peer_command "$scratch/peer/07-12-2026.bmp")" >/dev/null
   jsons+=("$scratch/page-$round.json")
@@ -97,6 +110,12 @@ echo "trevalda $date:         mediana $page_ms ms"
 echo "ImageMagick, la misma hoja:   mediana $peer_ms ms"
 echo "hoja / suelo:                 $(ratio "$page_ms" "$floor_ms")   (objetivo <= 1.3)"
 echo "ImageMagick / hoja:           $(ratio "$peer_ms" "$page_ms")   (objetivo >= 4)"
+floor_cpu="$(cpu_ms 0 "${jsons[@]}")"
+page_cpu="$(cpu_ms 1 "${jsons[@]}")"
+peer_cpu="$(cpu_ms 2 "${jsons[@]}")"
+echo "tiempo de procesador (usuario + sistema): suelo $floor_cpu ms, hoja $page_cpu ms," \
+  "ImageMagick $peer_cpu ms"
+echo "  hoja / suelo $(ratio "$page_cpu" "$floor_cpu"), ImageMagick / hoja $(ratio "$peer_cpu" "$page_cpu")"
 echo
 
 echo "== Series ($range_runs ejecuciones cada una, en la misma ejecución de hyperfine)"
@@ -115,6 +134,9 @@ echo "--year 2027 --format bmp:     mediana $bmp_ms ms"
 echo "365 escrituras del suelo:     mediana $floor365_ms ms"
 echo "año BMP / 365 del suelo:      $(ratio "$bmp_ms" "$floor365_ms")"
 echo "--year 2027 --format pdf:     mediana $pdf_ms ms   (objetivo <= 150 ms)"
+echo "tiempo de procesador: PNG $(cpu_ms 0 "$scratch/ranges.json") ms," \
+  "BMP $(cpu_ms 1 "$scratch/ranges.json") ms, 365 del suelo $(cpu_ms 2 "$scratch/ranges.json") ms," \
+  "PDF $(cpu_ms 3 "$scratch/ranges.json") ms"
 echo
 
 echo "== Memoria (/usr/bin/time -v, RSS máximo)"
