@@ -265,8 +265,15 @@ bool ReadDateText(std::string_view dateText, std::string& stem, PageDate& date, 
   return true;
 }
 
+DayPageContent PageContentFor(const AgendaOptions& options, const PageDate& date) {
+  DayPageContent content;
+  if (options.agenda != nullptr) content.entries = options.agenda->EntriesFor(date);
+  content.week = options.week;
+  return content;
+}
+
 PageOutcome CreatePage(std::string_view dateText, const std::filesystem::path& folder,
-                       PageFormat format) {
+                       PageFormat format, const AgendaOptions& agenda) {
   PageOutcome outcome;
   if (!ReadDateText(dateText, outcome.stem, outcome.date, outcome.message)) {
     outcome.status = PageStatus::kBadDate;
@@ -278,7 +285,7 @@ PageOutcome CreatePage(std::string_view dateText, const std::filesystem::path& f
   const std::lock_guard lock(pageMutex);
   const CanvasHandle canvas = InitializePageCommand();
   PreparePage(canvas);
-  DrawDayPage(canvas, outcome.date);
+  DrawDayPage(canvas, outcome.date, PageContentFor(agenda, outcome.date));
   AttachCanvas(canvas, 0, 0);
   outcome.save =
       format == PageFormat::kPng ? SaveCanvasPng(outcome.file) : SaveCanvasBitmap(outcome.file);

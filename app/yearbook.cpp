@@ -52,7 +52,8 @@ std::string DefaultPdfName(const DateRange& range) {
 }
 
 RangeOutcome CreatePageFiles(const DateRange& range, const std::filesystem::path& folder,
-                             PageFormat format, const RangeProgress& progress) {
+                             PageFormat format, const RangeProgress& progress,
+                             const AgendaOptions& agenda) {
   RangeOutcome outcome;
   const std::int32_t total = RangeLength(range);
   const std::int32_t first = DaySerial(range.first);
@@ -61,7 +62,7 @@ RangeOutcome CreatePageFiles(const DateRange& range, const std::filesystem::path
   BatchDiskFlushes(batched);
   for (std::int32_t i = 0; i < total; ++i) {
     const PageDate date = DateFromSerial(first + i);
-    const PageOutcome page = CreatePage(DateText(date), folder, format);
+    const PageOutcome page = CreatePage(DateText(date), folder, format, agenda);
     if (page.status != PageStatus::kSaved) {
       outcome.message =
           total == 1 ? page.message : "Se detiene en el " + DateText(date) + ": " + page.message;
@@ -95,7 +96,8 @@ RangeOutcome CreateYearbookPdf(const DateRange& range, const std::filesystem::pa
 }
 
 RangeOutcome CreateYearbookPdf(const DateRange& range, const std::filesystem::path& file,
-                               const SheetOptions& sheets, const RangeProgress& progress) {
+                               const SheetOptions& sheets, const RangeProgress& progress,
+                               const AgendaOptions& agenda) {
   RangeOutcome outcome;
   outcome.document = file;
   const std::int32_t total = RangeLength(range);
@@ -118,7 +120,7 @@ RangeOutcome CreateYearbookPdf(const DateRange& range, const std::filesystem::pa
   for (std::int32_t i = 0; i < total; ++i) {
     const PageDate date = DateFromSerial(first + i);
     PreparePage(document.Canvas());
-    DrawDayPage(document.Canvas(), date);
+    DrawDayPage(document.Canvas(), date, PageContentFor(agenda, date));
     if (!document.EndPage()) {
       outcome.message = "Se detiene en el " + DateText(date) +
                         ": no se pudo dibujar la hoja en el documento " + PathToCp1252(file);
