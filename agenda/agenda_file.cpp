@@ -23,14 +23,14 @@ bool Refuse(AgendaFileResult& result, std::size_t line, std::string reason) {
   return false;
 }
 
-bool CheckUtf8Text(std::string_view bytes, AgendaFileResult& result) {
+bool CheckUtf8Text(std::string_view bytes, AgendaFileResult& result, std::size_t firstLine) {
   if (bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF")) {
     return Refuse(result, 1, "el archivo est\xE1 en UTF-16; gu\xE1rdalo como UTF-8");
   }
   const std::size_t bad = std::min(FindInvalidUtf8(bytes), bytes.find('\0'));
   if (bad == std::string_view::npos) return true;
   const std::size_t line =
-      1 + static_cast<std::size_t>(std::count(bytes.begin(), bytes.begin() + bad, '\n'));
+      firstLine + static_cast<std::size_t>(std::count(bytes.begin(), bytes.begin() + bad, '\n'));
   if (bytes[bad] == '\0') return Refuse(result, line, "hay bytes nulos: no es un archivo de texto");
   char hex[8];
   std::snprintf(hex, sizeof hex, "0x%02X", static_cast<unsigned char>(bytes[bad]));

@@ -93,7 +93,8 @@ bool ReadDatePart(std::string_view& text, AgendaRule& rule, std::string& why) {
     return false;
   }
   int year = 0;
-  if (!text.empty() && text.front() == '/') {
+  const bool once = !text.empty() && text.front() == '/';
+  if (once) {
     text.remove_prefix(1);
     year = TakeNumber(text, 4, 4);
     if (year < 0) {
@@ -101,15 +102,15 @@ bool ReadDatePart(std::string_view& text, AgendaRule& rule, std::string& why) {
       return false;
     }
   }
-  rule.kind = year == 0 ? AgendaRule::Kind::kYearly : AgendaRule::Kind::kOnce;
+  rule.kind = once ? AgendaRule::Kind::kOnce : AgendaRule::Kind::kYearly;
   // A yearly date is checked against a leap year: 29/02 exists then.
   rule.date = {static_cast<std::int16_t>(day), static_cast<std::int16_t>(month),
-               static_cast<std::int16_t>(year == 0 ? 1 : year)};
+               static_cast<std::int16_t>(once ? year : 1)};
   const PageDate check{rule.date.day, rule.date.month,
-                       static_cast<std::int16_t>(year == 0 ? 2000 : year)};
+                       static_cast<std::int16_t>(once ? year : 2000)};
   if (!IsValidPageDate(check)) {
     char shown[40];
-    if (year == 0) {
+    if (!once) {
       std::snprintf(shown, sizeof shown, "%02d/%02d", day, month);
     } else {
       std::snprintf(shown, sizeof shown, "%02d/%02d/%04d", day, month, year);

@@ -267,6 +267,8 @@ class CalendarReader {
   // Takes one unfolded content line; false when the file is refused.
   bool Take(std::string_view text, std::size_t lineNumber) {
     if (text.empty()) return true;
+    // Checked once unfolded: a fold may fall inside a character.
+    if (!agenda_internal::CheckUtf8Text(text, result_, lineNumber)) return false;
     ContentLine line;
     if (!ParseContentLine(text, line)) {
       return Refuse(result_, lineNumber,
@@ -453,7 +455,9 @@ class CalendarReader {
 
 AgendaFileResult ReadCalendar(std::string_view bytes) {
   AgendaFileResult result;
-  if (!agenda_internal::CheckUtf8Text(bytes, result)) return result;
+  if (bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF")) {
+    return agenda_internal::CheckUtf8Text(bytes, result), result;
+  }
   bytes = agenda_internal::WithoutByteOrderMark(bytes);
   CalendarReader reader(result);
   std::string logical;

@@ -15,7 +15,8 @@ std::string_view WithoutByteOrderMark(std::string_view bytes);
 
 // Refuses `bytes` (into `result`, with the line) when they are not UTF-8
 // text: UTF-16, a malformed sequence or a zero byte. True when they are.
-bool CheckUtf8Text(std::string_view bytes, AgendaFileResult& result);
+// `firstLine` is the line number `bytes` start on.
+bool CheckUtf8Text(std::string_view bytes, AgendaFileResult& result, std::size_t firstLine = 1);
 
 // Refuses with the line number and the reason; returns false.
 bool Refuse(AgendaFileResult& result, std::size_t line, std::string reason);
