@@ -81,11 +81,13 @@ AgendaFileResult ReadAgendaText(std::string_view bytes) {
   // The first line that is not blank decides the form.
   const std::size_t start = std::min(rest.find_first_not_of(" \t\r\n"), rest.size());
   rest.remove_prefix(start);
-  std::string_view head = rest.substr(0, 15);
+  constexpr std::string_view kCalendarStart = "BEGIN:VCALENDAR";
+  const std::string_view head = rest.substr(0, kCalendarStart.size());
   const bool calendar =
-      std::equal(head.begin(), head.end(), "BEGIN:VCALENDAR", "BEGIN:VCALENDAR" + 15,
-                 [](char a, char b) { return (a >= 'a' && a <= 'z' ? a - 32 : a) == b; }) &&
-      head.size() == 15;
+      head.size() == kCalendarStart.size() &&
+      std::equal(head.begin(), head.end(), kCalendarStart.begin(), [](char a, char b) {
+        return (a >= 'a' && a <= 'z' ? static_cast<char>(a - 32) : a) == b;
+      });
   return calendar ? ReadCalendar(bytes) : ReadDateList(bytes);
 }
 
