@@ -107,14 +107,22 @@ AgendaFileResult ReadAgendaFile(const std::filesystem::path& path) {
     agenda_internal::Refuse(result, 0, "no se puede abrir para leer");
     return result;
   }
-  // One byte past the bound tells an oversized file (or an endless device).
-  std::string bytes(kMaxAgendaFileBytes + 1, '\0');
-  in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  // Read in pieces until the end or past the bound (an oversized file, or
+  // an endless device); a regular file's size only sizes the buffer.
+  std::string bytes;
+  const std::uintmax_t size = std::filesystem::file_size(path, error);
+  bytes.reserve(static_cast<std::size_t>(error ? 0 : std::min(size, kMaxAgendaFileBytes) + 1));
+  std::string piece(std::size_t{1} << 16, '\0');
+  while (bytes.size() <= kMaxAgendaFileBytes) {
+    in.read(piece.data(), static_cast<std::streamsize>(piece.size()));
+    const auto got = static_cast<std::size_t>(in.gcount());
+    bytes.append(piece, 0, got);
+    if (got < piece.size()) break;
+  }
   if (in.bad()) {
     agenda_internal::Refuse(result, 0, "no se puede leer");
     return result;
   }
-  bytes.resize(static_cast<std::size_t>(in.gcount()));
   if (bytes.size() > kMaxAgendaFileBytes) {
     agenda_internal::Refuse(
         result, 0,
