@@ -36,6 +36,11 @@ std::optional<std::int32_t> OccurrenceIn(const AgendaRule& rule, int year) {
 
 bool RuleCovers(const AgendaRule& rule, const PageDate& date) {
   if (!IsValidPageDate(date)) return false;
+  // Most rules name one day of the month: a quick no for the other days.
+  if (rule.kind != AgendaRule::Kind::kEaster && rule.spanDays <= 1 &&
+      (rule.date.day != date.day || rule.date.month != date.month)) {
+    return false;
+  }
   const std::int32_t serial = DaySerial(date);
   const std::int32_t span = std::clamp(rule.spanDays, 1, AgendaRule::kMaxSpanDays);
   // An occurrence that starts in the year before may still run into this one.
