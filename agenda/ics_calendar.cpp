@@ -455,35 +455,39 @@ class CalendarReader {
 
 AgendaFileResult ReadCalendar(std::string_view bytes) {
   AgendaFileResult result;
+  // UTF-16 is refused at once; UTF-8 is checked line by line once unfolded.
   if (bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF")) {
-    return agenda_internal::CheckUtf8Text(bytes, result), result;
+    agenda_internal::CheckUtf8Text(bytes, result);
+    return result;
   }
   bytes = agenda_internal::WithoutByteOrderMark(bytes);
   CalendarReader reader(result);
   std::string logical;
-  std::size_t logicalStart = 0;
+  std::size_t logicalStart = 0;  // 0: no line yet
   std::size_t lineNumber = 0;
   std::size_t position = 0;
   std::string_view raw;
-  const auto tooLong = [&](std::size_t line) {
-    return Refuse(result, line,
-                  "la l\xED"
-                  "nea es demasiado larga (m\xE1s de " +
-                      std::to_string(kMaxCalendarLineBytes / 1024) + " KiB)");
-  };
-  while (agenda_internal::NextLine(bytes, position, raw)) {
+  bool going = true;
+  while (going && agenda_internal::NextLine(bytes, position, raw)) {
     ++lineNumber;
-    if (!raw.empty() && (raw.front() == ' ' || raw.front() == '\t') && logicalStart != 0) {
-      if (logical.size() + raw.size() - 1 > kMaxCalendarLineBytes)
-        return tooLong(logicalStart), result;
-      logical.append(raw.substr(1));  // a folded line goes on without its first blank
-      continue;
+    const bool folded =
+        logicalStart != 0 && !raw.empty() && (raw.front() == ' ' || raw.front() == '\t');
+    if (!folded) {
+      going = logicalStart == 0 || reader.Take(logical, logicalStart);
+      logical.clear();
+      logicalStart = lineNumber;
     }
-    if (logicalStart != 0 && !reader.Take(logical, logicalStart)) return result;
-    if (raw.size() > kMaxCalendarLineBytes) return tooLong(lineNumber), result;
-    logical.assign(raw);
-    logicalStart = lineNumber;
+    // A folded line goes on without its first blank.
+    const std::string_view more = folded ? raw.substr(1) : raw;
+    if (going && logical.size() + more.size() > kMaxCalendarLineBytes) {
+      going = Refuse(result, logicalStart,
+                     "la l\xED"
+                     "nea es demasiado larga (m\xE1s de " +
+                         std::to_string(kMaxCalendarLineBytes / 1024) + " KiB)");
+    }
+    if (going) logical.append(more);
   }
+  if (!going) return result;
   if (logicalStart != 0 && !reader.Take(logical, logicalStart)) return result;
   if (!reader.Finish(lineNumber)) return result;
   result.ok = true;

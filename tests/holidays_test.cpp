@@ -112,7 +112,8 @@ TEST(IsoWeekTest, MatchesAWeekWalkOverManyYears) {
     ++checked;
   }
   EXPECT_GT(checked, 37000);
-  // The example: 4 January 2027 is ISO week 1 and the page's week 2.
+  // 4 January 2027 (a Monday after a year that began on a Friday) is ISO
+  // week 1 and the page's week 2.
   EXPECT_EQ(IsoWeekNumber(2027, 1, 4), 1);
   EXPECT_EQ(WeekNumber(2027, 1, 4), 2);
   EXPECT_EQ(IsoWeekNumber(1, 1, 1), 1);  // 1 January of the year 1 is a Monday
