@@ -69,8 +69,11 @@ void NoteLostCharacters(AgendaFileResult& result, std::size_t lost, const std::s
                          (one ? " car\xE1"
                                 "cter que Windows-1252 no tiene se escribe"
                               : " caracteres que Windows-1252 no tiene se escriben") +
-                         " como '?' (l\xED"
-                         "nea " +
+                         " como '?' (" +
+                         (lostLines.find(',') == std::string::npos ? "l\xED"
+                                                                     "nea "
+                                                                   : "l\xED"
+                                                                     "neas ") +
                          lostLines + ")");
 }
 

@@ -171,7 +171,7 @@ enum Unplaced : std::size_t { kNoStart, kOtherRepetition, kCancelled, kTooLong, 
 constexpr std::array<std::string_view, kUnplacedKinds> kUnplacedWhy = {
     "sin una fecha de inicio (DTSTART) v\xE1lida",
     "con una repetici\xF3n que no es anual (solo se admite RRULE:FREQ=YEARLY)",
-    "cancelados (STATUS:CANCELLED)",
+    "con STATUS:CANCELLED",
     "que duran m\xE1s de un a\xF1o",
 };
 

@@ -217,7 +217,7 @@ TEST(CalendarFileTest, EventsLandOnTheirDays) {
   ASSERT_EQ(file.notes.size(), 1u);
   EXPECT_NE(file.notes[0].find("5 de 17 eventos sin colocar"), std::string::npos) << file.notes[0];
   EXPECT_NE(file.notes[0].find("2 con una repetici"), std::string::npos) << file.notes[0];
-  EXPECT_NE(file.notes[0].find("1 cancelados"), std::string::npos) << file.notes[0];
+  EXPECT_NE(file.notes[0].find("1 con STATUS:CANCELLED"), std::string::npos) << file.notes[0];
   EXPECT_NE(file.notes[0].find("2 sin una fecha"), std::string::npos) << file.notes[0];
 }
 
