@@ -49,8 +49,8 @@ constexpr std::string_view kUsage =
     "                         cuadernillos de 4 hojas (16 páginas) para imprimir a doble\n"
     "                         cara (volteo por el borde corto), doblar y coser\n"
     "\n"
-    "Códigos de salida: 0 grabado; 1 no se pudo grabar; 2 orden o fecha no válidas;\n"
-    "130 interrumpido (Ctrl-C).\n";
+    "Códigos de salida: 0 grabado; 1 no se pudo grabar; 2 orden, fecha o archivo de\n"
+    "fechas no válidos (no se graba nada); 130 interrumpido (Ctrl-C).\n";
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
