@@ -374,6 +374,12 @@ class CalendarReader {
   }
 
   void Place() {
+    // An event with RECURRENCE-ID replaces (or, cancelled, removes) one
+    // occurrence of the repeating event with the same UID.
+    if (event_.recurrenceId) {
+      const auto moved = ReadMoment(*event_.recurrenceId);
+      if (moved && !event_.uid.empty()) moved_.emplace_back(event_.uid, DaySerial(moved->date));
+    }
     if (event_.cancelled) {
       ++unplaced_[kCancelled];
       return;
@@ -416,10 +422,6 @@ class CalendarReader {
       }
     }
     if (event_.extraDates) ++extraDates_;
-    if (event_.recurrenceId) {
-      const auto moved = ReadMoment(*event_.recurrenceId);
-      if (moved && !event_.uid.empty()) moved_.emplace_back(event_.uid, DaySerial(moved->date));
-    }
     std::string text = agenda_internal::EntryText(event_.summary, lost_);
     if (lost_ != lostSeen_) {
       lostSeen_ = lost_;

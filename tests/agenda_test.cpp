@@ -111,7 +111,8 @@ TEST(DateListTest, BadFilesNameTheLineAndTheReason) {
     EXPECT_FALSE(file.ok) << c.reasonHas;
     EXPECT_TRUE(file.rules.empty());
     EXPECT_EQ(file.line, c.line) << c.reasonHas;
-    EXPECT_NE(file.reason.find(c.reasonHas), std::string::npos) << c.reasonHas << " | " << file.reason;
+    EXPECT_NE(file.reason.find(c.reasonHas), std::string::npos)
+        << c.reasonHas << " | " << file.reason;
   }
 }
 
@@ -164,6 +165,9 @@ constexpr std::string_view kCalendar =
     // A moved occurrence of the birthday.
     "BEGIN:VEVENT\r\nUID:a\r\nRECURRENCE-ID;VALUE=DATE:20270305\r\nDTSTART;VALUE=DATE:20270306\r\n"
     "SUMMARY:Cumplea\xC3\xB1os de Luis (movido)\r\nEND:VEVENT\r\n"
+    // A cancelled occurrence of the birthday.
+    "BEGIN:VEVENT\r\nUID:a\r\nRECURRENCE-ID;VALUE=DATE:20280305\r\nSTATUS:CANCELLED\r\n"
+    "DTSTART;VALUE=DATE:20280305\r\nEND:VEVENT\r\n"
     // What cannot be placed: counted.
     "BEGIN:VEVENT\r\nDTSTART:20261207T080000\r\nRRULE:FREQ=WEEKLY\r\nSUMMARY:Gimnasio\r\n"
     "END:VEVENT\r\n"
@@ -190,6 +194,7 @@ TEST(CalendarFileTest, EventsLandOnTheirDays) {
       {{5, 3, 2027}, {}},
       {{6, 3, 2027}, {"Cumplea\xF1os de Luis (movido)"}},
       {{5, 3, 1979}, {}},
+      {{5, 3, 2028}, {}},
       {{7, 12, 2026}, {congress, "18:30 Dentista"}},  // CET: UTC + 1
       {{8, 12, 2026}, {congress, "09:00 Caf\xE9", "20:00 Cine"}},
       {{9, 12, 2026}, {congress}},
@@ -215,9 +220,9 @@ TEST(CalendarFileTest, EventsLandOnTheirDays) {
         << c.date.day << "/" << c.date.month << "/" << c.date.year;
   }
   ASSERT_EQ(file.notes.size(), 1u);
-  EXPECT_NE(file.notes[0].find("5 de 17 eventos sin colocar"), std::string::npos) << file.notes[0];
+  EXPECT_NE(file.notes[0].find("6 de 18 eventos sin colocar"), std::string::npos) << file.notes[0];
   EXPECT_NE(file.notes[0].find("2 con una repetici"), std::string::npos) << file.notes[0];
-  EXPECT_NE(file.notes[0].find("1 con STATUS:CANCELLED"), std::string::npos) << file.notes[0];
+  EXPECT_NE(file.notes[0].find("2 con STATUS:CANCELLED"), std::string::npos) << file.notes[0];
   EXPECT_NE(file.notes[0].find("2 sin una fecha"), std::string::npos) << file.notes[0];
 }
 
