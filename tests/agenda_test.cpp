@@ -148,6 +148,9 @@ constexpr std::string_view kCalendar =
     "BEGIN:VEVENT\r\nDTSTART;TZID=Europe/Madrid:20261208T090000\r\nSUMMARY:Caf\xC3\xA9\r\n"
     "END:VEVENT\r\n"
     "BEGIN:VEVENT\r\nDTSTART:20261208T200000\r\nSUMMARY:Cine\r\nEND:VEVENT\r\n"
+    "BEGIN:VEVENT\r\nDTSTART;TZID=UTC:20260115T120000\r\nSUMMARY:Llamada\r\nEND:VEVENT\r\n"
+    "BEGIN:VEVENT\r\nDTSTART;VALUE=DATE:20260120\r\nDURATION:P2D\r\nSUMMARY:Viaje\r\n"
+    "END:VEVENT\r\n"
     // A long summary folded over three lines (one fold inside a letter).
     "BEGIN:VEVENT\r\nDTSTART;VALUE=DATE:20261211\r\n"
     "SUMMARY:Reuni\xC3\xB3n de la comunidad de vecinos para hablar de la derrama del a\r\n"
@@ -204,7 +207,9 @@ TEST(CalendarFileTest, EventsLandOnTheirDays) {
       {{11, 12, 2026},
        {"Reuni\xF3n de la comunidad de vecinos para hablar de la derrama del ascensor y de la "
         "pintura de la fachada, con el administrador y los pr\xF3ximos presupuestos"}},
-      {{15, 1, 2026}, {"Tres veces"}},
+      {{15, 1, 2026}, {"13:00 Llamada", "Tres veces"}},  // in the order of the file
+      {{21, 1, 2026}, {"Viaje"}},
+      {{22, 1, 2026}, {}},
       {{15, 1, 2027}, {}},
       {{16, 1, 2024}, {"Hasta 2026"}},
       {{16, 1, 2025}, {}},
@@ -220,7 +225,7 @@ TEST(CalendarFileTest, EventsLandOnTheirDays) {
         << c.date.day << "/" << c.date.month << "/" << c.date.year;
   }
   ASSERT_EQ(file.notes.size(), 1u);
-  EXPECT_NE(file.notes[0].find("6 de 18 eventos sin colocar"), std::string::npos) << file.notes[0];
+  EXPECT_NE(file.notes[0].find("6 de 20 eventos sin colocar"), std::string::npos) << file.notes[0];
   EXPECT_NE(file.notes[0].find("2 con una repetici"), std::string::npos) << file.notes[0];
   EXPECT_NE(file.notes[0].find("2 con STATUS:CANCELLED"), std::string::npos) << file.notes[0];
   EXPECT_NE(file.notes[0].find("2 sin una fecha"), std::string::npos) << file.notes[0];
