@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "agenda/agenda.h"
+#include "agenda/agenda_file.h"
 #include "app/cli_options.h"
 #include "app/console.h"
 #include "app/create_page.h"
@@ -92,16 +94,57 @@ bool ReadRange(const CliOptions& options, DateRange& range) {
   return true;
 }
 
-int Describe(const DateRange& range) {
+// A file name as the user typed it, with control characters shown as \xNN
+// so that nothing in it can steer the terminal.
+std::string ShownFileName(std::string_view typed) {
+  std::string shown;
+  for (const char c : typed) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x20 || byte == 0x7F) {
+      char escaped[8];
+      std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
+      shown += escaped;
+    } else {
+      shown.push_back(c);
+    }
+  }
+  return shown;
+}
+
+// Fills `agenda` from --holidays and every --dates file, in order. A file
+// that cannot be used refuses the whole command: nothing is written.
+bool LoadAgenda(const CliOptions& options, Agenda& agenda) {
+  if (options.holidays) agenda.AddNationalHolidays();
+  for (const std::string& typed : options.dateFiles) {
+    const AgendaFileResult file = ReadAgendaFile(PathFromArgument(typed));
+    const std::string name = ShownFileName(typed);
+    if (!file.ok) {
+      const std::string where = file.line == 0 ? name : name + ":" + std::to_string(file.line);
+      Refuse(where + ": " + Cp1252ToUtf8(file.reason));
+      return false;
+    }
+    for (const std::string& note : file.notes) {
+      PrintLine(stderr, "trevalda: aviso: " + name + ": " + Cp1252ToUtf8(note));
+    }
+    for (const AgendaRule& rule : file.rules) agenda.Add(rule);
+  }
+  return true;
+}
+
+int Describe(const DateRange& range, const AgendaOptions& agenda) {
   InitializeTables();
   const std::int32_t total = RangeLength(range);
   for (std::int32_t i = 0; i < total; ++i) {
     if (i > 0) PrintLine(stdout, "");
-    const DayPageTexts texts = MakeDayPageTexts(DateFromSerial(DaySerial(range.first) + i));
+    const PageDate date = DateFromSerial(DaySerial(range.first) + i);
+    const DayPageTexts texts = MakeDayPageTexts(date, PageContentFor(agenda, date));
     for (const std::string* text : {&texts.monthName, &texts.weekdayName, &texts.dayNumber,
                                     &texts.saint, &texts.counters, &texts.week, &texts.year}) {
       PrintLine(stdout, Cp1252ToUtf8(*text));
     }
+    // The agenda's texts follow the classic ones, as the page draws them.
+    if (!texts.holiday.empty()) PrintLine(stdout, Cp1252ToUtf8(texts.holiday));
+    for (const std::string& line : texts.entryLines) PrintLine(stdout, Cp1252ToUtf8(line));
   }
   return kExitSaved;
 }
@@ -150,7 +193,7 @@ class ProgressBar {
   Clock::time_point lastDrawn_{};
 };
 
-int WriteRange(const CliOptions& options, const DateRange& range) {
+int WriteRange(const CliOptions& options, const DateRange& range, const AgendaOptions& agenda) {
   const bool single = range.first == range.last;
   ProgressBar bar(!single && !options.quiet && ErrorIsTerminal());
   const RangeProgress progress = [&bar](std::int32_t done, std::int32_t total) {
@@ -169,12 +212,12 @@ int WriteRange(const CliOptions& options, const DateRange& range) {
     } else if (std::filesystem::is_directory(file, ignored)) {
       file /= defaultName;
     }
-    outcome = CreateYearbookPdf(range, file, options.sheets, progress);
+    outcome = CreateYearbookPdf(range, file, options.sheets, progress, agenda);
     report = "Grabado " + file.string() + " (" + std::to_string(outcome.pagesDone) + " hojas)";
   } else {
     const PageFormat format =
         options.format == CliFormat::kPng ? PageFormat::kPng : PageFormat::kBmp;
-    outcome = CreatePageFiles(range, PathFromArgument(options.output), format, progress);
+    outcome = CreatePageFiles(range, PathFromArgument(options.output), format, progress, agenda);
     report = single ? "Grabado " + DateStem(range.first)
                     : "Grabadas " + std::to_string(outcome.pagesDone) + " hojas";
   }
@@ -213,8 +256,13 @@ int Run(const std::vector<std::string>& args) {
   }
   DateRange range;
   if (!ReadRange(options, range)) return kExitUsage;
-  if (options.action == CliAction::kDescribe) return Describe(range);
-  return WriteRange(options, range);
+  Agenda agenda;
+  if (!LoadAgenda(options, agenda)) return kExitUsage;
+  AgendaOptions agendaOptions;
+  agendaOptions.agenda = &agenda;
+  agendaOptions.week = options.isoWeek ? WeekRule::kIso : WeekRule::kDiary;
+  if (options.action == CliAction::kDescribe) return Describe(range, agendaOptions);
+  return WriteRange(options, range, agendaOptions);
 }
 
 }  // namespace

@@ -1,16 +1,18 @@
 #include "app/cli_options.h"
 
 #include <cstdio>
+#include <utility>
 
 namespace trevalda {
 namespace {
 
 constexpr std::string_view kUsage =
-    "Uso: trevalda [FECHA] [-o CARPETA] [--format bmp|png] [--describe]\n"
-    "     trevalda FECHA --to FECHA [-o SALIDA] [--format bmp|png|pdf] [--quiet]\n"
-    "     trevalda --year AAAA [-o SALIDA] [--format bmp|png|pdf] [--quiet]\n"
+    "Uso: trevalda [FECHA] [-o CARPETA] [--format bmp|png] [--describe] [AGENDA]\n"
+    "     trevalda FECHA --to FECHA [-o SALIDA] [--format bmp|png|pdf] [--quiet] [AGENDA]\n"
+    "     trevalda --year AAAA [-o SALIDA] [--format bmp|png|pdf] [--quiet] [AGENDA]\n"
     "     trevalda --year AAAA --format pdf [--paper a4|a5|letter|tablet]\n"
-    "              [--binding-margin MM] [--booklet]\n"
+    "              [--binding-margin MM] [--booklet] [AGENDA]\n"
+    "AGENDA:  [--holidays] [--dates ARCHIVO]... [--week iso|agenda]\n"
     "\n"
     "Crea la hoja de agenda (A4) del día FECHA y la graba como CARPETA/dd-mm-aaaa.bmp.\n"
     "Sin FECHA, crea la hoja de hoy. Con --to o --year crea una hoja por día.\n"
@@ -27,6 +29,10 @@ constexpr std::string_view kUsage =
     "                         índice al principio, enlaces y marcadores por mes\n"
     "  -o, --output SALIDA    carpeta de las hojas (por omisión, la actual); con pdf,\n"
     "                         el archivo (por omisión primera_última.pdf o agenda-AAAA.pdf)\n"
+    "      --holidays         pone las fiestas nacionales en rojo bajo el santo\n"
+    "      --dates ARCHIVO    añade las fechas del ARCHIVO (se puede repetir): una lista\n"
+    "                         de fechas en UTF-8 o un calendario .ics (ver abajo)\n"
+    "      --week iso|agenda  número de semana ISO 8601, o el de la agenda (por omisión)\n"
     "      --describe         muestra los textos de cada hoja en vez de grabarla\n"
     "  -q, --quiet            sin barra de progreso\n"
     "  -h, --help             muestra esta ayuda\n"
@@ -43,8 +49,14 @@ constexpr std::string_view kUsage =
     "                         cuadernillos de 4 hojas (16 páginas) para imprimir a doble\n"
     "                         cara (volteo por el borde corto), doblar y coser\n"
     "\n"
-    "Códigos de salida: 0 grabado; 1 no se pudo grabar; 2 orden o fecha no válidas;\n"
-    "130 interrumpido (Ctrl-C).\n";
+    "Lista de fechas (UTF-8), una por línea; se saltan las que empiezan por #:\n"
+    "  dd/mm Texto         cada año             dd/mm/aaaa Texto   solo ese día\n"
+    "  pascua+N Texto      N días tras Pascua   pascua-N Texto     N días antes\n"
+    "  !dd/mm Texto        un ! delante marca un festivo (en rojo)\n"
+    "Un .ics (BEGIN:VCALENDAR) aporta sus VEVENT; horas UTC en hora peninsular.\n"
+    "\n"
+    "Códigos de salida: 0 grabado; 1 no se pudo grabar; 2 orden, fecha o archivo de\n"
+    "fechas no válidos (no se graba nada); 130 interrumpido (Ctrl-C).\n";
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
@@ -179,6 +191,28 @@ CliParseResult ParseCommandLine(const std::vector<std::string>& args) {
       if (!TakeValue(args, i, name, options.toDate, result.error)) return result;
     } else if (name == "--year") {
       if (!TakeValue(args, i, name, options.year, result.error)) return result;
+    } else if (arg == "--holidays") {
+      options.holidays = true;
+    } else if (name == "--dates") {
+      std::string file;
+      if (!TakeValue(args, i, name, file, result.error)) return result;
+      if (file.empty()) {
+        result.error = "el archivo de --dates no puede estar vacío";
+        return result;
+      }
+      if (options.dateFiles.size() == kMaxDateFiles) {
+        result.error = "demasiados --dates: como mucho " + std::to_string(kMaxDateFiles);
+        return result;
+      }
+      options.dateFiles.push_back(std::move(file));
+    } else if (name == "--week") {
+      std::string week;
+      if (!TakeValue(args, i, name, week, result.error)) return result;
+      if (week != "iso" && week != "agenda") {
+        result.error = "semana desconocida: \"" + week.substr(0, 40) + "\" (iso o agenda)";
+        return result;
+      }
+      options.isoWeek = week == "iso";
     } else if (name == "-f" || name == "--format") {
       std::string format;
       if (!TakeValue(args, i, name, format, result.error)) return result;

@@ -4,6 +4,7 @@
 //   trevalda [FECHA [--to FECHA] | --year AAAA] [-o SALIDA]
 //            [--format bmp|png|pdf] [--describe] [--quiet] [--help] [--version]
 //            [--paper a4|a5|letter|tablet] [--binding-margin MM] [--booklet]
+//            [--holidays] [--dates ARCHIVO]... [--week iso|agenda]
 //
 // Arguments arrive as UTF-8 bytes. Parsing never fails hard: a bad command
 // line comes back as an error message for the user (Spanish, UTF-8).
@@ -38,7 +39,13 @@ struct CliOptions {
   bool quiet = false;  // no progress bar
   // How the PDF is laid out on paper; only with --format pdf.
   SheetOptions sheets;
+  bool holidays = false;               // --holidays: Spain's national holidays on the pages
+  std::vector<std::string> dateFiles;  // --dates, as typed, in order
+  bool isoWeek = false;                // --week iso: the ISO 8601 week in the footer
 };
+
+// The most --dates files one command line takes.
+inline constexpr std::size_t kMaxDateFiles = 20;
 
 struct CliParseResult {
   bool ok = false;

@@ -267,6 +267,13 @@ bool ReadDateText(std::string_view dateText, std::string& stem, PageDate& date, 
   return true;
 }
 
+DayPageContent PageContentFor(const AgendaOptions& options, const PageDate& date) {
+  DayPageContent content;
+  if (options.agenda != nullptr) content.entries = options.agenda->EntriesFor(date);
+  content.week = options.week;
+  return content;
+}
+
 namespace {
 
 // The stem, date and file of a page; false (with the message) when the
@@ -302,7 +309,7 @@ void ReportSave(PageOutcome& outcome, bool drawn) {
 }  // namespace
 
 PageOutcome CreatePage(std::string_view dateText, const std::filesystem::path& folder,
-                       PageFormat format) {
+                       PageFormat format, const AgendaOptions& agenda) {
   PageOutcome outcome;
   if (!NamePage(dateText, folder, format, outcome)) {
     return outcome;
@@ -310,7 +317,7 @@ PageOutcome CreatePage(std::string_view dateText, const std::filesystem::path& f
   const std::lock_guard lock(pageMutex);
   const CanvasHandle canvas = InitializePageCommand();
   PreparePage(canvas);
-  DrawDayPage(canvas, outcome.date);
+  DrawDayPage(canvas, outcome.date, PageContentFor(agenda, outcome.date));
   return SaveDrawnPage(canvas, dateText, folder, format);
 }
 
@@ -327,13 +334,14 @@ PageOutcome SaveDrawnPage(CanvasHandle canvas, std::string_view dateText,
   return outcome;
 }
 
-std::vector<std::uint8_t> DrawPagePng(CanvasHandle canvas, const PageDate& date) {
+std::vector<std::uint8_t> DrawPagePng(CanvasHandle canvas, const PageDate& date,
+                                      const DayPageContent& content) {
   if (canvas == 0) {
     return {};
   }
   InitializeTables();
   PreparePage(canvas);
-  DrawDayPage(canvas, date);
+  DrawDayPage(canvas, date, content);
   try {
     return EncodeCanvasPng();
   } catch (const std::bad_alloc&) {

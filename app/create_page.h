@@ -13,9 +13,11 @@
 #include <string_view>
 #include <vector>
 
+#include "agenda/agenda.h"
 #include "calendar/calendar.h"
 #include "canvas/bitmap_file.h"
 #include "canvas/canvas.h"
+#include "page/day_page.h"
 
 namespace trevalda {
 
@@ -84,12 +86,24 @@ struct PageOutcome {
 // a file name.
 bool ReadDateText(std::string_view dateText, std::string& stem, PageDate& date, std::string& why);
 
+// What the pages carry beyond the classic page: the agenda's entries and
+// the week rule. The default adds nothing.
+struct AgendaOptions {
+  const Agenda* agenda = nullptr;  // holidays and the user's dates; must outlive the pages
+  WeekRule week = WeekRule::kDiary;
+};
+
+// The page content for `date`: its agenda entries (none without an agenda)
+// and the week rule.
+DayPageContent PageContentFor(const AgendaOptions& options, const PageDate& date);
+
 // Turns `dateText` into a stem and a date, checks the date, draws the page
-// and saves it as <folder>/<stem>.bmp (or .png; the current folder when
-// `folder` is empty). Initialises the command first if needed. Safe to call
-// many times, also from several threads; each call stands alone.
+// (with what `agenda` adds) and saves it as <folder>/<stem>.bmp (or .png;
+// the current folder when `folder` is empty). Initialises the command first
+// if needed. Safe to call many times, also from several threads; each call
+// stands alone.
 PageOutcome CreatePage(std::string_view dateText, const std::filesystem::path& folder = {},
-                       PageFormat format = PageFormat::kBmp);
+                       PageFormat format = PageFormat::kBmp, const AgendaOptions& agenda = {});
 
 // The parts of CreatePage, for many pages at once, each canvas drawn on by
 // one thread at a time (the calling thread attaches it):
@@ -99,9 +113,11 @@ PageOutcome CreatePage(std::string_view dateText, const std::filesystem::path& f
 PageOutcome SaveDrawnPage(CanvasHandle canvas, std::string_view dateText,
                           const std::filesystem::path& folder, PageFormat format);
 
-// DrawPagePng draws the page for `date` on `canvas` (a page-sized canvas)
-// and returns its PNG file; empty when it could not be encoded.
-std::vector<std::uint8_t> DrawPagePng(CanvasHandle canvas, const PageDate& date);
+// DrawPagePng draws the page for `date` with `content` on `canvas` (a
+// page-sized canvas) and returns its PNG file; empty when it could not be
+// encoded.
+std::vector<std::uint8_t> DrawPagePng(CanvasHandle canvas, const PageDate& date,
+                                      const DayPageContent& content = {});
 
 // SavePageFile names the page as CreatePage does and saves `file`, the
 // bytes of an encoded page (empty: the page could not be encoded).

@@ -94,7 +94,8 @@ std::string DefaultPdfName(const DateRange& range) {
 }
 
 RangeOutcome CreatePageFiles(const DateRange& range, const std::filesystem::path& folder,
-                             PageFormat format, const RangeProgress& progress) {
+                             PageFormat format, const RangeProgress& progress,
+                             const AgendaOptions& agenda) {
   RangeOutcome outcome;
   const std::int32_t total = RangeLength(range);
   const std::int32_t first = DaySerial(range.first);
@@ -117,7 +118,7 @@ RangeOutcome CreatePageFiles(const DateRange& range, const std::filesystem::path
     return true;
   };
   if (total == 1) {
-    carryOn(range.first, CreatePage(DateText(range.first), folder, format));
+    carryOn(range.first, CreatePage(DateText(range.first), folder, format, agenda));
   } else if (total > 1) {
     // Workers draw the pages (and encode the PNG files) on canvases from a
     // pool; the pages are saved here, one by one, in date order. A BMP page
@@ -136,11 +137,11 @@ RangeOutcome CreatePageFiles(const DateRange& range, const std::filesystem::path
           const PageDate date = DateFromSerial(first + i);
           const CanvasHandle canvas = pool.Take();
           if (format == PageFormat::kPng) {
-            page.file = DrawPagePng(canvas, date);
+            page.file = DrawPagePng(canvas, date, PageContentFor(agenda, date));
             pool.Give(canvas);
           } else {
             PreparePage(canvas);
-            DrawDayPage(canvas, date);
+            DrawDayPage(canvas, date, PageContentFor(agenda, date));
             page.canvas = canvas;
           }
           return page;
@@ -179,7 +180,8 @@ RangeOutcome CreateYearbookPdf(const DateRange& range, const std::filesystem::pa
 }
 
 RangeOutcome CreateYearbookPdf(const DateRange& range, const std::filesystem::path& file,
-                               const SheetOptions& sheets, const RangeProgress& progress) {
+                               const SheetOptions& sheets, const RangeProgress& progress,
+                               const AgendaOptions& agenda) {
   RangeOutcome outcome;
   outcome.document = file;
   const std::int32_t total = RangeLength(range);
@@ -202,7 +204,7 @@ RangeOutcome CreateYearbookPdf(const DateRange& range, const std::filesystem::pa
   for (std::int32_t i = 0; i < total; ++i) {
     const PageDate date = DateFromSerial(first + i);
     PreparePage(document.Canvas());
-    DrawDayPage(document.Canvas(), date);
+    DrawDayPage(document.Canvas(), date, PageContentFor(agenda, date));
     if (!document.EndPage()) {
       outcome.message = "Se detiene en el " + DateText(date) +
                         ": no se pudo dibujar la hoja en el documento " + PathToCp1252(file);

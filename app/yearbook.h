@@ -63,8 +63,10 @@ struct RangeOutcome {
 // one by one, in date order; `progress` is told after each save, on the
 // calling thread. A stop keeps the pages saved so far and drops the ones in
 // the making.
+// `agenda` adds its entries and week rule to every page (see CreatePage).
 RangeOutcome CreatePageFiles(const DateRange& range, const std::filesystem::path& folder,
-                             PageFormat format, const RangeProgress& progress = {});
+                             PageFormat format, const RangeProgress& progress = {},
+                             const AgendaOptions& agenda = {});
 
 // One PDF document: an A4 sheet (210 x 297 mm) per day, vector lines and real
 // text with embedded fonts, the page's pixels mapped to the sheet at 96 dots
@@ -72,8 +74,10 @@ RangeOutcome CreatePageFiles(const DateRange& range, const std::filesystem::path
 // carries links, an outline by month, page labels and metadata
 // (app/yearbook_layout.h). `sheets` chooses the paper, the binding margin
 // or the booklet (app/imposition.h). Progress counts the day pages.
+// `agenda` adds its entries and week rule to every day page.
 RangeOutcome CreateYearbookPdf(const DateRange& range, const std::filesystem::path& file,
-                               const SheetOptions& sheets, const RangeProgress& progress = {});
+                               const SheetOptions& sheets, const RangeProgress& progress = {},
+                               const AgendaOptions& agenda = {});
 RangeOutcome CreateYearbookPdf(const DateRange& range, const std::filesystem::path& file,
                                const RangeProgress& progress = {});
 

@@ -69,6 +69,23 @@ std::int16_t WeekNumber(std::int16_t year, std::int16_t month, std::int16_t day)
   return static_cast<std::int16_t>(1 + sinceFirstMonday / 7);
 }
 
+std::int16_t IsoWeekNumber(std::int16_t year, std::int16_t month, std::int16_t day) {
+  const int ordinal = DayCount(year, month, day, kDayOfYear);
+  if (ordinal == 0) {
+    return 0;
+  }
+  // The Thursday of this day's week decides the week's year and number.
+  const int thursday = ordinal - Weekday(year, month, day) + 4;
+  if (thursday < 1) {
+    const auto previous = static_cast<std::int16_t>(year - 1);
+    return IsoWeekNumber(previous, 12, 31);
+  }
+  if (thursday > DayCount(year, 12, 31, kDayOfYear)) {
+    return 1;
+  }
+  return static_cast<std::int16_t>((thursday - 1) / 7 + 1);
+}
+
 bool IsValidPageDate(const PageDate& date) {
   return date.year >= 1 && date.year <= 9999 && date.month >= 1 && date.month <= 12 &&
          date.day >= 1 && date.day <= DaysInMonth(date.year, date.month);

@@ -49,6 +49,12 @@ std::int16_t DayCount(std::int16_t year, std::int16_t month, std::int16_t day,
 // week. 0 for a month and day that do not occur in the year.
 std::int16_t WeekNumber(std::int16_t year, std::int16_t month, std::int16_t day);
 
+// The ISO 8601 week, 1..53: weeks run Monday to Sunday and week 1 is the one
+// that holds the year's first Thursday, so the first days of January may
+// belong to the last week of the year before and the last days of December
+// to week 1 of the next. 0 for a month and day that do not occur in the year.
+std::int16_t IsoWeekNumber(std::int16_t year, std::int16_t month, std::int16_t day);
+
 // Whether `date` names a real calendar day of the years 1 to 9999.
 bool IsValidPageDate(const PageDate& date);
 

@@ -445,10 +445,11 @@ class PdfSurface final : public DocumentSurface {
 
     // The sheets, each placing its pages, with the links of those pages.
     const auto destination = [&](std::int32_t page) {
-      return "[" +
-             ObjectWriter::Ref(sheetObjects[static_cast<std::size_t>(
-                 std::max(0, sheetOf[static_cast<std::size_t>(page)]))]) +
-             "/Fit]";
+      std::string text = "[";  // appended, for the same GCC 12 misreading
+      text += ObjectWriter::Ref(sheetObjects[static_cast<std::size_t>(
+          std::max(0, sheetOf[static_cast<std::size_t>(page)]))]);
+      text += "/Fit]";
+      return text;
     };
     std::multimap<std::int32_t, const PageLink*> linksOf;
     for (const PageLink& link : layout.links) linksOf.emplace(link.page, &link);
@@ -560,7 +561,11 @@ class PdfSurface final : public DocumentSurface {
     const std::int32_t dictionary = out.Reserve();
     const std::int32_t descriptor = out.Reserve();
     const std::int32_t file = out.Reserve();
-    const std::string name = "/" + SubsetTag(font.program) + font.postScriptName;
+    // Built by appending: GCC 12 at -O3 misreads "/" + std::string as an
+    // overlapping copy.
+    std::string name = "/";
+    name += SubsetTag(font.program);
+    name += font.postScriptName;
     out.Stream(file, "/Length1 " + std::to_string(font.program.size()) + "/Filter/FlateDecode",
                *program);
     constexpr int kFixedPitch = 1;

@@ -24,6 +24,8 @@ constexpr int kLastLineY = 1060;
 constexpr int kLineStep = 20;
 constexpr int kDayNumberX = 375;
 constexpr int kDayNumberY = 2;
+constexpr int kHolidayY = 57;   // the band between the saint (36) and the first line (80)
+constexpr int kEntryRise = 16;  // an entry's cell top above the line it sits on
 
 constexpr int kRuleWidth = 5;
 constexpr int kWritingLineWidth = 1;
@@ -48,9 +50,36 @@ void RuleFromTo(int x0, int x1, int y, Color color) {
   DrawLineTo(x1, y, color);
 }
 
+// `text` cut to kMaxEntryChars, the cut marked with an ellipsis.
+std::string Clipped(std::string text) {
+  if (text.size() > kMaxEntryChars) {
+    text.resize(kMaxEntryChars - 1);
+    text.push_back('\x85');  // the Windows-1252 ellipsis
+  }
+  return text;
+}
+
+void AddEntryTexts(const DayPageContent& content, DayPageTexts& texts) {
+  std::vector<const std::string*> lines;
+  for (const AgendaEntry& entry : content.entries) {
+    if (entry.holiday) {
+      if (!texts.holiday.empty()) texts.holiday += " \xB7 ";
+      texts.holiday += entry.text;
+    } else {
+      lines.push_back(&entry.text);
+    }
+  }
+  texts.holiday = Clipped(std::move(texts.holiday));
+  const std::size_t shown = lines.size() > kMaxEntryLines ? kMaxEntryLines - 1 : lines.size();
+  for (std::size_t i = 0; i < shown; ++i) texts.entryLines.push_back(Clipped(*lines[i]));
+  if (shown < lines.size()) {
+    texts.entryLines.push_back("y " + std::to_string(lines.size() - shown) + " m\xE1s");
+  }
+}
+
 }  // namespace
 
-DayPageTexts MakeDayPageTexts(const PageDate& date) {
+DayPageTexts MakeDayPageTexts(const PageDate& date, const DayPageContent& content) {
   DayPageTexts texts;
   const std::int16_t weekday = Weekday(date.year, date.month, date.day);
   texts.monthName = std::string(MonthNames[date.month]);
@@ -62,9 +91,13 @@ DayPageTexts MakeDayPageTexts(const PageDate& date) {
   texts.saint = std::string(SaintTable(date.day, date.month));
   texts.counters = std::to_string(DayCount(date.year, date.month, date.day, kDayOfYear)) + "/" +
                    std::to_string(DayCount(date.year, date.month, date.day, kDaysLeft));
-  texts.week = "Semana " + std::to_string(WeekNumber(date.year, date.month, date.day));
+  const std::int16_t week = content.week == WeekRule::kIso
+                                ? IsoWeekNumber(date.year, date.month, date.day)
+                                : WeekNumber(date.year, date.month, date.day);
+  texts.week = "Semana " + std::to_string(week);
   texts.year = "A\xF1o " + std::to_string(date.year);
   texts.sunday = weekday == kSunday;
+  AddEntryTexts(content, texts);
   return texts;
 }
 
@@ -73,8 +106,8 @@ void PreparePage(CanvasHandle canvas) {
   ClearCanvas(0xFFFFFF, 0);
 }
 
-void DrawDayPage(CanvasHandle canvas, const PageDate& date) {
-  const DayPageTexts texts = MakeDayPageTexts(date);
+void DrawDayPage(CanvasHandle canvas, const PageDate& date, const DayPageContent& content) {
+  const DayPageTexts texts = MakeDayPageTexts(date, content);
   const Color darkRed = MakeColor(139, 0, 0);
 
   AttachCanvas(canvas, 0, 0);
@@ -100,8 +133,21 @@ void DrawDayPage(CanvasHandle canvas, const PageDate& date) {
     RuleFromTo(kLeftMargin, kRuleEndX, y, kBlack);
   }
 
+  // The agenda's texts, only when there are any: the classic page draws
+  // nothing more.
+  if (!texts.holiday.empty() || !texts.entryLines.empty()) {
+    SetFont(smallFont);
+    if (!texts.holiday.empty()) PrintAt(kLeftMargin, kHolidayY, darkRed, texts.holiday);
+    int lineY = kFirstLineY;
+    for (const std::string& line : texts.entryLines) {
+      lineY += kLineStep;
+      PrintAt(kLeftMargin, lineY - kEntryRise, kBlack, line);
+    }
+  }
+
   SetFont(dayFont);
-  PrintAt(kDayNumberX, kDayNumberY, texts.sunday ? darkRed : kBlack, texts.dayNumber);
+  const bool red = texts.sunday || !texts.holiday.empty();
+  PrintAt(kDayNumberX, kDayNumberY, red ? darkRed : kBlack, texts.dayNumber);
 }
 
 }  // namespace trevalda

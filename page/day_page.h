@@ -8,9 +8,18 @@
 // under the right one; fifty thin black writing lines; and a footer with
 // "Año " and the year on the left and "Semana " and the week number on the
 // right. Texts are Windows-1252 and drawn transparently over the page.
+//
+// A page may also carry agenda entries for its date: holidays print in dark
+// red on the free band between the saint and the first writing line (and
+// make the day number dark red, as on Sundays); other entries sit on the
+// first writing lines in the small font, one a line. Without entries and
+// with the default options the page is exactly the classic one.
 #pragma once
 
 #include <string>
+#include <vector>
+
+#include "agenda/agenda.h"
 
 #include "calendar/calendar.h"
 #include "canvas/canvas.h"
@@ -24,28 +33,52 @@ inline constexpr std::int32_t kPageHeight = 1123;
 // The page's dark red, MakeColor(139, 0, 0).
 inline constexpr Color kDarkRed = 0x00008B;
 
+// Which week number the footer prints.
+enum class WeekRule {
+  kDiary,  // the page's own rule, WeekNumber (the classic page)
+  kIso,    // ISO 8601, IsoWeekNumber
+};
+
+// What the page shows beyond the classic texts. The default is the classic
+// page.
+struct DayPageContent {
+  std::vector<AgendaEntry> entries;  // the date's agenda entries, in order
+  WeekRule week = WeekRule::kDiary;
+};
+
+// Writing lines the entries may fill; when there are more entries, the last
+// of these lines says how many more ("y 3 más").
+inline constexpr std::size_t kMaxEntryLines = 8;
+// An entry or the holiday band is cut to this many characters (with "..."),
+// about the width of a writing line.
+inline constexpr std::size_t kMaxEntryChars = 100;
+
 // Every text the page carries for one date, Windows-1252.
 struct DayPageTexts {
   std::string monthName;
   std::string weekdayName;
   std::string dayNumber;  // "07", "31"
   std::string saint;
-  std::string counters;  // "341/24"
-  std::string week;      // "Semana 50"
-  std::string year;      // "Año 2026" (the ñ as the byte 0xF1)
-  bool sunday = false;   // the day number is dark red
+  std::string counters;                 // "341/24"
+  std::string week;                     // "Semana 50"
+  std::string year;                     // "Año 2026" (the ñ as the byte 0xF1)
+  bool sunday = false;                  // the day number is dark red
+  std::string holiday;                  // the holiday entries, joined by " · "; empty: none
+  std::vector<std::string> entryLines;  // the other entries, at most kMaxEntryLines lines
 };
 
 // The texts for `date`, read from the month, weekday and saint tables
-// (which must have been filled). For a date that is not a real calendar day
-// the tables yield empty texts; nothing reads outside them.
-DayPageTexts MakeDayPageTexts(const PageDate& date);
+// (which must have been filled), plus the content's entries and week rule.
+// For a date that is not a real calendar day the tables yield empty texts;
+// nothing reads outside them.
+DayPageTexts MakeDayPageTexts(const PageDate& date, const DayPageContent& content = {});
 
 // Attaches `canvas` and paints it white.
 void PreparePage(CanvasHandle canvas);
 
 // Draws the whole day page for `date` on `canvas`, in a fixed order, with
-// the page's own fonts, colours and positions. Leaves `canvas` attached.
-void DrawDayPage(CanvasHandle canvas, const PageDate& date);
+// the page's own fonts, colours and positions, and the content's entries.
+// Leaves `canvas` attached.
+void DrawDayPage(CanvasHandle canvas, const PageDate& date, const DayPageContent& content = {});
 
 }  // namespace trevalda

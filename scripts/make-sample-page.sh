@@ -4,6 +4,8 @@
 #   docs/yearbook-pages.png  the index sheet and a day of the yearbook PDF, rendered by poppler
 #   docs/tablet-page.png     a day of the tablet PDF (--paper tablet) beside its index
 #   docs/booklet-sheet.png   both sides of the first sheet of the booklet PDF (--booklet)
+#   docs/agenda-page.png     the top of 12 October 2026 with --holidays and the two example
+#                            date files in docs/ (a festivo and personal dates)
 set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
 "$here/scripts/setup-deps.sh" --tools
@@ -40,4 +42,10 @@ render "$work/booklet.pdf" 1 40 "$work/booklet-1"
 render "$work/booklet.pdf" 2 40 "$work/booklet-2"
 convert "$work"/booklet-1.png "$work"/booklet-2.png -bordercolor '#999999' -border 1 \
   -bordercolor white -border 6 -append -strip "$here/docs/booklet-sheet.png"
-echo "docs/sample-page.png docs/yearbook-pages.png docs/tablet-page.png docs/booklet-sheet.png"
+
+"$here/scripts/trevalda.sh" 12/10/2026 --holidays --dates "$here/docs/ejemplo-fechas.txt" \
+  --dates "$here/docs/ejemplo-calendario.ics" --format png -o "$work" >/dev/null
+convert "$work/12-10-2026.png" -crop 794x260+0+0 +repage -bordercolor '#999999' -border 1 \
+  -strip "$here/docs/agenda-page.png"
+echo "docs/sample-page.png docs/yearbook-pages.png docs/tablet-page.png docs/booklet-sheet.png" \
+  "docs/agenda-page.png"

@@ -76,10 +76,39 @@ TEST(ParseCommandLineTest, ReadsDateFolderAndActions) {
   }
 }
 
+TEST(ParseCommandLineTest, ReadsTheAgendaOptions) {
+  const CliParseResult plain = ParseCommandLine({"07/12/2026"});
+  EXPECT_FALSE(plain.options.holidays || plain.options.isoWeek);
+  EXPECT_TRUE(plain.options.dateFiles.empty());
+  const CliParseResult result =
+      ParseCommandLine({"--dates", "a.txt", "--holidays", "--dates=b c.ics", "--week", "iso",
+                        "07/12/2026", "--dates", "-raro.txt"});
+  ASSERT_TRUE(result.ok) << result.error;
+  EXPECT_TRUE(result.options.holidays);
+  EXPECT_TRUE(result.options.isoWeek);
+  EXPECT_EQ(result.options.dateFiles, (std::vector<std::string>{"a.txt", "b c.ics", "-raro.txt"}));
+  EXPECT_FALSE(ParseCommandLine({"--week=iso", "--week=agenda"}).options.isoWeek);
+  std::vector<std::string> many;
+  for (std::size_t i = 0; i <= kMaxDateFiles; ++i) many.push_back("--dates=f" + std::to_string(i));
+  EXPECT_FALSE(ParseCommandLine(many).ok);
+  many.pop_back();
+  EXPECT_TRUE(ParseCommandLine(many).ok);
+}
+
 TEST(ParseCommandLineTest, RefusesBadCommandLinesWithAReason) {
   const std::vector<std::string> cases[] = {
-      {"07/12/2026", "08/12/2026"}, {"-o"}, {"--output"}, {"--output="}, {"--bogus"}, {"-x"},
+      {"07/12/2026", "08/12/2026"},
+      {"-o"},
+      {"--output"},
+      {"--output="},
+      {"--bogus"},
+      {"-x"},
       {"--describe=yes"},
+      {"--dates"},
+      {"--dates="},
+      {"--week", "semana"},
+      {"--week"},
+      {"--holidays=no"},
   };
   for (const auto& args : cases) {
     const CliParseResult result = ParseCommandLine(args);

@@ -22,24 +22,32 @@ TEST(Cp1252Test, EveryByteRoundTrips) {
 }
 
 TEST(Cp1252Test, UnrepresentableOrMalformedInputBecomesQuestionMarks) {
+  constexpr auto kValid = std::string_view::npos;
   struct Case {
     std::string utf8;
     std::string expected;
+    std::size_t invalidAt;  // FindInvalidUtf8
+    std::size_t outside;    // CountOutsideCp1252
   };
   const Case cases[] = {
-      {"\xE2\x82", "??"},       // truncated sequence
-      {"\xC0\xAF", "??"},       // overlong slash
-      {"\xED\xA0\x80", "???"},  // encoded surrogate
+      {"\xE2\x82", "??", 0, 0},       // truncated sequence
+      {"\xC0\xAF", "??", 0, 0},       // overlong slash
+      {"\xED\xA0\x80", "???", 0, 0},  // encoded surrogate
       {"\xFF"
        "a",
-       "?a"},                     // never a lead byte
-      {"\xE4\xB8\xAD", "?"},      // a CJK character
-      {"\xF0\x9F\x98\x80", "?"},  // beyond the BMP
+       "?a", 0, 0},                          // never a lead byte
+      {"\xE4\xB8\xAD", "?", kValid, 1},      // a CJK character
+      {"\xF0\x9F\x98\x80", "?", kValid, 1},  // beyond the BMP
       {"a\x80"
        "b",
-       "a?b"},  // stray continuation byte
+       "a?b", 1, 0},                                      // stray continuation byte
+      {"\xC3\xB1?\xE2\x82\xAC", "\xF1?\x80", kValid, 0},  // n tilde, a real '?', the euro
   };
-  for (const auto& c : cases) EXPECT_EQ(Utf8ToCp1252(c.utf8), c.expected);
+  for (const auto& c : cases) {
+    EXPECT_EQ(Utf8ToCp1252(c.utf8), c.expected);
+    EXPECT_EQ(FindInvalidUtf8(c.utf8), c.invalidAt) << c.expected;
+    EXPECT_EQ(CountOutsideCp1252(c.utf8), c.outside) << c.expected;
+  }
   EXPECT_EQ(Utf16ToCp1252(u"\U0001F600x"), "?x");
   EXPECT_EQ(Utf16ToCp1252(std::u16string(1, char16_t{0xD800})), "?");
 }

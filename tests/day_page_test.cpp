@@ -194,6 +194,72 @@ TEST_F(DayPageDrawingTest, TextsLandWhereTheLayoutPutsThem) {
   EXPECT_EQ(Count(page, 0, 1100, 794, 1123, 0xFFFFFF), 794 * 23);
 }
 
+TEST(DayPageContentTest, EntriesHolidaysAndWeekRuleMakeTheTexts) {
+  InitializeTables();
+  DayPageContent content;
+  content.week = WeekRule::kIso;
+  content.entries.push_back({"Fiesta local", true});
+  content.entries.push_back({std::string(130, 'a'), false});
+  for (int i = 2; i <= 10; ++i) content.entries.push_back({"Cita " + std::to_string(i), false});
+  content.entries.push_back({"Otra fiesta", true});
+  const DayPageTexts texts = MakeDayPageTexts({4, 1, 2027}, content);
+  EXPECT_EQ(texts.week, "Semana 1");  // the page's own rule says week 2
+  EXPECT_EQ(MakeDayPageTexts({4, 1, 2027}).week, "Semana 2");
+  EXPECT_EQ(texts.holiday, "Fiesta local \xB7 Otra fiesta");
+  ASSERT_EQ(texts.entryLines.size(), kMaxEntryLines);
+  EXPECT_EQ(texts.entryLines[0], std::string(kMaxEntryChars - 1, 'a') + "\x85");
+  EXPECT_EQ(texts.entryLines[6], "Cita 7");
+  EXPECT_EQ(texts.entryLines[7], "y 3 m\xE1s");  // Cita 8, 9 and 10
+  EXPECT_FALSE(texts.sunday);
+
+  content.entries.resize(kMaxEntryLines + 1);
+  content.entries.erase(content.entries.begin());  // exactly the lines there are
+  EXPECT_EQ(MakeDayPageTexts({4, 1, 2027}, content).entryLines.back(), "Cita 8");
+}
+
+TEST_F(DayPageDrawingTest, WithoutEntriesForTheDateThePageIsTheClassicOne) {
+  // Holidays and dates on other days leave these pages as they always were
+  // (13/12/2026 is a Sunday).
+  Agenda agenda;
+  agenda.AddNationalHolidays();
+  AgendaRule elsewhere;
+  elsewhere.kind = AgendaRule::Kind::kYearly;
+  elsewhere.date = {5, 3, 1};
+  elsewhere.entry = {"Cumplea\xF1os", false};
+  agenda.Add(elsewhere);
+  for (const PageDate date : {PageDate{7, 12, 2026}, PageDate{13, 12, 2026}, PageDate{29, 2, 2024},
+                              PageDate{4, 1, 2027}, PageDate{31, 12, 9999}}) {
+    const Bitmap24 classic = Draw(date);
+    DayPageContent content;
+    content.entries = agenda.EntriesFor(date);
+    ASSERT_TRUE(content.entries.empty());
+    PreparePage(canvas_);
+    DrawDayPage(canvas_, date, content);
+    Bitmap24 page;
+    ASSERT_TRUE(CopyCanvasBitmap(page));
+    EXPECT_EQ(page.rows, classic.rows) << date.day << "/" << date.month << "/" << date.year;
+  }
+}
+
+TEST_F(DayPageDrawingTest, HolidayInTheBandEntriesOnTheFirstLines) {
+  DayPageContent content;
+  content.entries = {{"Fiesta local", true}, {"Cita uno", false}, {"Cita dos", false}};
+  PreparePage(canvas_);
+  DrawDayPage(canvas_, {7, 12, 2026}, content);  // a Monday
+  Bitmap24 page;
+  ASSERT_TRUE(CopyCanvasBitmap(page));
+  // The holiday's name in dark red between the saint and the first line,
+  // and the day number in dark red as on Sundays.
+  EXPECT_GT(Count(page, 10, 56, 350, 80, kDarkRed), 20);
+  EXPECT_GT(Count(page, 360, 0, 450, 78, kDarkRed), 50);
+  EXPECT_EQ(Count(page, 360, 0, 450, 26, 0), 0);
+  // Each entry in black just above the line it sits on; the next row empty.
+  EXPECT_GT(Count(page, 10, 84, 200, 100, 0), 20);
+  EXPECT_GT(Count(page, 10, 104, 200, 120, 0), 20);
+  EXPECT_EQ(Count(page, 0, 121, kPageWidth, 140, 0), 0);
+  EXPECT_EQ(Count(page, 0, 81, kPageWidth, 84, 0), 0);  // clear of the line above
+}
+
 TEST_F(DayPageDrawingTest, SameDateTwiceGivesTheSamePage) {
   const Bitmap24 first = Draw({29, 2, 2024});
   Draw({31, 12, 2012});  // a different page in between leaves nothing behind

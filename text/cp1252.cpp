@@ -49,6 +49,38 @@ void AppendUtf8(std::string& out, char32_t code) {
   }
 }
 
+// The length of the well-formed UTF-8 sequence at `i` and its code point in
+// `code`; 0 for a malformed, overlong or truncated sequence, a surrogate or a
+// value past U+10FFFF.
+std::size_t DecodeUtf8(std::string_view text, std::size_t i, char32_t& code) {
+  const auto lead = static_cast<unsigned char>(text[i]);
+  std::size_t length = 0;
+  if (lead < 0x80) {
+    length = 1;
+    code = lead;
+  } else if (lead >= 0xC2 && lead <= 0xDF) {
+    length = 2;
+    code = lead & 0x1Fu;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    length = 3;
+    code = lead & 0x0Fu;
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    length = 4;
+    code = lead & 0x07u;
+  }
+  if (length == 0 || i + length > text.size()) return 0;
+  for (std::size_t k = 1; k < length; ++k) {
+    const auto next = static_cast<unsigned char>(text[i + k]);
+    if ((next & 0xC0) != 0x80) return 0;
+    code = (code << 6) | (next & 0x3Fu);
+  }
+  if ((length == 3 && code < 0x800) || (length == 4 && code < 0x10000) ||
+      (code >= 0xD800 && code <= 0xDFFF) || code > 0x10FFFF) {
+    return 0;
+  }
+  return length;
+}
+
 }  // namespace
 
 std::string Cp1252ToUtf8(std::string_view text) {
@@ -74,37 +106,9 @@ std::string Utf8ToCp1252(std::string_view text) {
   out.reserve(text.size());
   std::size_t i = 0;
   while (i < text.size()) {
-    const auto lead = static_cast<unsigned char>(text[i]);
-    std::size_t length = 0;
     char32_t code = 0;
-    if (lead < 0x80) {
-      length = 1;
-      code = lead;
-    } else if (lead >= 0xC2 && lead <= 0xDF) {
-      length = 2;
-      code = lead & 0x1Fu;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-      length = 3;
-      code = lead & 0x0Fu;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-      length = 4;
-      code = lead & 0x07u;
-    }
-    bool valid = length > 0 && i + length <= text.size();
-    for (std::size_t k = 1; valid && k < length; ++k) {
-      const auto next = static_cast<unsigned char>(text[i + k]);
-      if ((next & 0xC0) != 0x80) {
-        valid = false;
-      } else {
-        code = (code << 6) | (next & 0x3Fu);
-      }
-    }
-    // Reject overlong forms, surrogates and values past U+10FFFF.
-    if (valid && ((length == 3 && code < 0x800) || (length == 4 && code < 0x10000) ||
-                  (code >= 0xD800 && code <= 0xDFFF) || code > 0x10FFFF)) {
-      valid = false;
-    }
-    if (!valid) {
+    const std::size_t length = DecodeUtf8(text, i, code);
+    if (length == 0) {
       out.push_back(kReplacement);
       ++i;  // resynchronise on the next byte
       continue;
@@ -113,6 +117,31 @@ std::string Utf8ToCp1252(std::string_view text) {
     i += length;
   }
   return out;
+}
+
+std::size_t FindInvalidUtf8(std::string_view text) {
+  char32_t code = 0;
+  for (std::size_t i = 0; i < text.size();) {
+    const std::size_t length = DecodeUtf8(text, i, code);
+    if (length == 0) return i;
+    i += length;
+  }
+  return std::string_view::npos;
+}
+
+std::size_t CountOutsideCp1252(std::string_view utf8) {
+  std::size_t count = 0;
+  char32_t code = 0;
+  for (std::size_t i = 0; i < utf8.size();) {
+    const std::size_t length = DecodeUtf8(utf8, i, code);
+    if (length == 0) {
+      ++i;
+      continue;
+    }
+    count += code != kReplacement && CodePointToByte(code) == kReplacement;
+    i += length;
+  }
+  return count;
 }
 
 std::string Utf16ToCp1252(std::u16string_view text) {

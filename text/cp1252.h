@@ -20,4 +20,12 @@ std::u16string Cp1252ToUtf16(std::string_view text);
 std::string Utf8ToCp1252(std::string_view text);
 std::string Utf16ToCp1252(std::u16string_view text);
 
+// The offset of the first byte of `text` that does not start a well-formed
+// UTF-8 sequence; npos when the whole text is well-formed UTF-8.
+std::size_t FindInvalidUtf8(std::string_view text);
+
+// How many characters of the UTF-8 `text` Windows-1252 cannot hold (each
+// becomes '?' in Utf8ToCp1252). Malformed bytes are not counted.
+std::size_t CountOutsideCp1252(std::string_view utf8);
+
 }  // namespace trevalda

@@ -168,6 +168,64 @@ if [ "$rc" -eq 130 ]; then
   check "interrupted pdf: no file at all" test -z "$(ls -A "$dir")"
 fi
 
+# The agenda: holidays, the user's dates and the ISO week.
+printf '%s\n' '# fechas' '05/03 Cumpleaños de Ana' '!pascua+1 Lunes de Pascua' \
+  '24/12/2026 Cena' >"$work/fechas.txt"
+printf '%s\r\n' BEGIN:VCALENDAR BEGIN:VEVENT 'DTSTART;VALUE=DATE:19900305' RRULE:FREQ=YEARLY \
+  'SUMMARY:Santo de Luis\, mi hermano' END:VEVENT BEGIN:VEVENT DTSTART:20260305T080000Z \
+  RRULE:FREQ=WEEKLY SUMMARY:Gimnasio END:VEVENT END:VCALENDAR >"$work/cal.ics"
+run --describe 06/04/2026 --holidays --dates "$work/fechas.txt" --week iso
+expected=$'Abril\nLunes\n06\nSan Prudencio\n96/269\nSemana 15\nAño 2026\nLunes de Pascua'
+check "describe with a holiday from the list" test "$out" = "$expected" -a "$rc" -eq 0
+run --describe 05/03/2027 --dates "$work/fechas.txt" --dates "$work/cal.ics"
+check "describe: entries in file order" test "$(tail -n 2 "$work/out" | tr '\n' '|')" = "Cumpleaños de Ana|Santo de Luis, mi hermano|"
+check "describe: the unplaced event is reported" grep -q "cal.ics: 1 de 2 eventos sin colocar" "$work/err"
+run --describe 04/01/2027 --week iso --holidays
+check "--week iso" test "$(sed -n 6p "$work/out")" = "Semana 1"
+run --describe 25/12/2026 --holidays
+check "--holidays" test "$(sed -n 8p "$work/out")" = "Natividad del Señor"
+# Dates without entries keep the classic page; a page with entries differs.
+for date in 07/12/2026 13/12/2026 29/02/2024; do
+  run "$date"
+  classic="$dir/$(echo "$date" | tr / -).bmp"
+  (cd "$dir" && "$tool" "$date" --holidays --dates "$work/fechas.txt" -o "$work" >/dev/null 2>&1)
+  check "no entries on $date: the classic page" cmp -s "$classic" "$work/$(echo "$date" | tr / -).bmp"
+done
+run 05/03/2026 --dates "$work/fechas.txt"
+(cd "$dir" && "$tool" 05/03/2026 -o "$work" >/dev/null)
+check "entries change the page" test "$rc" -eq 0 -a "$(stat -c %s "$dir/05-03-2026.bmp")" = 2677286
+check "entries change the page (bytes)" test "$(cmp -s "$dir/05-03-2026.bmp" "$work/05-03-2026.bmp"; echo $?)" -eq 1
+run 04/03/2026 --to 06/03/2026 --format pdf --holidays --dates "$work/fechas.txt" --dates "$work/cal.ics"
+check "pdf carries the entries" grep -q "Santo de Luis, mi hermano" <(pdftotext "$dir"/*.pdf -)
+run 24/12/2026 --to 25/12/2026 --format png --holidays --dates "$work/fechas.txt"
+check "png range with the agenda" test "$rc" -eq 0 -a "$(ls "$dir" | wc -l)" -eq 2
+
+# Bad date files: the file as typed, the line, the reason; exit 2, nothing written.
+bad_file() {  # bad_file NAME EXPECTED-IN-ERR: CONTENT on stdin
+  local name="$1" want="$2"
+  cat >"$work/$name"
+  run 07/12/2026 --dates "$work/$name"
+  check "bad file $name: exit 2, nothing written" test "$rc" -eq 2 -a -z "$(ls -A "$dir")"
+  check "bad file $name: says '$want'" grep -qF -- "$want" "$work/err"
+}
+printf '05/03 Ana\nhola\n' | bad_file nofecha.txt "nofecha.txt:2: no empieza por una fecha"
+printf '31/02 Nunca\n' | bad_file febrero.txt "febrero.txt:1: 31/02 no existe"
+printf 'pascua+300 Tarde\n' | bad_file pascua.txt "pascua.txt:1: pascua+300 se sale"
+printf '05/03 Cumplea\361os\n' | bad_file latin1.txt "latin1.txt:1: el texto no está en UTF-8"
+{ printf '05/03 '; head -c 1048576 /dev/zero | tr '\0' x; } | bad_file largo.txt "largo.txt:1: la línea es demasiado larga"
+head -c 52428800 /dev/zero | bad_file grande.txt "grande.txt: es demasiado grande"
+printf 'BEGIN:VCALENDAR\r\nBEGIN:VEVENT\r\n' | bad_file roto.ics "roto.ics:2: el calendario termina sin END:VEVENT"
+run 07/12/2026 --dates "$work/no-existe.txt"
+check "missing file" grep -qF "no-existe.txt: no existe" "$work/err"
+check "missing file: exit 2" test "$rc" -eq 2 -a -z "$(ls -A "$dir")"
+run 07/12/2026 --dates "$work/mal"$'\t\033'"nombre.txt"
+check "control characters in a file name are shown escaped" grep -qF 'mal\x09\x1Bnombre.txt: no existe' "$work/err"
+for args in "--dates" "--dates= 07/12/2026" "--week semana"; do
+  # shellcheck disable=SC2086
+  run $args
+  check "refuses '$args'" test "$rc" -eq 2 -a -n "$err" -a -z "$(ls -A "$dir")"
+done
+
 run --help
 check "help" test "$rc" -eq 0 -a -n "$(grep -F 'Uso:' "$work/out")"
 run --version

@@ -1,0 +1,138 @@
+#include "agenda/agenda_file.h"
+
+#include <algorithm>
+#include <fstream>
+#include <system_error>
+
+#include "agenda/reader_support.h"
+#include "text/cp1252.h"
+
+namespace trevalda {
+namespace agenda_internal {
+
+std::string_view WithoutByteOrderMark(std::string_view bytes) {
+  if (bytes.starts_with("\xEF\xBB\xBF")) bytes.remove_prefix(3);
+  return bytes;
+}
+
+bool Refuse(AgendaFileResult& result, std::size_t line, std::string reason) {
+  result.ok = false;
+  result.rules.clear();
+  result.line = line;
+  result.reason = std::move(reason);
+  return false;
+}
+
+bool CheckUtf8Text(std::string_view bytes, AgendaFileResult& result, std::size_t firstLine) {
+  if (bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF")) {
+    return Refuse(result, 1, "el archivo est\xE1 en UTF-16; gu\xE1rdalo como UTF-8");
+  }
+  const std::size_t bad = std::min(FindInvalidUtf8(bytes), bytes.find('\0'));
+  if (bad == std::string_view::npos) return true;
+  const std::size_t line =
+      firstLine + static_cast<std::size_t>(std::count(bytes.begin(), bytes.begin() + bad, '\n'));
+  if (bytes[bad] == '\0') return Refuse(result, line, "hay bytes nulos: no es un archivo de texto");
+  char hex[8];
+  std::snprintf(hex, sizeof hex, "0x%02X", static_cast<unsigned char>(bytes[bad]));
+  return Refuse(result, line,
+                std::string("el texto no est\xE1 en UTF-8 (byte ") + hex +
+                    "; \xBF"
+                    "est\xE1 en Windows-1252 o Latin-1?); gu\xE1rdalo como UTF-8");
+}
+
+bool NextLine(std::string_view bytes, std::size_t& position, std::string_view& line) {
+  if (position >= bytes.size()) return false;
+  const std::size_t end = std::min(bytes.find('\n', position), bytes.size());
+  line = bytes.substr(position, end - position);
+  if (line.ends_with('\r')) line.remove_suffix(1);
+  position = end + 1;
+  return true;
+}
+
+std::string EntryText(std::string_view utf8, std::size_t& lost) {
+  std::string clean(utf8);
+  for (char& c : clean) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x20 || byte == 0x7F) c = ' ';
+  }
+  const std::size_t first = clean.find_first_not_of(' ');
+  if (first == std::string::npos) return {};
+  clean = clean.substr(first, clean.find_last_not_of(' ') - first + 1);
+  lost += CountOutsideCp1252(clean);
+  return Utf8ToCp1252(clean);
+}
+
+void NoteLostCharacters(AgendaFileResult& result, std::size_t lost, const std::string& lostLines) {
+  if (lost == 0) return;
+  const bool one = lost == 1;
+  result.notes.push_back(std::to_string(lost) +
+                         (one ? " car\xE1"
+                                "cter que Windows-1252 no tiene se escribe"
+                              : " caracteres que Windows-1252 no tiene se escriben") +
+                         " como '?' (" +
+                         (lostLines.find(',') == std::string::npos ? "l\xED"
+                                                                     "nea "
+                                                                   : "l\xED"
+                                                                     "neas ") +
+                         lostLines + ")");
+}
+
+}  // namespace agenda_internal
+
+AgendaFileResult ReadAgendaText(std::string_view bytes) {
+  std::string_view rest = agenda_internal::WithoutByteOrderMark(bytes);
+  // The first line that is not blank decides the form.
+  const std::size_t start = std::min(rest.find_first_not_of(" \t\r\n"), rest.size());
+  rest.remove_prefix(start);
+  constexpr std::string_view kCalendarStart = "BEGIN:VCALENDAR";
+  const std::string_view head = rest.substr(0, kCalendarStart.size());
+  const bool calendar =
+      head.size() == kCalendarStart.size() &&
+      std::equal(head.begin(), head.end(), kCalendarStart.begin(), [](char a, char b) {
+        return (a >= 'a' && a <= 'z' ? static_cast<char>(a - 32) : a) == b;
+      });
+  return calendar ? ReadCalendar(bytes) : ReadDateList(bytes);
+}
+
+AgendaFileResult ReadAgendaFile(const std::filesystem::path& path) {
+  AgendaFileResult result;
+  std::error_code error;
+  if (!std::filesystem::exists(path, error)) {
+    agenda_internal::Refuse(result, 0, "no existe");
+    return result;
+  }
+  if (std::filesystem::is_directory(path, error)) {
+    agenda_internal::Refuse(result, 0, "es una carpeta, no un archivo");
+    return result;
+  }
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    agenda_internal::Refuse(result, 0, "no se puede abrir para leer");
+    return result;
+  }
+  // Read in pieces until the end or past the bound (an oversized file, or
+  // an endless device); a regular file's size only sizes the buffer.
+  std::string bytes;
+  const std::uintmax_t size = std::filesystem::file_size(path, error);
+  bytes.reserve(static_cast<std::size_t>(error ? 0 : std::min(size, kMaxAgendaFileBytes) + 1));
+  std::string piece(std::size_t{1} << 16, '\0');
+  while (bytes.size() <= kMaxAgendaFileBytes) {
+    in.read(piece.data(), static_cast<std::streamsize>(piece.size()));
+    const auto got = static_cast<std::size_t>(in.gcount());
+    bytes.append(piece, 0, got);
+    if (got < piece.size()) break;
+  }
+  if (in.bad()) {
+    agenda_internal::Refuse(result, 0, "no se puede leer");
+    return result;
+  }
+  if (bytes.size() > kMaxAgendaFileBytes) {
+    agenda_internal::Refuse(
+        result, 0,
+        "es demasiado grande (m\xE1s de " + std::to_string(kMaxAgendaFileBytes >> 20) + " MiB)");
+    return result;
+  }
+  return ReadAgendaText(bytes);
+}
+
+}  // namespace trevalda

@@ -1,0 +1,37 @@
+// What the two agenda file readers share: the line walk, the encoding check
+// and the conversion of the file's texts. Internal to agenda/.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "agenda/agenda_file.h"
+
+namespace trevalda::agenda_internal {
+
+// The bytes after a UTF-8 byte-order mark, if there is one.
+std::string_view WithoutByteOrderMark(std::string_view bytes);
+
+// Refuses `bytes` (into `result`, with the line) when they are not UTF-8
+// text: UTF-16, a malformed sequence or a zero byte. True when they are.
+// `firstLine` is the line number `bytes` start on.
+bool CheckUtf8Text(std::string_view bytes, AgendaFileResult& result, std::size_t firstLine = 1);
+
+// Refuses with the line number and the reason; returns false.
+bool Refuse(AgendaFileResult& result, std::size_t line, std::string reason);
+
+// The next line of `bytes` from `position` (which moves past it), without
+// its CR LF or LF. False at the end.
+bool NextLine(std::string_view bytes, std::size_t& position, std::string_view& line);
+
+// A text of the file (UTF-8) as an entry prints it: control characters
+// become blanks, the ends are trimmed, and it is converted to Windows-1252.
+// Adds to `lost` the characters that became '?'.
+std::string EntryText(std::string_view utf8, std::size_t& lost);
+
+// The notes for characters the code page cannot hold (`lostLines` is a
+// short list of the lines they were on).
+void NoteLostCharacters(AgendaFileResult& result, std::size_t lost, const std::string& lostLines);
+
+}  // namespace trevalda::agenda_internal

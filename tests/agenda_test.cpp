@@ -1,0 +1,302 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "agenda/agenda.h"
+#include "agenda/agenda_file.h"
+#include "test_support.h"
+
+namespace trevalda {
+namespace {
+
+// The entry texts of `date` (holidays marked with a leading "!").
+std::vector<std::string> Texts(const Agenda& agenda, const PageDate& date) {
+  std::vector<std::string> texts;
+  for (const AgendaEntry& entry : agenda.EntriesFor(date)) {
+    texts.push_back((entry.holiday ? "!" : "") + entry.text);
+  }
+  return texts;
+}
+
+Agenda AgendaOf(const AgendaFileResult& file) {
+  EXPECT_TRUE(file.ok) << file.line << ": " << file.reason;
+  Agenda agenda;
+  for (const AgendaRule& rule : file.rules) agenda.Add(rule);
+  return agenda;
+}
+
+using Texts_ = std::vector<std::string>;
+namespace fs = std::filesystem;
+
+TEST(DateListTest, EveryFormLandsOnItsDays) {
+  const Agenda agenda =
+      AgendaOf(ReadAgendaText("\xEF\xBB\xBF# mis fechas\r\n"
+                              "\n"
+                              "  05/03   Cumplea\xC3\xB1os de Ana  \r\n"
+                              "24/12/2026 Cena\tde Nochebuena\n"
+                              "!pascua+1 Lunes de Pascua\n"
+                              "pascua-3 Jueves Santo\n"
+                              "PASCUA Domingo de Resurrecci\xC3\xB3n\n"
+                              "29/02 Bisiesto\n"
+                              "! 7/1 Fiesta local\n"
+                              "05/03 Otra cosa el mismo d\xC3\xAD"
+                              "a #2"));
+  struct Case {
+    PageDate date;
+    Texts_ texts;
+  };
+  const Case cases[] = {
+      {{5, 3, 2026},
+       {"Cumplea\xF1os de Ana",
+        "Otra cosa el mismo d\xED"
+        "a #2"}},
+      {{5, 3, 1},
+       {"Cumplea\xF1os de Ana",
+        "Otra cosa el mismo d\xED"
+        "a #2"}},
+      {{24, 12, 2026}, {"Cena de Nochebuena"}},
+      {{24, 12, 2027}, {}},
+      {{6, 4, 2026}, {"!Lunes de Pascua"}},  // Easter 2026: 5 April
+      {{2, 4, 2026}, {"Jueves Santo"}},
+      {{5, 4, 2026}, {"Domingo de Resurrecci\xF3n"}},
+      {{29, 3, 2027}, {"!Lunes de Pascua"}},  // Easter 2027: 28 March
+      {{29, 2, 2024}, {"Bisiesto"}},
+      {{28, 2, 2026}, {}},
+      {{1, 3, 2026}, {}},
+      {{7, 1, 2026}, {"!Fiesta local"}},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(Texts(agenda, c.date), c.texts)
+        << c.date.day << "/" << c.date.month << "/" << c.date.year;
+  }
+}
+
+TEST(DateListTest, BadFilesNameTheLineAndTheReason) {
+  struct Case {
+    std::string bytes;
+    std::size_t line;
+    std::string reasonHas;
+  };
+  const std::string many = [] {
+    std::string text;
+    for (std::size_t i = 0; i <= kMaxEntriesPerFile; ++i) text += "01/01 x\n";
+    return text;
+  }();
+  const Case cases[] = {
+      {"05/03 Ana\nhola mundo\n", 2, "no empieza por una fecha"},
+      {"31/02 Nunca\n", 1, "31/02 no existe"},
+      {"29/02/2026 Nunca\n", 1, "29/02/2026 no existe"},
+      {"07/13 Mes\n", 1, "07/13 no existe"},
+      {"07/12/0000 Cero\n", 1, "no existe"},
+      {"07/12/26 Corto\n", 1, "cuatro cifras"},
+      {"#\n#\npascua+251 Tarde\n", 3, "pascua+251 se sale"},
+      {"pascua-81 Pronto\n", 1, "pascua-81 se sale"},
+      {"pascua+ Nada\n", 1, "pascua+1"},
+      {"pascuas Nada\n", 1, "no empieza por una fecha"},
+      {"07/12Pegado\n", 1, "falta un espacio"},
+      {"07/12   \n", 1, "falta el texto"},
+      {"!\n", 1, "no empieza por una fecha"},
+      {"05/03 Ana\n06/03 Cumplea\xF1os\n", 2, "UTF-8"},  // Latin-1
+      {"\xFF\xFE"
+       "0\0005\0",
+       1, "UTF-16"},
+      {std::string("05/03 A\0na\n", 11), 1, "nulos"},
+      {"05/03 Ana\n" + std::string(kMaxDateLineBytes + 1, 'x') + "\n", 2, "demasiado larga"},
+      {"05/03 " + std::string(1 << 20, 'x'), 1, "demasiado larga"},
+      {many, kMaxEntriesPerFile + 1, "demasiadas fechas"},
+  };
+  for (const Case& c : cases) {
+    const AgendaFileResult file = ReadDateList(c.bytes);
+    EXPECT_FALSE(file.ok) << c.reasonHas;
+    EXPECT_TRUE(file.rules.empty());
+    EXPECT_EQ(file.line, c.line) << c.reasonHas;
+    EXPECT_NE(file.reason.find(c.reasonHas), std::string::npos)
+        << c.reasonHas << " | " << file.reason;
+  }
+}
+
+TEST(DateListTest, CharactersOutsideWindows1252BecomeQuestionMarksAndAreNoted) {
+  const AgendaFileResult file =
+      ReadDateList("01/01 A\xC3\xB1o nuevo \xF0\x9F\x8E\x89\n02/01 \xE4\xB8\xAD\xE6\x96\x87\n");
+  ASSERT_TRUE(file.ok);
+  EXPECT_EQ(file.rules[0].entry.text, "A\xF1o nuevo ?");
+  EXPECT_EQ(file.rules[1].entry.text, "??");
+  ASSERT_EQ(file.notes.size(), 1u);
+  EXPECT_NE(file.notes[0].find("3 caracteres"), std::string::npos) << file.notes[0];
+  EXPECT_NE(file.notes[0].find("1, 2"), std::string::npos) << file.notes[0];
+}
+
+// A personal calendar as calendar programs export it.
+constexpr std::string_view kCalendar =
+    "BEGIN:VCALENDAR\r\n"
+    "VERSION:2.0\r\n"
+    "PRODID:-//Prueba//ES\r\n"
+    "BEGIN:VTIMEZONE\r\nTZID:Europe/Madrid\r\nBEGIN:STANDARD\r\nDTSTART:19701025T030000\r\n"
+    "END:STANDARD\r\nEND:VTIMEZONE\r\n"
+    // A birthday with a yearly rule.
+    "BEGIN:VEVENT\r\nUID:a\r\nDTSTART;VALUE=DATE:19800305\r\nDTEND;VALUE=DATE:19800306\r\n"
+    "RRULE:FREQ=YEARLY\r\nSUMMARY:Cumplea\xC3\xB1os de Luis\r\n"
+    "BEGIN:VALARM\r\nACTION:DISPLAY\r\nSUMMARY:aviso\r\nEND:VALARM\r\nEND:VEVENT\r\n"
+    // An all-day event over three days, its summary escaped.
+    "BEGIN:VEVENT\r\nDTSTART;VALUE=DATE:20261207\r\nDTEND;VALUE=DATE:20261210\r\n"
+    "SUMMARY:Congreso\\, Madrid\\; sala 2\\nplanta \\\\3\r\nEND:VEVENT\r\n"
+    // Timed events: UTC in winter and in summer, a zone, a floating time.
+    "BEGIN:VEVENT\r\nDTSTART:20261207T173000Z\r\nDTEND:20261207T183000Z\r\n"
+    "SUMMARY:Dentista\r\nEND:VEVENT\r\n"
+    "BEGIN:VEVENT\r\nDTSTART:20260701T223000Z\r\nSUMMARY:Vuelo\r\nEND:VEVENT\r\n"
+    "BEGIN:VEVENT\r\nDTSTART;TZID=Europe/Madrid:20261208T090000\r\nSUMMARY:Caf\xC3\xA9\r\n"
+    "END:VEVENT\r\n"
+    "BEGIN:VEVENT\r\nDTSTART:20261208T200000\r\nSUMMARY:Cine\r\nEND:VEVENT\r\n"
+    "BEGIN:VEVENT\r\nDTSTART;TZID=UTC:20260115T120000\r\nSUMMARY:Llamada\r\nEND:VEVENT\r\n"
+    "BEGIN:VEVENT\r\nDTSTART;VALUE=DATE:20260120\r\nDURATION:P2D\r\nSUMMARY:Viaje\r\n"
+    "END:VEVENT\r\n"
+    // A long summary folded over three lines (one fold inside a letter).
+    "BEGIN:VEVENT\r\nDTSTART;VALUE=DATE:20261211\r\n"
+    "SUMMARY:Reuni\xC3\xB3n de la comunidad de vecinos para hablar de la derrama del a\r\n"
+    " scensor y de la pintura de la fachada\\, con el administrador y los pr\xC3\r\n"
+    "\t\xB3ximos presupuestos\r\nEND:VEVENT\r\n"
+    // Yearly with COUNT, UNTIL, INTERVAL and EXDATE; a 29 February counted.
+    "BEGIN:VEVENT\r\nDTSTART;VALUE=DATE:20240115\r\nRRULE:FREQ=YEARLY;COUNT=3\r\n"
+    "SUMMARY:Tres veces\r\nEND:VEVENT\r\n"
+    "BEGIN:VEVENT\r\nDTSTART;VALUE=DATE:20240116\r\nRRULE:FREQ=YEARLY;UNTIL=20260116\r\n"
+    "EXDATE;VALUE=DATE:20250116\r\nSUMMARY:Hasta 2026\r\nEND:VEVENT\r\n"
+    "BEGIN:VEVENT\r\nDTSTART;VALUE=DATE:20240117\r\nRRULE:FREQ=YEARLY;INTERVAL=2;BYMONTH=1\r\n"
+    "SUMMARY:A\xC3\xB1os pares\r\nEND:VEVENT\r\n"
+    "BEGIN:VEVENT\r\nDTSTART;VALUE=DATE:20240229\r\nRRULE:FREQ=YEARLY;COUNT=2\r\n"
+    "SUMMARY:Bisiesto\r\nEND:VEVENT\r\n"
+    // A moved occurrence of the birthday.
+    "BEGIN:VEVENT\r\nUID:a\r\nRECURRENCE-ID;VALUE=DATE:20270305\r\nDTSTART;VALUE=DATE:20270306\r\n"
+    "SUMMARY:Cumplea\xC3\xB1os de Luis (movido)\r\nEND:VEVENT\r\n"
+    // A cancelled occurrence of the birthday.
+    "BEGIN:VEVENT\r\nUID:a\r\nRECURRENCE-ID;VALUE=DATE:20280305\r\nSTATUS:CANCELLED\r\n"
+    "DTSTART;VALUE=DATE:20280305\r\nEND:VEVENT\r\n"
+    // What cannot be placed: counted.
+    "BEGIN:VEVENT\r\nDTSTART:20261207T080000\r\nRRULE:FREQ=WEEKLY\r\nSUMMARY:Gimnasio\r\n"
+    "END:VEVENT\r\n"
+    "BEGIN:VEVENT\r\nDTSTART;VALUE=DATE:20261207\r\nRRULE:FREQ=YEARLY;BYDAY=1MO\r\n"
+    "SUMMARY:Lunes\r\nEND:VEVENT\r\n"
+    "BEGIN:VEVENT\r\nDTSTART;VALUE=DATE:20261207\r\nSTATUS:CANCELLED\r\nSUMMARY:No\r\nEND:"
+    "VEVENT\r\n"
+    "BEGIN:VEVENT\r\nDTSTART:2026-12-07\r\nSUMMARY:Mal\r\nEND:VEVENT\r\n"
+    "BEGIN:VEVENT\r\nSUMMARY:Sin fecha\r\nEND:VEVENT\r\n"
+    "BEGIN:VTODO\r\nDTSTART;VALUE=DATE:20261207\r\nSUMMARY:Tarea\r\nEND:VTODO\r\n"
+    "END:VCALENDAR\r\n";
+
+TEST(CalendarFileTest, EventsLandOnTheirDays) {
+  const AgendaFileResult file = ReadAgendaText(kCalendar);
+  const Agenda agenda = AgendaOf(file);
+  const std::string congress = "Congreso, Madrid; sala 2 / planta \\3";
+  struct Case {
+    PageDate date;
+    Texts_ texts;
+  };
+  const Case cases[] = {
+      {{5, 3, 1980}, {"Cumplea\xF1os de Luis"}},
+      {{5, 3, 2026}, {"Cumplea\xF1os de Luis"}},
+      {{5, 3, 2027}, {}},
+      {{6, 3, 2027}, {"Cumplea\xF1os de Luis (movido)"}},
+      {{5, 3, 1979}, {}},
+      {{5, 3, 2028}, {}},
+      {{7, 12, 2026}, {congress, "18:30 Dentista"}},  // CET: UTC + 1
+      {{8, 12, 2026}, {congress, "09:00 Caf\xE9", "20:00 Cine"}},
+      {{9, 12, 2026}, {congress}},
+      {{10, 12, 2026}, {}},
+      {{1, 7, 2026}, {}},
+      {{2, 7, 2026}, {"00:30 Vuelo"}},  // CEST: UTC + 2, the next day
+      {{11, 12, 2026},
+       {"Reuni\xF3n de la comunidad de vecinos para hablar de la derrama del ascensor y de la "
+        "pintura de la fachada, con el administrador y los pr\xF3ximos presupuestos"}},
+      {{15, 1, 2026}, {"13:00 Llamada", "Tres veces"}},  // in the order of the file
+      {{21, 1, 2026}, {"Viaje"}},
+      {{22, 1, 2026}, {}},
+      {{15, 1, 2027}, {}},
+      {{16, 1, 2024}, {"Hasta 2026"}},
+      {{16, 1, 2025}, {}},
+      {{16, 1, 2026}, {"Hasta 2026"}},
+      {{16, 1, 2027}, {}},
+      {{17, 1, 2026}, {"A\xF1os pares"}},
+      {{17, 1, 2027}, {}},
+      {{29, 2, 2028}, {"Bisiesto"}},
+      {{29, 2, 2032}, {}},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(Texts(agenda, c.date), c.texts)
+        << c.date.day << "/" << c.date.month << "/" << c.date.year;
+  }
+  ASSERT_EQ(file.notes.size(), 1u);
+  EXPECT_NE(file.notes[0].find("6 de 20 eventos sin colocar"), std::string::npos) << file.notes[0];
+  EXPECT_NE(file.notes[0].find("2 con una repetici"), std::string::npos) << file.notes[0];
+  EXPECT_NE(file.notes[0].find("2 con STATUS:CANCELLED"), std::string::npos) << file.notes[0];
+  EXPECT_NE(file.notes[0].find("2 sin una fecha"), std::string::npos) << file.notes[0];
+}
+
+TEST(CalendarFileTest, BrokenCalendarsNameTheLineAndTheReason) {
+  struct Case {
+    std::string bytes;
+    std::size_t line;
+    std::string reasonHas;
+  };
+  const std::string event = "BEGIN:VEVENT\r\nDTSTART;VALUE=DATE:20261207\r\n";
+  const Case cases[] = {
+      {"BEGIN:VCALENDAR\r\n" + event + "END:VEVENT\r\n", 4, "sin END:VCALENDAR"},
+      {"BEGIN:VCALENDAR\r\n" + event + "END:VCALENDAR\r\n", 4, "no cierra"},
+      {"BEGIN:VCALENDAR\r\n" + event + "esto no\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n", 4,
+       "NOMBRE:valor"},
+      {"BEGIN:VCALENDAR\r\n" + event + "SUMMARY:a\r\n " + std::string(1 << 20, 'x') +
+           "\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n",
+       4, "demasiado larga"},
+      {"BEGIN:VCALENDAR\r\n" + event + "SUMMARY:Cumplea\xF1os\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n",
+       4, "UTF-8"},
+      {"begin:vcalendar\nEND:VCALENDAR\nX:1\n", 3, "fuera de BEGIN:VCALENDAR"},
+  };
+  for (const Case& c : cases) {
+    const AgendaFileResult file = ReadAgendaText(c.bytes);
+    EXPECT_FALSE(file.ok) << c.reasonHas;
+    EXPECT_TRUE(file.rules.empty());
+    EXPECT_EQ(file.line, c.line) << c.reasonHas;
+    EXPECT_NE(file.reason.find(c.reasonHas), std::string::npos) << file.reason;
+  }
+}
+
+class AgendaFileTest : public test::FolderTest {
+ protected:
+  AgendaFileTest() : FolderTest("agenda-file") {}
+};
+
+TEST_F(AgendaFileTest, MissingOversizedAndFolderAreRefusedAsAWhole) {
+  const fs::path big = dir() / "grande.txt";
+  { std::ofstream(big) << "01/01 x\n"; }
+  fs::resize_file(big, 50u << 20);
+  const fs::path good = dir() / "fechas.txt";
+  { std::ofstream(good) << "01/01 Uno\n"; }
+  const std::pair<fs::path, std::string> cases[] = {
+      {dir() / "no-existe.txt", "no existe"},
+      {big, "demasiado grande"},
+      {dir(), "carpeta"},
+  };
+  for (const auto& [path, reasonHas] : cases) {
+    const AgendaFileResult file = ReadAgendaFile(path);
+    EXPECT_FALSE(file.ok);
+    EXPECT_EQ(file.line, 0u);
+    EXPECT_NE(file.reason.find(reasonHas), std::string::npos) << file.reason;
+  }
+  const AgendaFileResult file = ReadAgendaFile(good);
+  ASSERT_TRUE(file.ok);
+  EXPECT_EQ(file.rules.size(), 1u);
+}
+
+TEST(AgendaTest, NationalHolidaysComeFirstAndAreHolidays) {
+  Agenda agenda;
+  agenda.AddNationalHolidays();
+  for (const AgendaRule& rule : ReadDateList("25/12 Comida familiar\n!25/12 Otra fiesta\n").rules) {
+    agenda.Add(rule);
+  }
+  EXPECT_EQ(Texts(agenda, {25, 12, 2026}),
+            (Texts_{"!Natividad del Se\xF1or", "Comida familiar", "!Otra fiesta"}));
+  EXPECT_EQ(Texts(agenda, {3, 4, 2026}), Texts_{"!Viernes Santo"});
+  EXPECT_TRUE(Texts(agenda, {31, 2, 2026}).empty());
+}
+
+}  // namespace
+}  // namespace trevalda
