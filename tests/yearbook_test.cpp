@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -13,6 +13,7 @@
 #include <sstream>
 #include <string>
 
+#include "agenda/agenda.h"
 #include "canvas/bitmap_file.h"
 #include "test_support.h"
 #include "text/cp1252.h"
@@ -143,23 +144,34 @@ TEST(PageFilesTest, PngHoldsTheSamePixelsAsTheBmp) {
 }
 
 // A range draws its pages on several canvases at once; each file is the
-// very file the single-page command makes for that day.
+// very file the single-page command makes for that day, with the agenda's
+// entries too (Holy Week 2024 brings a holiday and the ISO week differs).
 TEST(PageFilesTest, RangePagesAreTheSinglePages) {
-  const DateRange range{{28, 2, 2024}, {2, 3, 2024}};
-  for (const PageFormat format : {PageFormat::kBmp, PageFormat::kPng}) {
-    const char* extension = format == PageFormat::kPng ? ".png" : ".bmp";
-    const fs::path together = FreshFolder(std::string("together") + extension);
-    const fs::path alone = FreshFolder(std::string("alone") + extension);
-    ASSERT_EQ(CreatePageFiles(range, together, format).status, RangeStatus::kDone);
-    for (std::int32_t i = 0; i < RangeLength(range); ++i) {
-      const PageDate date = DateFromSerial(DaySerial(range.first) + i);
-      const std::string stem = DateStem(date);
-      ASSERT_EQ(CreatePage(stem, alone, format).status, PageStatus::kSaved) << stem;
-      EXPECT_EQ(test::ReadAll(together / (stem + extension)),
-                test::ReadAll(alone / (stem + extension)))
-          << stem << extension;
+  Agenda holidays;
+  holidays.AddNationalHolidays();
+  const struct {
+    DateRange range;
+    AgendaOptions agenda;
+  } cases[] = {
+      {{{28, 2, 2024}, {2, 3, 2024}}, {}},
+      {{{27, 3, 2024}, {1, 4, 2024}}, {&holidays, WeekRule::kIso}},
+  };
+  for (const auto& [range, agenda] : cases)
+    for (const PageFormat format : {PageFormat::kBmp, PageFormat::kPng}) {
+      const char* extension = format == PageFormat::kPng ? ".png" : ".bmp";
+      const std::string name = DateStem(range.first) + extension;
+      const fs::path together = FreshFolder("together" + name);
+      const fs::path alone = FreshFolder("alone" + name);
+      ASSERT_EQ(CreatePageFiles(range, together, format, {}, agenda).status, RangeStatus::kDone);
+      for (std::int32_t i = 0; i < RangeLength(range); ++i) {
+        const PageDate date = DateFromSerial(DaySerial(range.first) + i);
+        const std::string stem = DateStem(date);
+        ASSERT_EQ(CreatePage(stem, alone, format, agenda).status, PageStatus::kSaved) << stem;
+        EXPECT_EQ(test::ReadAll(together / (stem + extension)),
+                  test::ReadAll(alone / (stem + extension)))
+            << stem << extension;
+      }
     }
-  }
 }
 
 TEST(YearbookPdfTest, AYearIsAnIndexAndOneA4SheetPerDayWithTheTextsOfEach) {
