@@ -167,4 +167,12 @@ std::error_code FlushSavedFiles(const std::filesystem::path& folder) {
   return canvas::FlushFileSystemOf(folder);
 }
 
+std::size_t RemoveStaleTemporaryFiles(const std::filesystem::path& folder) {
+  return canvas::RemoveStaleTempFiles(folder, kStaleTemporaryAge);
+}
+
+void StopSaving() { canvas::StopSaving(); }
+
+bool SavingStopped() { return canvas::SavingStopped(); }
+
 }  // namespace trevalda

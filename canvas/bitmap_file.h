@@ -11,6 +11,8 @@
 // content.
 #pragma once
 
+#include <chrono>
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <span>
@@ -66,5 +68,22 @@ void BatchDiskFlushes(bool batched);
 // Waits until the files saved into `folder` (the current folder when empty)
 // have reached the disk; the system's reason when it cannot.
 std::error_code FlushSavedFiles(const std::filesystem::path& folder);
+
+// A temporary file this old can only be a leftover of a killed save.
+inline constexpr std::chrono::seconds kStaleTemporaryAge = std::chrono::hours(1);
+
+// Removes, from `folder` (the current folder when empty), this program's
+// temporary files that a killed save left behind: hidden names ending in
+// ".trevalda-tmp-" and twelve letters or digits, regular files last written
+// more than kStaleTemporaryAge ago (on POSIX also owned by this user; never a
+// symbolic link). Returns how many; errors are ignored.
+std::size_t RemoveStaleTemporaryFiles(const std::filesystem::path& folder);
+
+// Asks every save to stop (from a signal handler too: it only sets a flag).
+// A save not yet renamed into place is abandoned at its next step, its
+// temporary file removed and the target untouched; it fails with step and
+// reason, the reason's message being "interrumpido". Later saves fail at once.
+void StopSaving();
+bool SavingStopped();
 
 }  // namespace trevalda

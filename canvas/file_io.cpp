@@ -1,9 +1,11 @@
 // The platform-independent part of file replacement: the order of the steps,
-// temporary names, step names and the fault-injection hook.
+// temporary names and their clean-up, step names, the stop request and the
+// fault-injection hook.
 #include <atomic>
 #include <cstdint>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <system_error>
 #include <utility>
 
@@ -23,16 +25,42 @@ HookState& Hook() {
 }
 
 std::atomic<bool> batched{false};
-std::atomic<std::uint64_t> tempCounter{0};
+std::atomic<bool> stopped{false};
+static_assert(std::atomic<bool>::is_always_lock_free, "StopSaving runs in signal handlers");
 
 // Longest file name most file systems accept.
 constexpr std::size_t kMaxNameLength = 255;
 
+constexpr std::string_view kTempMark = ".trevalda-tmp-";
+constexpr std::size_t kTempLetters = 12;
+constexpr std::string_view kTempAlphabet = "0123456789abcdefghijklmnopqrstuv";  // 5 bits each
+
+class RefusalCategory : public std::error_category {
+ public:
+  const char* name() const noexcept override { return "trevalda"; }
+  std::string message(int code) const override {
+    switch (static_cast<SaveRefusal>(code)) {
+      case SaveRefusal::kNotRegularFile:
+        return "ese nombre ya lo tiene algo que no es un archivo normal";
+      case SaveRefusal::kStopped:
+        return "interrumpido";
+    }
+    return "error desconocido";
+  }
+};
+
 }  // namespace
 
-std::filesystem::path TempNameFor(const std::filesystem::path& target, unsigned long process) {
-  const std::string suffix = ".tmp-" + std::to_string(process) + "-" +
-                             std::to_string(tempCounter.fetch_add(1, std::memory_order_relaxed));
+std::error_code MakeError(SaveRefusal refusal) {
+  static const RefusalCategory category;
+  return {static_cast<int>(refusal), category};
+}
+
+std::filesystem::path TempNameFor(const std::filesystem::path& target, std::uint64_t random) {
+  std::string suffix(kTempMark);
+  for (std::size_t i = 0; i < kTempLetters; ++i, random >>= 5) {
+    suffix += kTempAlphabet[random & 31];
+  }
   std::filesystem::path name = ".";
   name += target.filename();
   if (name.native().size() + suffix.size() > kMaxNameLength) {
@@ -41,6 +69,35 @@ std::filesystem::path TempNameFor(const std::filesystem::path& target, unsigned 
   name += suffix;
   return target.parent_path() / name;
 }
+
+bool IsTempName(const std::filesystem::path& fileName) {
+  const std::string name = fileName.filename().string();
+  if (name.size() < 1 + kTempMark.size() + kTempLetters || name.front() != '.') return false;
+  const std::string_view tail = std::string_view(name).substr(name.size() - kTempLetters);
+  return std::string_view(name).substr(name.size() - kTempLetters - kTempMark.size(),
+                                       kTempMark.size()) == kTempMark &&
+         tail.find_first_not_of(kTempAlphabet) == std::string_view::npos;
+}
+
+std::size_t RemoveStaleTempFiles(const std::filesystem::path& folder, std::chrono::seconds age) {
+  std::size_t removed = 0;
+  std::error_code error;
+  std::filesystem::directory_iterator entry(folder.empty() ? "." : folder, error);
+  for (; !error && entry != std::filesystem::directory_iterator(); entry.increment(error)) {
+    const std::filesystem::path& file = entry->path();
+    std::error_code ignored;
+    if (IsTempName(file) && IsStaleTempFile(file, age) && std::filesystem::remove(file, ignored)) {
+      ++removed;
+    }
+  }
+  return removed;
+}
+
+void StopSaving() { stopped.store(true, std::memory_order_relaxed); }
+
+bool SavingStopped() { return stopped.load(std::memory_order_relaxed); }
+
+void ResumeSavingForTesting() { stopped.store(false, std::memory_order_relaxed); }
 
 std::optional<FileError> ReplaceFileContents(const std::filesystem::path& target,
                                              std::span<const std::uint8_t> bytes) {
@@ -57,6 +114,9 @@ std::optional<FileError> ReplaceFileContents(const std::filesystem::path& target
   TempFile temp;
   const auto attempt = [](FileStep step, auto&& action) -> std::optional<FileError> {
     std::error_code error = InjectedFileFault(step);
+    if (!error && SavingStopped()) {
+      error = MakeError(SaveRefusal::kStopped);
+    }
     if (!error) {
       error = action();
     }

@@ -4,10 +4,15 @@
 // written (in one go, or piece by piece as it is made), flushed to the disk
 // and renamed over the target. On any
 // failure the temporary file is removed and the target keeps its content.
+// Only a regular file (or a symbolic link, which is itself replaced, or a
+// missing name) is ever replaced: a folder, a device, a FIFO or a socket at
+// the target is refused and left as it is.
 // file_io_posix.cpp implements it with POSIX calls; a Windows version uses
 // the Win32 file calls.
 #pragma once
 
+#include <chrono>
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -28,6 +33,15 @@ enum class FileStep : std::uint8_t {
 // "sincronizar", "renombrar".
 const char* FileStepName(FileStep step);
 
+// The program's own reasons for refusing a save, beside the system's.
+enum class SaveRefusal {
+  kNotRegularFile = 1,  // something that is not a regular file holds the name
+  kStopped,             // StopSaving was called before the file was in place
+};
+
+// An error code of the program's own category; its message() is Spanish.
+std::error_code MakeError(SaveRefusal refusal);
+
 struct FileError {
   FileStep step = FileStep::kCreate;
   std::error_code error;
@@ -35,7 +49,10 @@ struct FileError {
 
 // Writes `bytes` to `target`, replacing it only once the new content is
 // complete. Returns the failed step and the system's reason, or nothing when
-// the file is in place.
+// the file is in place. A new file gets the permissions the process's umask
+// allows (0666 & ~umask); a replaced regular file's permission bits are kept,
+// without set-user-ID, set-group-ID and sticky; nothing is taken from the
+// file a symbolic link points to.
 std::optional<FileError> ReplaceFileContents(const std::filesystem::path& target,
                                              std::span<const std::uint8_t> bytes);
 
@@ -61,19 +78,50 @@ class TempFile {
   TempFile(const TempFile&) = delete;
   TempFile& operator=(const TempFile&) = delete;
 
-  std::error_code Create(const std::filesystem::path& target);  // never an existing file
+  // Never opens an existing file; refuses (kNotRegularFile) when the target
+  // exists and is neither a regular file nor a symbolic link.
+  std::error_code Create(const std::filesystem::path& target);
   std::error_code Write(std::span<const std::uint8_t> bytes);
   std::error_code FlushAndClose();  // to the disk, unless flushes are batched
-  std::error_code RenameTo(const std::filesystem::path& target);
+  std::error_code RenameTo(const std::filesystem::path& target);  // the same refusal again
 
  private:
   std::intptr_t handle_ = -1;  // the platform's file handle; -1 when none
   std::filesystem::path path_;
 };
 
-// A fresh temporary name beside `target`: ".<name>.tmp-<process>-<n>",
-// hidden and never a name the program itself writes.
-std::filesystem::path TempNameFor(const std::filesystem::path& target, unsigned long process);
+// Temporary names: ".<target name>.trevalda-tmp-<12 letters and digits>",
+// hidden, never a name the program itself writes, and recognisable so that
+// one left over by a killed process can be found (".trevalda" stands for a
+// target name too long to repeat). `random` supplies the letters; the
+// platform's TempFile takes it from the system's random source, so nobody
+// can guess the name in advance, and retries on a clash.
+std::filesystem::path TempNameFor(const std::filesystem::path& target, std::uint64_t random);
+bool IsTempName(const std::filesystem::path& fileName);
+
+// 64 unpredictable bits from the system (getrandom on Linux,
+// BCryptGenRandom on Windows); a mix of clock, process and counter if the
+// system has none to give.
+std::uint64_t RandomBits();
+
+// Removes the temporary files of this program in `folder` (the current
+// folder when empty) that a killed process left behind: names that
+// IsTempName recognises, regular files (never a symbolic link), last written
+// more than `age` ago, and on POSIX owned by the user the process runs as.
+// Returns how many it removed; errors are ignored.
+std::size_t RemoveStaleTempFiles(const std::filesystem::path& folder, std::chrono::seconds age);
+
+// The platform's half of RemoveStaleTempFiles: whether one recognised name
+// may go.
+bool IsStaleTempFile(const std::filesystem::path& file, std::chrono::seconds age);
+
+// Asks every save in the process to stop: a save not yet renamed into place
+// is abandoned at its next step (its temporary file removed, the target
+// untouched) and fails with kStopped; later saves fail at once. Only sets an
+// atomic flag, so a signal handler may call it.
+void StopSaving();
+bool SavingStopped();
+void ResumeSavingForTesting();  // undoes StopSaving
 
 // Makes a completed rename durable where the platform needs that (best
 // effort: the file is already in place).

@@ -1,11 +1,14 @@
-// File replacement with POSIX calls: open(O_EXCL), write, fdatasync, rename.
+// File replacement with POSIX calls: lstat, open(O_EXCL | O_NOFOLLOW), write,
+// fdatasync, rename.
 #include <fcntl.h>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
 #include <cstdint>
+#include <ctime>
 #include <filesystem>
 #include <optional>
 #include <span>
@@ -17,15 +20,43 @@
 namespace trevalda::canvas {
 namespace {
 
-// Attempts at a free temporary name (one left over by a crashed process with
-// the same process id may be in the way).
-constexpr int kNameAttempts = 8;
+// Attempts at a free temporary name: with 60 random bits a clash means
+// someone is filling the folder with guesses.
+constexpr int kNameAttempts = 100;
 
 std::error_code LastError() { return std::error_code(errno, std::generic_category()); }
 
 int Fd(std::intptr_t handle) { return static_cast<int>(handle); }
 
+// What is at the target now, without following a symbolic link: its status
+// in `found` (false when nothing is there), or the refusal when it is
+// something a page must never replace.
+std::error_code LookAtTarget(const std::filesystem::path& target, struct stat& info, bool& found) {
+  found = ::lstat(target.c_str(), &info) == 0;
+  if (found && !S_ISREG(info.st_mode) && !S_ISLNK(info.st_mode)) {
+    return MakeError(SaveRefusal::kNotRegularFile);
+  }
+  return {};
+}
+
 }  // namespace
+
+std::uint64_t RandomBits() {
+  std::uint64_t bits = 0;
+  if (::getrandom(&bits, sizeof bits, 0) == static_cast<ssize_t>(sizeof bits)) {
+    return bits;
+  }
+  // No entropy to be had: still different for every call and process; the
+  // exclusive create keeps a guessed name harmless.
+  static std::atomic<std::uint64_t> counter{0};
+  timespec now{};
+  ::clock_gettime(CLOCK_MONOTONIC, &now);
+  bits = static_cast<std::uint64_t>(now.tv_nsec) ^ (static_cast<std::uint64_t>(now.tv_sec) << 30) ^
+         (static_cast<std::uint64_t>(::getpid()) << 40) ^ counter.fetch_add(0x9E3779B97F4A7C15);
+  bits ^= bits >> 31;
+  bits *= 0xBF58476D1CE4E5B9;
+  return bits ^ (bits >> 29);
+}
 
 TempFile::~TempFile() {
   if (handle_ >= 0) {
@@ -37,16 +68,23 @@ TempFile::~TempFile() {
 }
 
 std::error_code TempFile::Create(const std::filesystem::path& target) {
+  struct stat old {};
+  bool found = false;
+  if (const std::error_code refused = LookAtTarget(target, old, found)) {
+    return refused;
+  }
   for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
-    std::filesystem::path candidate = TempNameFor(target, static_cast<unsigned long>(::getpid()));
-    const int fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    std::filesystem::path candidate = TempNameFor(target, RandomBits());
+    // The mode 0666 goes through the umask.
+    const int fd =
+        ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
     if (fd >= 0) {
       handle_ = fd;
       path_ = std::move(candidate);
-      // A replaced file keeps its permissions.
-      struct stat old {};
-      if (::stat(target.c_str(), &old) == 0) {
-        ::fchmod(fd, old.st_mode & 07777);
+      // A replaced regular file keeps its permission bits, but never lends
+      // set-user-ID, set-group-ID or sticky to the new page.
+      if (found && S_ISREG(old.st_mode)) {
+        ::fchmod(fd, old.st_mode & 0777);
       }
       return {};
     }
@@ -89,6 +127,11 @@ std::error_code TempFile::FlushAndClose() {
 }
 
 std::error_code TempFile::RenameTo(const std::filesystem::path& target) {
+  struct stat now {};
+  bool found = false;
+  if (const std::error_code refused = LookAtTarget(target, now, found)) {
+    return refused;
+  }
   if (::rename(path_.c_str(), target.c_str()) != 0) {
     return LastError();
   }
@@ -106,6 +149,14 @@ void SyncFolderOf(const std::filesystem::path& target) {
     ::fsync(fd);
     ::close(fd);
   }
+}
+
+bool IsStaleTempFile(const std::filesystem::path& file, std::chrono::seconds age) {
+  struct stat info {};
+  if (::lstat(file.c_str(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_uid != ::geteuid()) {
+    return false;
+  }
+  return ::time(nullptr) - info.st_mtime > age.count();
 }
 
 std::error_code FlushFileSystemOf(const std::filesystem::path& folder) {

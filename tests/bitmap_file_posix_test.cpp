@@ -1,7 +1,14 @@
-// Saving where POSIX rules apply: permission bits, a file standing in for a
-// folder, and the superuser's exemption from permissions.
+// Saving where POSIX rules apply: permission bits and the umask, a file
+// standing in for a folder, FIFOs and sockets, symbolic links, and the
+// superuser's exemption from permissions.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
+
+#include <algorithm>
 
 #include <filesystem>
 #include <system_error>
@@ -9,6 +16,7 @@
 
 #include "canvas/bitmap_file.h"
 #include "canvas/canvas.h"
+#include "canvas/file_io.h"
 #include "test_support.h"
 
 namespace trevalda {
@@ -57,6 +65,109 @@ TEST_F(BitmapFilePosixTest, ReplacedFileKeepsItsPermissions) {
   ASSERT_TRUE(SaveCanvasBitmap(file).Saved());
   EXPECT_EQ(fs::status(file).permissions(),
             fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+}
+
+// The new page's mode: the umask's for a new file, the old file's
+// permission bits for a replaced one (never set-user-ID, set-group-ID or
+// sticky), and nothing from the file a symbolic link points to, which itself
+// is left as it was.
+TEST_F(BitmapFilePosixTest, PageModeComesFromTheUmaskOrTheReplacedFileOnly) {
+  enum class Before { kNothing, kFile, kLinkToFile };
+  struct Case {
+    Before before;
+    mode_t oldMode;
+    mode_t umask;
+    mode_t expected;
+  };
+  const Case cases[] = {
+      {Before::kNothing, 0, 022, 0644},       {Before::kNothing, 0, 077, 0600},
+      {Before::kFile, 0640, 022, 0640},       {Before::kFile, 04755, 077, 0755},
+      {Before::kFile, 07777, 022, 0777},      {Before::kLinkToFile, 04777, 077, 0600},
+      {Before::kLinkToFile, 0600, 000, 0666},
+  };
+  ScopedCanvas canvas(4, 4);
+  const fs::path file = dir() / "page.bmp";
+  const fs::path other = dir() / ".other";
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << std::oct << c.oldMode << " umask " << c.umask);
+    fs::remove(file);
+    fs::remove(other);
+    if (c.before == Before::kFile) WriteAll(file, {1});
+    if (c.before == Before::kLinkToFile) {
+      WriteAll(other, {1});
+      fs::create_symlink(".other", file);
+    }
+    if (c.before != Before::kNothing) {
+      ASSERT_EQ(::chmod(file.c_str(), c.oldMode), 0);
+    }
+    const mode_t previous = ::umask(c.umask);
+    const bool saved = SaveCanvasBitmap(file).Saved();
+    ::umask(previous);
+    ASSERT_TRUE(saved);
+    struct stat info {};
+    ASSERT_EQ(::lstat(file.c_str(), &info), 0);
+    EXPECT_TRUE(S_ISREG(info.st_mode));
+    EXPECT_EQ(info.st_mode & 07777, c.expected);
+    if (c.before == Before::kLinkToFile) {
+      EXPECT_EQ(ReadAll(other), std::vector<std::uint8_t>{1});
+      ASSERT_EQ(::stat(other.c_str(), &info), 0);
+      EXPECT_EQ(info.st_mode & 07777, c.oldMode);
+    }
+  }
+}
+
+// A FIFO or a socket holding the name is refused and left as it was; so is a
+// FIFO that turns up while the file is being written.
+TEST_F(BitmapFilePosixTest, NonRegularTargetsAreRefusedAndKept) {
+  ScopedCanvas canvas(4, 4);
+  const fs::path fifo = dir() / "fifo.bmp";
+  const fs::path socketFile = dir() / "socket.bmp";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+  const int listener = ::socket(AF_UNIX, SOCK_STREAM, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  ASSERT_LT(socketFile.native().size(), sizeof address.sun_path);
+  std::copy(socketFile.native().begin(), socketFile.native().end(), address.sun_path);
+  ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  for (const fs::path& target : {fifo, socketFile}) {
+    const SaveResult result = SaveCanvasBitmap(target);
+    EXPECT_EQ(result.step, "crear") << target;
+    EXPECT_EQ(result.error, canvas::MakeError(canvas::SaveRefusal::kNotRegularFile));
+  }
+  ::close(listener);
+  EXPECT_TRUE(fs::is_fifo(fifo));
+  EXPECT_TRUE(fs::is_socket(socketFile));
+
+  const fs::path late = dir() / "late.bmp";
+  canvas::SetFileFaultHookForTesting([&](canvas::FileStep step) {
+    if (step == canvas::FileStep::kRename) ::mkfifo(late.c_str(), 0644);
+    return std::error_code();
+  });
+  const SaveResult result = SaveCanvasBitmap(late);
+  canvas::SetFileFaultHookForTesting(nullptr);
+  EXPECT_EQ(result.step, "renombrar");
+  EXPECT_TRUE(fs::is_fifo(late));
+  EXPECT_EQ(Listing().size(), 3u) << "no temporary file";
+}
+
+// Someone who knows the process id cannot block the save by making the
+// names it would use; a stale temporary file that is a symbolic link is
+// never followed or removed.
+TEST_F(BitmapFilePosixTest, GuessableAndHostileNamesDoNotGetInTheWay) {
+  ScopedCanvas canvas(4, 4);
+  for (int n = 0; n < 8; ++n) {
+    WriteAll(dir() / (".page.bmp.tmp-" + std::to_string(::getpid()) + "-" + std::to_string(n)), {});
+  }
+  EXPECT_TRUE(SaveCanvasBitmap(dir() / "page.bmp").Saved());
+  const fs::path link = canvas::TempNameFor(dir() / "x.bmp", 7);
+  WriteAll(dir() / "victim", {9});
+  fs::create_symlink("victim", link);
+  const timespec old[2] = {{0, 0}, {0, 0}};
+  ASSERT_EQ(::utimensat(AT_FDCWD, link.c_str(), old, AT_SYMLINK_NOFOLLOW), 0);
+  ASSERT_EQ(::utimensat(AT_FDCWD, (dir() / "victim").c_str(), old, 0), 0);
+  EXPECT_EQ(RemoveStaleTemporaryFiles(dir()), 0u);
+  EXPECT_TRUE(fs::is_symlink(link));
+  EXPECT_EQ(ReadAll(dir() / "victim"), std::vector<std::uint8_t>{9});
 }
 
 }  // namespace

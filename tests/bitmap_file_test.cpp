@@ -1,6 +1,7 @@
 // The 24-bit bitmap file and saving it safely.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -188,15 +189,52 @@ TEST_F(BitmapFileTest, MissingFolderIsReportedAndCreatesNothing) {
   EXPECT_TRUE(Listing().empty());
 }
 
+// Refused before anything is written.
 TEST_F(BitmapFileTest, TargetThatIsAFolderStaysAndLeavesNoTemporaryFile) {
   ScopedCanvas canvas(4, 4);
   fs::create_directory(dir() / "page.bmp");
   const SaveResult result = SaveCanvasBitmap(dir() / "page.bmp");
   EXPECT_EQ(result.status, SaveStatus::kFailed);
-  EXPECT_EQ(result.step, "renombrar");
-  EXPECT_TRUE(result.error);
+  EXPECT_EQ(result.step, "crear");
+  EXPECT_EQ(result.error, canvas::MakeError(canvas::SaveRefusal::kNotRegularFile));
   EXPECT_TRUE(fs::is_directory(dir() / "page.bmp"));
   EXPECT_EQ(Listing(), std::vector<std::string>{"page.bmp"});
+}
+
+// Temporary names cannot be guessed, yet a leftover is recognised.
+TEST_F(BitmapFileTest, TemporaryNamesAreRandomHiddenAndRecognisable) {
+  const fs::path target = dir() / "07-12-2026.bmp";
+  const fs::path first = canvas::TempNameFor(target, canvas::RandomBits());
+  const fs::path second = canvas::TempNameFor(target, canvas::RandomBits());
+  EXPECT_NE(first, second);
+  EXPECT_EQ(first.parent_path(), dir());
+  EXPECT_EQ(first.filename().string().rfind(".07-12-2026.bmp.trevalda-tmp-", 0), 0u) << first;
+  EXPECT_TRUE(canvas::IsTempName(first));
+  EXPECT_TRUE(canvas::IsTempName(canvas::TempNameFor(dir() / std::string(300, 'x'), 0)));
+  for (const char* other : {"07-12-2026.bmp", ".07-12-2026.bmp.tmp-123-0", ".x.trevalda-tmp-",
+                            ".x.trevalda-tmp-0123456789ab~", "x.trevalda-tmp-0123456789ab",
+                            ".x.trevalda-tmp-0123456789AB"}) {
+    EXPECT_FALSE(canvas::IsTempName(other)) << other;
+  }
+}
+
+// What a killed save left more than an hour ago goes; nothing else does.
+TEST_F(BitmapFileTest, StaleTemporaryFilesOfThisProgramAreRemoved) {
+  const auto hoursAgo = [](int hours) {
+    return fs::file_time_type::clock::now() - std::chrono::hours(hours);
+  };
+  const fs::path stale = canvas::TempNameFor(dir() / "a.bmp", 1);
+  const fs::path fresh = canvas::TempNameFor(dir() / "b.bmp", 2);
+  const fs::path staleFolder = canvas::TempNameFor(dir() / "c.bmp", 3);
+  const fs::path notOurs = dir() / ".d.bmp.tmp-1234-0";
+  for (const fs::path& file : {stale, fresh, notOurs}) WriteAll(file, {1});
+  fs::create_directory(staleFolder);
+  for (const fs::path& file : {stale, notOurs}) fs::last_write_time(file, hoursAgo(2));
+  std::error_code notOnWindows;  // which sets no folder's time this way
+  fs::last_write_time(staleFolder, hoursAgo(2), notOnWindows);
+  EXPECT_EQ(RemoveStaleTemporaryFiles(dir()), 1u);
+  EXPECT_FALSE(fs::exists(stale));
+  EXPECT_EQ(Listing().size(), 3u);
 }
 
 TEST_F(BitmapFileTest, EveryFailedStepKeepsTheOldFileAndLeavesNoTemporaryFile) {

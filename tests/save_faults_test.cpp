@@ -72,6 +72,7 @@ class SaveFaultsTest : public test::FolderTest {
   SaveFaultsTest() : FolderTest("save_faults") {}
   void TearDown() override {
     canvas::SetFileFaultHookForTesting(nullptr);
+    canvas::ResumeSavingForTesting();
     FolderTest::TearDown();
   }
 
@@ -204,6 +205,31 @@ TEST_F(SaveFaultsTest, FailedSaveDoesNotTouchOtherPages) {
   }
   EXPECT_EQ(ReadAll(dir() / "06-12-2026.bmp"), sunday);
   EXPECT_EQ(Listing(), std::vector<std::string>{"06-12-2026.bmp"});
+}
+
+// A stop request (a signal) at any step of a save abandons it: the old page
+// stays, no temporary file is left, and later saves do not start.
+TEST_F(SaveFaultsTest, StopAtAnyStepAbandonsThePageInHand) {
+  const std::vector<canvas::FileStep> steps = CleanSteps();
+  const fs::path page = dir() / "07-12-2026.bmp";
+  for (std::size_t stopAt = 0; stopAt < steps.size(); ++stopAt) {
+    SCOPED_TRACE("call " + std::to_string(stopAt));
+    WriteAll(page, OldContent());
+    std::size_t calls = 0;
+    canvas::SetFileFaultHookForTesting([&](canvas::FileStep) {
+      if (calls++ == stopAt) StopSaving();
+      return std::error_code();
+    });
+    const PageOutcome outcome = CreatePage("07/12/2026", dir());
+    const PageOutcome later = CreatePage("08/12/2026", dir());
+    canvas::SetFileFaultHookForTesting(nullptr);
+    canvas::ResumeSavingForTesting();
+    EXPECT_EQ(outcome.status, PageStatus::kNotSaved);
+    EXPECT_EQ(outcome.save.error, canvas::MakeError(canvas::SaveRefusal::kStopped));
+    EXPECT_EQ(later.save.step, "crear");
+    EXPECT_EQ(ReadAll(page), OldContent());
+    EXPECT_EQ(Listing(), std::vector<std::string>{"07-12-2026.bmp"});
+  }
 }
 
 // A bad date never reaches the file calls.
