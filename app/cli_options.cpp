@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <utility>
 
+#include "text/shown_text.h"
+
 namespace trevalda {
 namespace {
 
@@ -100,21 +102,34 @@ std::optional<double> ReadMillimetres(std::string_view text) {
   return value;
 }
 
-// The value of an option: either "--name=value" or the next argument.
+// The value of an option that takes one: "--name=value", "-xvalue" or
+// "-x=value" for a one-letter option, or the next argument. Every option's
+// value goes through here, and an empty one is refused like a missing one:
+// an empty --to or --year must not read as no option at all.
 bool TakeValue(const std::vector<std::string>& args, std::size_t& i, std::string_view name,
                std::string& value, std::string& error) {
   const std::string& arg = args[i];
-  const auto equals = arg.find('=');
-  if (equals != std::string::npos) {
-    value = arg.substr(equals + 1);
-    return true;
-  }
-  if (i + 1 >= args.size()) {
+  if (arg.size() > name.size()) {
+    value = arg.substr(name.size());
+    if (value.front() == '=') value.erase(0, 1);
+  } else if (i + 1 < args.size()) {
+    value = args[++i];
+  } else {
     error = "falta el valor de " + std::string(name);
     return false;
   }
-  value = args[++i];
+  if (value.empty()) {
+    error = "el valor de " + std::string(name) + " no puede estar vacío";
+    return false;
+  }
   return true;
+}
+
+// The option an argument names: "--name" up to an "=", or the first two
+// characters of a one-letter option ("-o" of "-ocarpeta").
+std::string_view OptionName(std::string_view arg) {
+  if (arg.starts_with("--")) return arg.substr(0, arg.find('='));
+  return arg.substr(0, 2);
 }
 
 }  // namespace
@@ -161,14 +176,14 @@ CliParseResult ParseCommandLine(const std::vector<std::string>& args) {
     const bool isOption = !optionsEnded && arg.size() > 1 && arg[0] == '-' && !IsDigit(arg[1]);
     if (!isOption) {
       if (haveDate) {
-        result.error = "sobra el argumento \"" + arg.substr(0, 40) + "\": solo se admite una fecha";
+        result.error = "sobra el argumento \"" + ShownText(arg) + "\": solo se admite una fecha";
         return result;
       }
       options.date = arg;
       options.hasDate = haveDate = true;
       continue;
     }
-    const std::string_view name = std::string_view(arg).substr(0, arg.find('='));
+    const std::string_view name = OptionName(arg);
     if (arg == "--") {
       optionsEnded = true;
     } else if (arg == "-h" || arg == "--help") {
@@ -181,12 +196,6 @@ CliParseResult ParseCommandLine(const std::vector<std::string>& args) {
       options.quiet = true;
     } else if (name == "-o" || name == "--output") {
       if (!TakeValue(args, i, name, options.output, result.error)) return result;
-      if (options.output.empty()) {
-        result.error = "la salida de " + std::string(name) + " no puede estar vacía";
-        return result;
-      }
-    } else if (arg.size() > 2 && arg.compare(0, 2, "-o") == 0 && arg[2] != '-') {
-      options.output = arg.substr(2);
     } else if (name == "--to") {
       if (!TakeValue(args, i, name, options.toDate, result.error)) return result;
     } else if (name == "--year") {
@@ -223,7 +232,7 @@ CliParseResult ParseCommandLine(const std::vector<std::string>& args) {
       } else if (format == "pdf") {
         options.format = CliFormat::kPdf;
       } else {
-        result.error = "formato desconocido: \"" + format.substr(0, 40) + "\" (bmp, png o pdf)";
+        result.error = "formato desconocido: \"" + ShownText(format) + "\" (bmp, png o pdf)";
         return result;
       }
     } else if (name == "--paper") {
@@ -238,8 +247,7 @@ CliParseResult ParseCommandLine(const std::vector<std::string>& args) {
       } else if (paper == "tablet") {
         options.sheets.paper = Paper::kTablet;
       } else {
-        result.error =
-            "papel desconocido: \"" + paper.substr(0, 40) + "\" (a4, a5, letter o tablet)";
+        result.error = "papel desconocido: \"" + ShownText(paper) + "\" (a4, a5, letter o tablet)";
         return result;
       }
       pdfOnly = "--paper";
@@ -248,7 +256,7 @@ CliParseResult ParseCommandLine(const std::vector<std::string>& args) {
       if (!TakeValue(args, i, name, margin, result.error)) return result;
       const std::optional<double> value = ReadMillimetres(margin);
       if (!value) {
-        result.error = "margen de encuadernación no válido: \"" + margin.substr(0, 40) +
+        result.error = "margen de encuadernación no válido: \"" + ShownText(margin) +
                        "\" (milímetros de 0 a 30, por ejemplo 12 o 7,5)";
         return result;
       }
@@ -258,7 +266,7 @@ CliParseResult ParseCommandLine(const std::vector<std::string>& args) {
       options.sheets.booklet = true;
       pdfOnly = "--booklet";
     } else {
-      result.error = "opción desconocida: " + arg.substr(0, 40);
+      result.error = "opción desconocida: " + ShownText(arg);
       return result;
     }
   }

@@ -66,6 +66,8 @@ TEST(ParseCommandLineTest, ReadsDateFolderAndActions) {
       {{"--version"}, CliAction::kVersion, "", ""},
       {{"--describe", "--help"}, CliAction::kHelp, "", ""},
       {{"--", "-7/12/2026"}, CliAction::kWritePage, "-7/12/2026", ""},
+      {{"-o=out"}, CliAction::kWritePage, "", "out"},
+      {{"-oa=b"}, CliAction::kWritePage, "", "a=b"},
   };
   for (const auto& c : cases) {
     const CliParseResult result = ParseCommandLine(c.args);
@@ -170,6 +172,42 @@ TEST(ParseCommandLineTest, RefusesPaperOptionsOutOfPlace) {
     const CliParseResult result = ParseCommandLine(c.args);
     EXPECT_FALSE(result.ok) << c.named;
     EXPECT_NE(result.error.find(c.named), std::string::npos) << result.error;
+  }
+}
+
+// Every option that takes a value refuses an empty one, in every spelling:
+// an empty --to or --year must not read as no option at all.
+TEST(ParseCommandLineTest, RefusesAnEmptyValueForEveryOptionThatTakesOne) {
+  for (const std::string name :
+       {"--to", "--year", "-o", "--output", "-f", "--format", "--paper", "--binding-margin"}) {
+    const std::vector<std::string> spellings[] = {{"01/01/2027", name, ""},
+                                                  {"01/01/2027", name + "="}};
+    for (const auto& args : spellings) {
+      const CliParseResult result = ParseCommandLine(args);
+      EXPECT_FALSE(result.ok) << args[1];
+      EXPECT_NE(result.error.find(name), std::string::npos) << result.error;
+    }
+  }
+  const CliParseResult attached = ParseCommandLine({"-fpng", "07/12/2026"});
+  ASSERT_TRUE(attached.ok) << attached.error;
+  EXPECT_EQ(attached.options.format, CliFormat::kPng);
+}
+
+// What the user typed comes back escaped: no control byte reaches the
+// terminal from an error message.
+TEST(ParseCommandLineTest, EchoedArgumentsHaveTheirControlCharactersEscaped) {
+  const std::vector<std::string> cases[] = {{"--x\x1B]0;HACKED\a"},
+                                            {"07/12/2026", "\x1B[2J"},
+                                            {"--format", "\x1B[2J"},
+                                            {"--paper", "\x1B[2J"},
+                                            {"--binding-margin", "\x1B[2J"}};
+  for (const auto& args : cases) {
+    const CliParseResult result = ParseCommandLine(args);
+    ASSERT_FALSE(result.ok);
+    EXPECT_NE(result.error.find("\\e"), std::string::npos) << result.error;
+    for (const char c : result.error) {
+      EXPECT_GE(static_cast<unsigned char>(c), 0x20) << result.error;
+    }
   }
 }
 
