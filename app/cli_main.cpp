@@ -1,6 +1,7 @@
 // The `trevalda` command: writes the diary page for a date or for a range of
 // dates, or describes them. Messages for the user are Spanish and UTF-8; the
 // program's own texts are Windows-1252 and converted on the way out.
+#include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -16,6 +17,7 @@
 #include "app/yearbook.h"
 #include "page/day_page.h"
 #include "text/cp1252.h"
+#include "text/shown_text.h"
 
 namespace trevalda {
 namespace {
@@ -23,11 +25,16 @@ namespace {
 constexpr int kExitSaved = 0;
 constexpr int kExitNotSaved = 1;
 constexpr int kExitUsage = 2;
-constexpr int kExitInterrupted = 130;  // the shells' code for a Ctrl-C
+// A run ended by a signal exits with 128 + its number, as the shells report
+// a process the signal killed: 130 for Ctrl-C, 143 for TERM, 129 for HUP.
+constexpr int kExitSignalBase = 128;
 
-volatile std::sig_atomic_t interrupted = 0;
+volatile std::sig_atomic_t stopSignal = 0;
 
-extern "C" void OnInterrupt(int) { interrupted = 1; }
+extern "C" void OnStop(int signal) {
+  stopSignal = signal;
+  StopSaving();
+}
 
 void PrintLine(std::FILE* stream, std::string_view utf8) {
   std::fwrite(utf8.data(), 1, utf8.size(), stream);
@@ -39,8 +46,19 @@ int Refuse(std::string_view why) {
   return kExitUsage;
 }
 
-std::string Shown(const std::string& typed) {
-  return "\"" + typed.substr(0, 40) + (typed.size() > 40 ? "...\"" : "\"");
+std::string Shown(const std::string& typed) { return "\"" + ShownText(typed) + "\""; }
+
+// When printing is the job (--describe, --help, --version), output that
+// could not be written is a failure, reported on stderr, as in the GNU tools.
+int FinishPrinting() {
+  int error = OutputWasClosed() ? EBADF : 0;
+  if (std::ferror(stdout) != 0 && error == 0) error = errno != 0 ? errno : EIO;
+  if (std::fflush(stdout) != 0 && error == 0) error = errno;
+  if (std::fclose(stdout) != 0 && error == 0) error = errno;
+  if (error == 0) return kExitSaved;
+  PrintLine(stderr, "trevalda: no se pudo escribir en la salida estándar: " +
+                        std::generic_category().message(error));
+  return kExitNotSaved;
 }
 
 // Today's date in local time, as the date picker shows it.
@@ -62,7 +80,7 @@ bool ReadTypedDate(const std::string& typed, PageDate& date) {
     return false;
   }
   if (!ReadDateText(*dateText, stem, date, why)) {
-    Refuse(Cp1252ToUtf8(why));
+    Refuse(why);
     return false;
   }
   return true;
@@ -94,37 +112,22 @@ bool ReadRange(const CliOptions& options, DateRange& range) {
   return true;
 }
 
-// A file name as the user typed it, with control characters shown as \xNN
-// so that nothing in it can steer the terminal.
-std::string ShownFileName(std::string_view typed) {
-  std::string shown;
-  for (const char c : typed) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte < 0x20 || byte == 0x7F) {
-      char escaped[8];
-      std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
-      shown += escaped;
-    } else {
-      shown.push_back(c);
-    }
-  }
-  return shown;
-}
-
 // Fills `agenda` from --holidays and every --dates file, in order. A file
 // that cannot be used refuses the whole command: nothing is written.
 bool LoadAgenda(const CliOptions& options, Agenda& agenda) {
   if (options.holidays) agenda.AddNationalHolidays();
   for (const std::string& typed : options.dateFiles) {
     const AgendaFileResult file = ReadAgendaFile(PathFromArgument(typed));
-    const std::string name = ShownFileName(typed);
+    const std::string name = ShownText(typed, kShownPathLimit);
     if (!file.ok) {
       const std::string where = file.line == 0 ? name : name + ":" + std::to_string(file.line);
-      Refuse(where + ": " + Cp1252ToUtf8(file.reason));
+      // A reason may quote the file: escaped too.
+      Refuse(where + ": " + ShownText(Cp1252ToUtf8(file.reason), kShownPathLimit));
       return false;
     }
     for (const std::string& note : file.notes) {
-      PrintLine(stderr, "trevalda: aviso: " + name + ": " + Cp1252ToUtf8(note));
+      PrintLine(stderr,
+                "trevalda: aviso: " + name + ": " + ShownText(Cp1252ToUtf8(note), kShownPathLimit));
     }
     for (const AgendaRule& rule : file.rules) agenda.Add(rule);
   }
@@ -145,8 +148,9 @@ int Describe(const DateRange& range, const AgendaOptions& agenda) {
     // The agenda's texts follow the classic ones, as the page draws them.
     if (!texts.holiday.empty()) PrintLine(stdout, Cp1252ToUtf8(texts.holiday));
     for (const std::string& line : texts.entryLines) PrintLine(stdout, Cp1252ToUtf8(line));
+    if (std::ferror(stdout) != 0) break;  // no use going on
   }
-  return kExitSaved;
+  return FinishPrinting();
 }
 
 // A one-line progress bar on a terminal: count, bar and the time left.
@@ -165,7 +169,7 @@ class ProgressBar {
         Draw(done, total, now);
       }
     }
-    return interrupted == 0;
+    return stopSignal == 0;
   }
 
   void Finish() {
@@ -199,7 +203,7 @@ int WriteRange(const CliOptions& options, const DateRange& range, const AgendaOp
   const RangeProgress progress = [&bar](std::int32_t done, std::int32_t total) {
     return bar.Update(done, total);
   };
-  std::signal(SIGINT, OnInterrupt);
+  CatchStopSignals(OnStop);
 
   RangeOutcome outcome;
   std::string report;
@@ -213,7 +217,7 @@ int WriteRange(const CliOptions& options, const DateRange& range, const AgendaOp
       file /= defaultName;
     }
     outcome = CreateYearbookPdf(range, file, options.sheets, progress, agenda);
-    report = "Grabado " + file.string() + " (" + std::to_string(outcome.pagesDone) + " hojas)";
+    report = "Grabado " + ShownPath(file) + " (" + std::to_string(outcome.pagesDone) + " hojas)";
   } else {
     const PageFormat format =
         options.format == CliFormat::kPng ? PageFormat::kPng : PageFormat::kBmp;
@@ -222,18 +226,23 @@ int WriteRange(const CliOptions& options, const DateRange& range, const AgendaOp
                     : "Grabadas " + std::to_string(outcome.pagesDone) + " hojas";
   }
   bar.Finish();
-  switch (outcome.status) {
-    case RangeStatus::kDone:
-      PrintLine(stdout, report);
-      return kExitSaved;
-    case RangeStatus::kStopped:
+  // The notice is not the job: if it cannot be printed (a closed pipe), the
+  // exit code is still the save's.
+  if (outcome.status == RangeStatus::kDone) PrintLine(stdout, report);
+  if (stopSignal != 0) {
+    const bool pdf = options.format == CliFormat::kPdf;
+    if (outcome.status == RangeStatus::kDone) {
+      PrintLine(stderr, "trevalda: interrumpido cuando ya estaba todo grabado");
+    } else if (pdf) {
+      PrintLine(stderr, "trevalda: interrumpido; el documento no se ha grabado");
+    } else {
       PrintLine(stderr, "trevalda: interrumpido tras " + std::to_string(outcome.pagesDone) +
                             " hojas; no queda ningún archivo a medias");
-      return kExitInterrupted;
-    case RangeStatus::kFailed:
-      break;
+    }
+    return kExitSignalBase + stopSignal;
   }
-  PrintLine(stderr, "trevalda: " + Cp1252ToUtf8(outcome.message));
+  if (outcome.status == RangeStatus::kDone) return kExitSaved;
+  PrintLine(stderr, "trevalda: " + outcome.message);
   return kExitNotSaved;
 }
 
@@ -246,10 +255,10 @@ int Run(const std::vector<std::string>& args) {
   switch (options.action) {
     case CliAction::kHelp:
       std::fwrite(UsageText().data(), 1, UsageText().size(), stdout);
-      return kExitSaved;
+      return FinishPrinting();
     case CliAction::kVersion:
       PrintLine(stdout, "trevalda " TREVALDA_VERSION " (" TREVALDA_BUILT_FOR ")");
-      return kExitSaved;
+      return FinishPrinting();
     case CliAction::kWritePage:
     case CliAction::kDescribe:
       break;

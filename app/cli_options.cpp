@@ -57,8 +57,9 @@ constexpr std::string_view kUsage =
     "  !dd/mm Texto        un ! delante marca un festivo (en rojo)\n"
     "Un .ics (BEGIN:VCALENDAR) aporta sus VEVENT; horas UTC en hora peninsular.\n"
     "\n"
-    "Códigos de salida: 0 grabado; 1 no se pudo grabar; 2 orden, fecha o archivo de\n"
-    "fechas no válidos (no se graba nada); 130 interrumpido (Ctrl-C).\n";
+    "Códigos de salida: 0 grabado; 1 no se pudo grabar (o escribir la salida de --describe,\n"
+    "--help o --version); 2 orden, fecha o archivo de fechas no válidos (no se graba nada);\n"
+    "128 + la señal si se interrumpió (130 Ctrl-C, 143 TERM, 129 HUP).\n";
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }

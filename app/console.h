@@ -16,8 +16,21 @@ std::vector<std::string> CommandLineArguments(int argc, char** argv);
 // A path typed on the command line (UTF-8).
 std::filesystem::path PathFromArgument(std::string_view utf8);
 
-// Prepares standard output and error for UTF-8 text. Call once at start.
+// Prepares standard output and error for UTF-8 text. On POSIX a standard
+// stream that is closed is opened on /dev/null, so that no file the program
+// opens later takes its place (and gets the messages). Call once at start.
 void PrepareConsole();
+
+// Whether standard output was closed when the program started.
+bool OutputWasClosed();
+
+// For a run that writes files: the signals that ask a program to end (INT
+// and, on POSIX, TERM and HUP; Ctrl-Break on Windows) call `onStop` with the
+// signal's number instead; a second one ends the process at once. A signal
+// ignored when the program started stays ignored (nohup's HUP). SIGPIPE
+// and SIGXFSZ (POSIX) are ignored, so a closed pipe or a file-size limit
+// turn into write errors the program reports, rather than killing it.
+void CatchStopSignals(void (*onStop)(int));
 
 // Whether standard error is a terminal (where a progress bar makes sense).
 bool ErrorIsTerminal();

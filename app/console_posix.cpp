@@ -1,8 +1,30 @@
+#include <fcntl.h>
 #include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
 
 #include "app/console.h"
 
 namespace trevalda {
+namespace {
+
+constexpr int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP};
+
+bool outputWasClosed = false;
+void (*stopCallback)(int) = nullptr;
+
+// The first stop signal is the program's to handle; any later one ends the
+// process as it would without the handler.
+extern "C" void OnStopSignal(int signal) {
+  struct sigaction fallback {};
+  fallback.sa_handler = SIG_DFL;
+  sigemptyset(&fallback.sa_mask);
+  for (const int each : kStopSignals) ::sigaction(each, &fallback, nullptr);
+  stopCallback(signal);
+}
+
+}  // namespace
 
 std::vector<std::string> CommandLineArguments(int argc, char** argv) {
   return std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc);
@@ -13,8 +35,39 @@ std::filesystem::path PathFromArgument(std::string_view utf8) {
   return std::filesystem::path(utf8);
 }
 
-void PrepareConsole() {}  // terminals here take UTF-8 as it is
+// Terminals here take UTF-8 as it is; only closed streams need care.
+void PrepareConsole() {
+  for (const int fd : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO}) {
+    if (::fcntl(fd, F_GETFD) == -1 && errno == EBADF) {
+      // The lowest free descriptor: this one, as the ones below are open.
+      ::open("/dev/null", fd == STDIN_FILENO ? O_RDONLY : O_WRONLY);
+      if (fd == STDOUT_FILENO) outputWasClosed = true;
+    }
+  }
+}
+
+bool OutputWasClosed() { return outputWasClosed; }
 
 bool ErrorIsTerminal() { return ::isatty(STDERR_FILENO) == 1; }
+
+void CatchStopSignals(void (*onStop)(int)) {
+  stopCallback = onStop;
+  struct sigaction stop {};
+  stop.sa_handler = OnStopSignal;
+  stop.sa_flags = SA_RESTART;
+  sigemptyset(&stop.sa_mask);
+  for (const int signal : kStopSignals) sigaddset(&stop.sa_mask, signal);
+  for (const int signal : kStopSignals) {
+    // One ignored on entry stays ignored: nohup's HUP, a background job's INT.
+    struct sigaction inherited {};
+    if (::sigaction(signal, nullptr, &inherited) == 0 && inherited.sa_handler == SIG_IGN) continue;
+    ::sigaction(signal, &stop, nullptr);
+  }
+  struct sigaction ignore {};
+  ignore.sa_handler = SIG_IGN;
+  sigemptyset(&ignore.sa_mask);
+  ::sigaction(SIGPIPE, &ignore, nullptr);
+  ::sigaction(SIGXFSZ, &ignore, nullptr);
+}
 
 }  // namespace trevalda

@@ -2,6 +2,8 @@
 
 #include <shellapi.h>  // after <windows.h>, which it needs
 
+#include <csignal>
+
 #include "app/console.h"
 
 namespace trevalda {
@@ -39,6 +41,14 @@ std::filesystem::path PathFromArgument(std::string_view utf8) {
 void PrepareConsole() {
   SetConsoleOutputCP(CP_UTF8);
   SetConsoleCP(CP_UTF8);
+}
+
+// Standard handles are not reused by files the program opens.
+bool OutputWasClosed() { return false; }
+
+void CatchStopSignals(void (*onStop)(int)) {
+  std::signal(SIGINT, onStop);
+  std::signal(SIGBREAK, onStop);
 }
 
 bool ErrorIsTerminal() {

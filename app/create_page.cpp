@@ -13,6 +13,7 @@
 #include "canvas/png_file.h"
 #include "page/day_page.h"
 #include "text/cp1252.h"
+#include "text/shown_text.h"
 
 namespace trevalda {
 namespace {
@@ -21,9 +22,6 @@ namespace {
 constexpr long double kPixelsPerMillimetre = 3.779527559L;
 constexpr long double kPageWidthMillimetres = 210;
 constexpr long double kPageHeightMillimetres = 297;
-
-// A date text is shown back to the user at most this long.
-constexpr std::size_t kShownTextLimit = 40;
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
@@ -118,23 +116,9 @@ bool IsSafeFileStem(std::string_view stem) {
   return true;
 }
 
-std::string ShownText(std::string_view text) {
-  std::string shown(text.substr(0, kShownTextLimit));
-  for (char& c : shown) {
-    if (static_cast<unsigned char>(c) < 0x20) c = ' ';
-  }
-  if (text.size() > kShownTextLimit) shown += "...";
-  return shown;
-}
-
 std::filesystem::path PathFromCp1252(std::string_view name) {
   const std::string utf8 = Cp1252ToUtf8(name);
   return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
-}
-
-std::string PathToCp1252(const std::filesystem::path& path) {
-  const std::u8string utf8 = path.u8string();
-  return Utf8ToCp1252(std::string_view(reinterpret_cast<const char*>(utf8.data()), utf8.size()));
 }
 
 // One page at a time: the canvas and the tables are shared by the process.
@@ -259,9 +243,8 @@ bool ReadDateText(std::string_view dateText, std::string& stem, PageDate& date, 
   stem = MakeFileStem(dateText);
   date = PageDateFromStem(stem);
   if (!HasDateLayout(stem) || !IsValidPageDate(date) || !IsSafeFileStem(stem)) {
-    why = "Fecha no v\xE1lida: \"" + ShownText(dateText) +
-          "\". Indica d\xED"
-          "a, mes y a\xF1o con cuatro cifras, por ejemplo 07/12/2026.";
+    why = "Fecha no válida: \"" + ShownText(Cp1252ToUtf8(dateText)) +
+          "\". Indica día, mes y año con cuatro cifras, por ejemplo 07/12/2026.";
     return false;
   }
   return true;
@@ -293,16 +276,15 @@ bool NamePage(std::string_view dateText, const std::filesystem::path& folder, Pa
 void ReportSave(PageOutcome& outcome, bool drawn) {
   if (outcome.save.Saved()) {
     outcome.status = PageStatus::kSaved;
-    outcome.message = "Grabado " + outcome.stem;
+    outcome.message = "Grabado " + Cp1252ToUtf8(outcome.stem);
     return;
   }
   outcome.status = PageStatus::kNotSaved;
-  outcome.message = "No se pudo grabar " + PathToCp1252(outcome.file);
+  outcome.message = "No se pudo grabar " + ShownPath(outcome.file);
   if (!drawn) {
-    outcome.message += ": no hay lienzo para dibujar la p\xE1gina.";
+    outcome.message += ": no hay lienzo para dibujar la página.";
   } else if (outcome.save.error) {
-    outcome.message +=
-        " (" + outcome.save.step + "): " + Utf8ToCp1252(outcome.save.error.message());
+    outcome.message += " (" + outcome.save.step + "): " + outcome.save.error.message();
   }
 }
 

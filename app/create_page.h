@@ -73,13 +73,15 @@ struct PageOutcome {
   PageDate date;
   std::filesystem::path file;  // where the page was (or would have been) saved
   SaveResult save;             // the save's own result when status is kSaved or kNotSaved
-  // What to tell the user, in Spanish, Windows-1252: "Grabado 07-12-2026",
-  // or what went wrong and why.
+  // What to tell the user, in Spanish, UTF-8: "Grabado 07-12-2026", or what
+  // went wrong and why. UTF-8 because it names the file as the user typed
+  // it (see text/shown_text.h), which Windows-1252 cannot always hold.
   std::string message;
 };
 
 // Reads a date text as the page command does: the stem and the date cut
-// from it. Returns false, with a Spanish message (Windows-1252) in `why`,
+// from it. Returns false, with a Spanish message (UTF-8, the date text shown
+// with ShownText) in `why`,
 // when the stem does not have the layout dd?mm?yyyy (two digits, a
 // separator, two digits, a separator, four digits), when the date is not a
 // real calendar day of the years 1 to 9999, or when the stem cannot serve as

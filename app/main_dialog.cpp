@@ -129,6 +129,18 @@ std::wstring ToWide(std::string_view text1252) {
   return std::wstring(utf16.begin(), utf16.end());
 }
 
+// The page command's messages are UTF-8.
+std::wstring Utf8ToWide(std::string_view text) {
+  if (text.empty()) {
+    return {};
+  }
+  const int size =
+      MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(size > 0 ? size : 0), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), size);
+  return wide;
+}
+
 std::string FromWide(std::wstring_view text) {
   return Utf16ToCp1252(std::u16string(text.begin(), text.end()));
 }
@@ -517,7 +529,7 @@ void CreatePage(HWND dialog) {
   // The portable command: file stem, date check, drawing and saving in the
   // current folder.
   const PageOutcome outcome = CreatePage(FromWide(shown), std::filesystem::path());
-  const std::wstring message = ToWide(outcome.message);
+  const std::wstring message = Utf8ToWide(outcome.message);
   const std::wstring title = ToWide(kReportTitle);
   const UINT style = outcome.status == PageStatus::kSaved ? MB_OK : MB_OK | MB_ICONERROR;
   // No owner: the dialog stays usable while the box is open.

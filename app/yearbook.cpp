@@ -9,7 +9,7 @@
 #include "app/yearbook_layout.h"
 #include "canvas/pdf_document.h"
 #include "page/day_page.h"
-#include "text/cp1252.h"
+#include "text/shown_text.h"
 
 namespace trevalda {
 namespace {
@@ -20,14 +20,9 @@ std::string DateText(const PageDate& date) {
   return text;
 }
 
-std::string PathToCp1252(const std::filesystem::path& path) {
-  const std::u8string utf8 = path.u8string();
-  return Utf8ToCp1252(std::string_view(reinterpret_cast<const char*>(utf8.data()), utf8.size()));
-}
-
 std::string ReasonOf(const SaveResult& save) {
   if (!save.error) return {};
-  return " (" + save.step + "): " + Utf8ToCp1252(save.error.message());
+  return " (" + save.step + "): " + save.error.message();
 }
 
 // Page canvases for the workers of a range: made up front, lent out one at
@@ -101,6 +96,7 @@ RangeOutcome CreatePageFiles(const DateRange& range, const std::filesystem::path
   const std::int32_t first = DaySerial(range.first);
   // Many pages wait for the disk once, at the end, rather than after each.
   const bool batched = total > 1;
+  RemoveStaleTemporaryFiles(folder);
   BatchDiskFlushes(batched);
   // Stops the range after page `date` unless it was saved and the caller
   // wants more.
@@ -163,8 +159,7 @@ RangeOutcome CreatePageFiles(const DateRange& range, const std::filesystem::path
     const std::error_code flushed = FlushSavedFiles(folder);
     if (flushed && outcome.message.empty()) {
       outcome.status = RangeStatus::kFailed;
-      outcome.message =
-          "No se pudieron llevar las hojas al disco: " + Utf8ToCp1252(flushed.message());
+      outcome.message = "No se pudieron llevar las hojas al disco: " + flushed.message();
       return outcome;
     }
   }
@@ -186,9 +181,10 @@ RangeOutcome CreateYearbookPdf(const DateRange& range, const std::filesystem::pa
   outcome.document = file;
   const std::int32_t total = RangeLength(range);
   InitializeTables();
+  RemoveStaleTemporaryFiles(file.parent_path());
   PdfDocument document(kPageWidth, kPageHeight);
   if (!document.Open()) {
-    outcome.message = "No se pudo empezar el documento " + PathToCp1252(file);
+    outcome.message = "No se pudo empezar el documento " + ShownPath(file);
     return outcome;
   }
   std::vector<canvas::PageLink> indexLinks;
@@ -196,7 +192,7 @@ RangeOutcome CreateYearbookPdf(const DateRange& range, const std::filesystem::pa
     const std::vector<canvas::PageLink> links = DrawIndexSheet(document.Canvas(), range, sheet);
     indexLinks.insert(indexLinks.end(), links.begin(), links.end());
     if (!document.EndPage()) {
-      outcome.message = "No se pudo dibujar el \xEDndice en el documento " + PathToCp1252(file);
+      outcome.message = "No se pudo dibujar el índice en el documento " + ShownPath(file);
       return outcome;
     }
   }
@@ -207,7 +203,7 @@ RangeOutcome CreateYearbookPdf(const DateRange& range, const std::filesystem::pa
     DrawDayPage(document.Canvas(), date, PageContentFor(agenda, date));
     if (!document.EndPage()) {
       outcome.message = "Se detiene en el " + DateText(date) +
-                        ": no se pudo dibujar la hoja en el documento " + PathToCp1252(file);
+                        ": no se pudo dibujar la hoja en el documento " + ShownPath(file);
       return outcome;
     }
     ++outcome.pagesDone;
@@ -219,7 +215,7 @@ RangeOutcome CreateYearbookPdf(const DateRange& range, const std::filesystem::pa
   const SaveResult save =
       document.Save(file, MakeYearbookLayout(range, std::move(indexLinks), sheets, CreationTime()));
   if (!save.Saved()) {
-    outcome.message = "No se pudo grabar " + PathToCp1252(file) + ReasonOf(save);
+    outcome.message = "No se pudo grabar " + ShownPath(file) + ReasonOf(save);
     return outcome;
   }
   outcome.status = RangeStatus::kDone;

@@ -5,7 +5,9 @@
 // Dates are checked before anything is written. A failure stops the range at
 // the date it happened: the files already completed stay, nothing
 // half-written remains (each file is written to a temporary name and renamed
-// into place; the PDF only once the whole document is complete).
+// into place; the PDF only once the whole document is complete). Both start
+// by removing the temporary files that killed runs left in the folder more
+// than an hour ago (RemoveStaleTemporaryFiles).
 #pragma once
 
 #include <cstdint>
@@ -55,7 +57,7 @@ struct RangeOutcome {
   RangeStatus status = RangeStatus::kFailed;
   std::int32_t pagesDone = 0;      // pages completed (files written, or PDF sheets drawn)
   std::filesystem::path document;  // the PDF file, for the PDF form
-  std::string message;             // Spanish, Windows-1252, when not kDone
+  std::string message;             // Spanish, UTF-8 (as PageOutcome's), when not kDone
 };
 
 // One file per day, <folder>/<stem>.bmp or .png. The pages are drawn and

@@ -74,6 +74,38 @@ for args in "--bogus" "07/12/2026 08/12/2026" "-o" "--format gif 07/12/2026" \
   check "refuses '$args'" test "$rc" -eq 2 -a -n "$err" -a -z "$(ls -A "$dir")"
 done
 
+# split "A|B|C": the arguments A, B and C in `args` (empty ones and
+# newlines kept).
+split() { IFS='|' read -r -d '' -a args < <(printf '%s|' "$1") || true; }
+
+# An empty value is not a missing option: exit 2, nothing written.
+empty_values=("07/12/2026|--to|" "07/12/2026|--to=" "--year|" "--year=" "07/12/2026|-o|"
+  "07/12/2026|--output=" "07/12/2026|--format|" "07/12/2026|-f=")
+for spelled in "${empty_values[@]}"; do
+  split "$spelled"
+  run "${args[@]}"
+  check "refuses '${args[*]}' with an empty value" test "$rc" -eq 2 -a -z "$(ls -A "$dir")"
+done
+
+# Whatever the user typed comes back with its control characters escaped,
+# wherever it is echoed; a path shows as typed; a long date is cut between
+# characters.
+esc=$'\e]0;HACKED\a\e[2J'
+for spelled in "07/12/2026|-o|$esc" "--x$esc" "--format|$esc" "--year|$esc" "07/12/2026|$esc" \
+  "07/12/2026|--to|$esc" "$esc" "07/12/2026|-o|b"$'\n'"Grabado 01-01-1999"; do
+  split "$spelled"
+  run "${args[@]}"
+  check "escapes control characters: $(printf %q "$spelled")" \
+    test "$rc" -ne 0 -a -z "$out" -a "$(wc -l <"$work/err")" -le 2 -a -n "$err"
+  check "no raw control byte: $(printf %q "$spelled")" \
+    test "$(tr -d '\n' <"$work/err" | tr -d '\040-\176\200-\377' | wc -c)" -eq 0
+done
+check "a newline shows as \\n" grep -qF 'b\nGrabado 01-01-1999/07-12-2026.bmp' "$work/err"
+run 07/12/2026 -o 日本/missing
+check "path as typed" grep -qF "日本/missing/07-12-2026.bmp" "$work/err"
+run "a$(printf 'ñ%.0s' {1..50})"
+check "long date cut between characters" iconv -f UTF-8 -t UTF-8 "$work/err" -o /dev/null
+
 # --describe prints the page's texts in order, UTF-8.
 run --describe 07/12/2026
 expected=$'Diciembre\nLunes\n07\nSan Ambrosio\n341/24\nSemana 50\nAño 2026'
@@ -120,6 +152,59 @@ check "read-only folder: old page intact" test "$(cat "$locked/07-12-2026.bmp")"
 check "read-only folder: nothing added" test "$(ls -A "$locked")" = "07-12-2026.bmp"
 chmod 755 "$locked"
 
+# A hostile output folder. Something that is not a regular file at the
+# target is refused and left as it is.
+dir="$(mktemp -d -p "$work")"
+mkfifo "$dir/fifo"
+(cd "$dir" && "$tool" --format pdf -o fifo 07/12/2026 >/dev/null 2>"$work/err")
+check "a FIFO at the PDF's name: exit 1, kept" test "$?" -eq 1 -a -p "$dir/fifo" -a "$(ls -A "$dir")" = fifo
+# A new page gets 0666 minus the umask; a symbolic link at its name lends it
+# nothing and is replaced; a replaced page keeps its bits but no set-user-ID.
+mkdir -p "$work/att"
+touch "$work/att/.evil" && chmod 4777 "$work/att/.evil"
+ln -sf .evil "$work/att/07-12-2026.bmp"
+(umask 077 && "$tool" 07/12/2026 -o "$work/att" >/dev/null)
+check "page over a symlink: umask mode" test "$(stat -c %a "$work/att/07-12-2026.bmp")" = 600
+check "the symlink's target untouched" test "$(stat -c %a "$work/att/.evil")" = 4777 -a ! -s "$work/att/.evil"
+chmod 4750 "$work/att/07-12-2026.bmp"
+(umask 022 && "$tool" 07/12/2026 -o "$work/att" >/dev/null)
+check "replaced page: its bits, no set-user-ID" test "$(stat -c %a "$work/att/07-12-2026.bmp")" = 750
+# The eight names the tool once used for its temporary file, made in advance
+# by a shell that then becomes the tool, do not stop it; a temporary file a
+# killed run left more than an hour ago is removed, a fresh one is not.
+dir="$(mktemp -d -p "$work")"
+(cd "$dir" && bash -c 'for n in 0 1 2 3 4 5 6 7; do touch ".07-12-2026.bmp.tmp-$$-$n"; done
+  touch -d "2 hours ago" .06-12-2026.bmp.trevalda-tmp-0123456789ab
+  touch .05-12-2026.bmp.trevalda-tmp-0123456789ab
+  exec "$0" 07/12/2026' "$tool" >/dev/null 2>"$work/err")
+check "guessable temporary names do not block the save" test "$?" -eq 0 -a -f "$dir/07-12-2026.bmp"
+check "a stale temporary file is removed" test ! -e "$dir/.06-12-2026.bmp.trevalda-tmp-0123456789ab"
+check "a fresh one stays" test -e "$dir/.05-12-2026.bmp.trevalda-tmp-0123456789ab"
+
+# Standard output. When printing is the job, a failed write is exit 1 with
+# a message; when a page is the job, a notice that cannot be printed (a
+# closed pipe) does not change the save's exit code.
+for args in "--describe 07/12/2026" "--year 2027 --describe" "--help" "--version"; do
+  for broken in full closed; do
+    # shellcheck disable=SC2086
+    if [ "$broken" = full ]; then
+      "$tool" $args >/dev/full 2>"$work/err"
+    else
+      "$tool" $args >&- 2>"$work/err"
+    fi
+    check "'$args' to a $broken stdout: exit 1 and says so" test "$?" -eq 1 -a -s "$work/err"
+  done
+done
+mkfifo "$work/pipe"
+for args in "07/12/2026" "28/02/2024 --to 01/03/2024 --format png"; do
+  exec {reader}<>"$work/pipe" {writer}>"$work/pipe" {reader}<&-  # a pipe nobody reads
+  run_dir="$(mktemp -d -p "$work")"
+  # shellcheck disable=SC2086
+  (cd "$run_dir" && exec "$tool" $args >&"$writer" 2>/dev/null)
+  check "'$args' into a closed pipe: saved, exit 0" test "$?" -eq 0 -a -n "$(ls "$run_dir")"
+  exec {writer}>&-
+done
+
 # Replacing a page leaves one complete file.
 run 07/12/2026
 printf 'old' >"$dir/07-12-2026.bmp"
@@ -142,7 +227,8 @@ interrupt() {  # interrupt SECONDS ARGS...: runs the tool in $dir and sends SIGI
   local wait="$1"
   shift
   dir="$(mktemp -d -p "$work")"
-  (cd "$dir" && exec "$tool" "$@" >/dev/null 2>"$work/err") &
+  # A background job starts with INT ignored, which the tool respects.
+  env -C "$dir" --default-signal=INT "$tool" "$@" >/dev/null 2>"$work/err" &
   local pid=$!
   sleep "$wait"
   kill -INT "$pid" 2>/dev/null
@@ -219,7 +305,7 @@ run 07/12/2026 --dates "$work/no-existe.txt"
 check "missing file" grep -qF "no-existe.txt: no existe" "$work/err"
 check "missing file: exit 2" test "$rc" -eq 2 -a -z "$(ls -A "$dir")"
 run 07/12/2026 --dates "$work/mal"$'\t\033'"nombre.txt"
-check "control characters in a file name are shown escaped" grep -qF 'mal\x09\x1Bnombre.txt: no existe' "$work/err"
+check "control characters in a file name are shown escaped" grep -qF 'mal\t\enombre.txt: no existe' "$work/err"
 for args in "--dates" "--dates= 07/12/2026" "--week semana"; do
   # shellcheck disable=SC2086
   run $args

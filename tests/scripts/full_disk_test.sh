@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # A real full disk: `trevalda` runs with a file-size limit below one page
 # (SIGXFSZ ignored, so the write fails with EFBIG instead of killing the
-# process). It must exit with 1, say on stderr that the page was not saved,
+# process; at the end the same without ignoring it, which the tool must do
+# itself). It must exit with 1, say on stderr that the page was not saved,
 # keep an existing page byte for byte and leave no temporary file.
 #   full_disk_test.sh TREVALDA WORK_DIR
 set -euo pipefail
-trevalda="$1"
+trevalda="$(realpath "$1")"
 work="$2/full_disk-$$"
 rm -rf "$work"
 mkdir -p "$work/ref" "$work/out"
@@ -71,6 +72,28 @@ done
 limited 4096 07/12/2026 -o "$work/out" >/dev/null || fail "con sitio suficiente no se graba"
 cmp -s "$work/ref/$page" "$work/out/$page" || fail "la hoja grabada no es la hoja de referencia"
 only_page "$page"
+
+# The limit as a user sets it, SIGXFSZ not ignored beforehand: the tool
+# does not die of it, says why, and leaves no temporary file; for a page, a
+# PNG range and a year's PDF alike.
+while read -r kib args; do
+  rm -rf "$work/out" && mkdir "$work/out"
+  set +e
+  # shellcheck disable=SC2086
+  errors="$(cd "$work/out" && bash -c 'ulimit -f "$0"; exec "$@"' "$kib" "$trevalda" $args 2>&1 >/dev/null)"
+  status=$?
+  set -e
+  [ "$status" -eq 1 ] || fail "ulimit -f $kib, $args: código de salida $status, no 1"
+  case "$errors" in
+    *"File too large"*) ;;
+    *) fail "ulimit -f $kib, $args: stderr no dice por qué: $errors" ;;
+  esac
+  [ -z "$(ls -A "$work/out" | grep '^\.')" ] || fail "ulimit -f $kib, $args: queda $(ls -A "$work/out")"
+done <<'RUNS'
+1000 07/12/2026
+10 28/02/2024 --to 01/03/2024 --format png
+100 --year 2027 --format pdf
+RUNS
 
 [ "$failures" -eq 0 ] || exit 1
 echo "full_disk_test: bien"

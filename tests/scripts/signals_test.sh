@@ -1,0 +1,79 @@
+#!/usr/bin/env bash
+# TERM, HUP and INT stop `trevalda` cleanly: it finishes or abandons the page
+# in hand, leaves no temporary file, keeps an old page whole and exits with
+# 128 + the signal's number.
+#   signals_test.sh TREVALDA WORK_DIR
+set -uo pipefail
+trevalda="$(realpath "$1")"
+work="$2/signals-$$"
+rm -rf "$work"
+mkdir -p "$work"
+# Only this shell cleans up, not a child that a signal reaches before exec.
+trap '[ "$BASHPID" != $$ ] || rm -rf "$work"' EXIT
+failures=0
+fail() { echo "FALLO: $*" >&2; failures=$((failures + 1)); }
+size=2677286
+printf old >"$work/old"
+
+# No hidden (temporary) file, and every page in the folder whole.
+clean() {  # clean FOLDER WHAT
+  local leftovers
+  leftovers="$(ls -A "$1" | grep '^\.')"
+  [ -z "$leftovers" ] || fail "$2: queda $leftovers"
+  for page in "$1"/*.bmp; do
+    [ -e "$page" ] || continue
+    [ "$(stat -c %s "$page")" -eq "$size" ] || cmp -s "$page" "$work/old" || fail "$2: $page a medias"
+  done
+}
+
+# A year of pages, stopped once the first page is there: the exit code, the
+# message, whole pages only.
+for signal in TERM HUP INT; do
+  dir="$(mktemp -d -p "$work")"
+  # A background job's INT starts ignored; the tool keeps an ignored signal
+  # ignored, so give it the default back.
+  env -C "$dir" --default-signal "$trevalda" --year 2026 >/dev/null 2>"$dir.err" &
+  pid=$!
+  for _ in $(seq 1 2000); do
+    [ -z "$(ls "$dir")" ] || break
+    sleep 0.005
+  done
+  kill "-$signal" "$pid"
+  wait "$pid"
+  status=$?
+  expected=$((128 + $(kill -l "$signal")))
+  [ "$status" -eq "$expected" ] || fail "$signal en una serie: código $status, no $expected"
+  grep -q "interrumpido" "$dir.err" || fail "$signal en una serie: no dice que se interrumpió"
+  clean "$dir" "$signal en una serie"
+done
+
+# One page, a PNG range and a PDF, each over old files and signalled at a
+# moment left to chance: whatever the moment, no temporary file and no page
+# that is not whole; the code is the save's (0) or the signal's.
+for run in $(seq 1 24); do
+  case $((run % 3)) in
+    0) signal=TERM args=(07/12/2026) ;;
+    1) signal=HUP args=(06/12/2026 --to 07/12/2026 --format png) ;;
+    2) signal=INT args=(06/12/2026 --to 09/12/2026 --format pdf -o libro.pdf) ;;
+  esac
+  dir="$(mktemp -d -p "$work")"
+  printf old >"$dir/07-12-2026.bmp"
+  printf old >"$dir/libro.pdf"
+  env -C "$dir" --default-signal "$trevalda" "${args[@]}" >/dev/null 2>&1 &
+  pid=$!
+  sleep "0.0$((run % 4))$((RANDOM % 10))"
+  kill "-$signal" "$pid" 2>/dev/null
+  wait "$pid" 2>/dev/null
+  status=$?
+  case "$status" in
+    0 | $((128 + $(kill -l "$signal")))) ;;
+    *) fail "$signal, ${args[*]}: código $status" ;;
+  esac
+  clean "$dir" "$signal, ${args[*]}"
+  if ! cmp -s "$dir/libro.pdf" "$work/old" && [ "$(head -c 5 "$dir/libro.pdf")" != "%PDF-" ]; then
+    fail "$signal, ${args[*]}: el PDF no es ni el viejo ni uno nuevo"
+  fi
+done
+
+[ "$failures" -eq 0 ] || exit 1
+echo "signals_test: bien"
