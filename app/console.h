@@ -18,7 +18,9 @@ std::filesystem::path PathFromArgument(std::string_view utf8);
 
 // Prepares standard output and error for UTF-8 text. On POSIX a standard
 // stream that is closed is opened on /dev/null, so that no file the program
-// opens later takes its place (and gets the messages). Call once at start.
+// opens later takes its place (and gets the messages), and SIGXFSZ is
+// ignored, so a file-size limit makes a write fail with EFBIG, to be
+// reported, instead of killing the process. Call once at start.
 void PrepareConsole();
 
 // Whether standard output was closed when the program started.
@@ -28,8 +30,9 @@ bool OutputWasClosed();
 // and, on POSIX, TERM and HUP; Ctrl-Break on Windows) call `onStop` with the
 // signal's number instead; a second one ends the process at once. A signal
 // ignored when the program started stays ignored (nohup's HUP). SIGPIPE
-// and SIGXFSZ (POSIX) are ignored, so a closed pipe or a file-size limit
-// turn into write errors the program reports, rather than killing it.
+// (POSIX) is ignored: a notice nobody reads must not kill a run whose job
+// is the files. (A printing run keeps SIGPIPE, and ends quietly when its
+// reader goes away, as filters do.)
 void CatchStopSignals(void (*onStop)(int));
 
 // Whether standard error is a terminal (where a progress bar makes sense).

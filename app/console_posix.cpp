@@ -35,8 +35,13 @@ std::filesystem::path PathFromArgument(std::string_view utf8) {
   return std::filesystem::path(utf8);
 }
 
-// Terminals here take UTF-8 as it is; only closed streams need care.
+// Terminals here take UTF-8 as it is; only closed streams need care. A
+// file-size limit is a write error to report, not a reason to die.
 void PrepareConsole() {
+  struct sigaction ignore {};
+  ignore.sa_handler = SIG_IGN;
+  sigemptyset(&ignore.sa_mask);
+  ::sigaction(SIGXFSZ, &ignore, nullptr);
   for (const int fd : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO}) {
     if (::fcntl(fd, F_GETFD) == -1 && errno == EBADF) {
       // The lowest free descriptor: this one, as the ones below are open.
@@ -67,7 +72,6 @@ void CatchStopSignals(void (*onStop)(int)) {
   ignore.sa_handler = SIG_IGN;
   sigemptyset(&ignore.sa_mask);
   ::sigaction(SIGPIPE, &ignore, nullptr);
-  ::sigaction(SIGXFSZ, &ignore, nullptr);
 }
 
 }  // namespace trevalda

@@ -185,13 +185,17 @@ check "a fresh one stays" test -e "$dir/.05-12-2026.bmp.trevalda-tmp-0123456789a
 # a message; when a page is the job, a notice that cannot be printed (a
 # closed pipe) does not change the save's exit code.
 for args in "--describe 07/12/2026" "--year 2027 --describe" "--help" "--version"; do
-  for broken in full closed; do
+  for broken in full closed limited; do
     # shellcheck disable=SC2086
-    if [ "$broken" = full ]; then
-      "$tool" $args >/dev/full 2>"$work/err"
-    else
-      "$tool" $args >&- 2>"$work/err"
-    fi
+    case "$broken" in
+      full) "$tool" $args >/dev/full 2>"$work/err" ;;
+      closed) "$tool" $args >&- 2>"$work/err" ;;
+      # A file-size limit of 1 KiB, which only the long outputs pass.
+      limited)
+        [ "$args" = --help ] || [ "$args" = "--year 2027 --describe" ] || continue
+        bash -c 'ulimit -f 1; exec "$@" >"$0"' "$work/limited" "$tool" $args 2>"$work/err"
+        ;;
+    esac
     check "'$args' to a $broken stdout: exit 1 and says so" test "$?" -eq 1 -a -s "$work/err"
   done
 done
