@@ -26,6 +26,16 @@ clean() {  # clean FOLDER WHAT
   done
 }
 
+# Returns once process $1 runs the tool (or has ended): a signal that
+# reaches the shell's child before its exec is not the tool's to handle.
+running_tool() {
+  for _ in $(seq 1 2000); do
+    [ "$(readlink "/proc/$1/exe" 2>/dev/null)" != "$trevalda" ] || return 0
+    [ -n "$(tr -d '\0' 2>/dev/null <"/proc/$1/cmdline")" ] || return 0
+    sleep 0.001
+  done
+}
+
 # A year of pages, stopped once the first page is there: the exit code, the
 # message, whole pages only.
 for signal in TERM HUP INT; do
@@ -61,6 +71,7 @@ for run in $(seq 1 24); do
   printf old >"$dir/libro.pdf"
   env -C "$dir" --default-signal "$trevalda" "${args[@]}" >/dev/null 2>&1 &
   pid=$!
+  running_tool "$pid"
   sleep "0.0$((run % 4))$((RANDOM % 10))"
   kill "-$signal" "$pid" 2>/dev/null
   wait "$pid" 2>/dev/null
