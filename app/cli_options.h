@@ -7,7 +7,10 @@
 //            [--holidays] [--dates ARCHIVO]... [--week iso|agenda]
 //
 // Arguments arrive as UTF-8 bytes. Parsing never fails hard: a bad command
-// line comes back as an error message for the user (Spanish, UTF-8).
+// line comes back as an error message for the user (Spanish, UTF-8), which
+// echoes arguments only through ShownText (text/shown_text.h). Every option
+// that takes a value (--opt VALUE, --opt=VALUE, -xVALUE) refuses an empty
+// one, as a usage error.
 #pragma once
 
 #include <optional>
