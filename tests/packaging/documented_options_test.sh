@@ -24,18 +24,20 @@ source "$completion" || fail "the completion does not load"
 # shellcheck disable=SC2154  # set by the completion
 mapfile -t completion_options < <(printf '%s\n' "${!_trevalda_options[@]}" | sort -u)
 
+# Lookups read all their input (grep without -q): with pipefail, a grep that
+# quits at the first match can fail the printf that feeds it (SIGPIPE).
 missing_from() {  # missing_from WHAT LIST...: help options absent from LIST
   local what="$1" option
   shift
   for option in "${help_options[@]}"; do
-    printf '%s\n' "$@" | grep -qxF -- "$option" || fail "$option is not in the $what"
+    printf '%s\n' "$@" | grep -xF -- "$option" >/dev/null || fail "$option is not in the $what"
   done
 }
 unknown_in() {  # unknown_in WHAT LIST...: options of LIST that --help lacks
   local what="$1" option
   shift
   for option in "$@"; do
-    printf '%s\n' "${help_options[@]}" | grep -qxF -- "$option" ||
+    printf '%s\n' "${help_options[@]}" | grep -xF -- "$option" >/dev/null ||
       fail "the $what documents $option, which --help does not list"
   done
 }
@@ -52,7 +54,7 @@ while read -r option values; do
   COMPREPLY=()
   _trevalda
   for value in ${values//|/ }; do
-    printf '%s\n' "${COMPREPLY[@]}" | grep -qxF -- "$value" ||
+    printf '%s\n' "${COMPREPLY[@]}" | grep -xF -- "$value" >/dev/null ||
       fail "the completion does not offer '$value' after $option"
     grep -qwF -- "$value" "$man_page" || fail "the man page does not name '$value' ($option)"
   done
