@@ -204,7 +204,7 @@ for args in "07/12/2026" "28/02/2024 --to 01/03/2024 --format png"; do
   exec {reader}<>"$work/pipe" {writer}>"$work/pipe" {reader}<&-  # a pipe nobody reads
   run_dir="$(mktemp -d -p "$work")"
   # shellcheck disable=SC2086
-  (cd "$run_dir" && exec "$tool" $args >&"$writer" 2>/dev/null)
+  (cd "$run_dir" && exec "$tool" $args 1>&"$writer" 2>/dev/null)
   check "'$args' into a closed pipe: saved, exit 0" test "$?" -eq 0 -a -n "$(ls "$run_dir")"
   exec {writer}>&-
 done

@@ -88,7 +88,7 @@ while read -r kib args; do
     *"File too large"*) ;;
     *) fail "ulimit -f $kib, $args: stderr no dice por qué: $errors" ;;
   esac
-  [ -z "$(ls -A "$work/out" | grep '^\.')" ] || fail "ulimit -f $kib, $args: queda $(ls -A "$work/out")"
+  [ -z "$(find "$work/out" -mindepth 1 -name '.*')" ] || fail "ulimit -f $kib, $args: queda $(ls -A "$work/out")"
 done <<'RUNS'
 1000 07/12/2026
 10 28/02/2024 --to 01/03/2024 --format png

@@ -18,7 +18,7 @@ printf old >"$work/old"
 # No hidden (temporary) file, and every page in the folder whole.
 clean() {  # clean FOLDER WHAT
   local leftovers
-  leftovers="$(ls -A "$1" | grep '^\.')"
+  leftovers="$(find "$1" -mindepth 1 -maxdepth 1 -name '.*')"
   [ -z "$leftovers" ] || fail "$2: queda $leftovers"
   for page in "$1"/*.bmp; do
     [ -e "$page" ] || continue
