@@ -71,12 +71,22 @@ std::filesystem::path TempNameFor(const std::filesystem::path& target, std::uint
 }
 
 bool IsTempName(const std::filesystem::path& fileName) {
-  const std::string name = fileName.filename().string();
-  if (name.size() < 1 + kTempMark.size() + kTempLetters || name.front() != '.') return false;
-  const std::string_view tail = std::string_view(name).substr(name.size() - kTempLetters);
-  return std::string_view(name).substr(name.size() - kTempLetters - kTempMark.size(),
-                                       kTempMark.size()) == kTempMark &&
-         tail.find_first_not_of(kTempAlphabet) == std::string_view::npos;
+  // The native characters (UTF-16 on Windows), so that no name needs a
+  // conversion that could fail; the pattern is ASCII.
+  const std::filesystem::path base = fileName.filename();
+  const auto& name = base.native();
+  const auto at = [&](std::size_t i) { return static_cast<char32_t>(name[i]); };
+  if (name.size() < 1 + kTempMark.size() + kTempLetters || at(0) != '.') return false;
+  const std::size_t mark = name.size() - kTempLetters - kTempMark.size();
+  for (std::size_t i = 0; i < kTempMark.size(); ++i) {
+    if (at(mark + i) != static_cast<char32_t>(kTempMark[i])) return false;
+  }
+  for (std::size_t i = name.size() - kTempLetters; i < name.size(); ++i) {
+    if (at(i) > 0x7F || kTempAlphabet.find(static_cast<char>(at(i))) == std::string_view::npos) {
+      return false;
+    }
+  }
+  return true;
 }
 
 std::size_t RemoveStaleTempFiles(const std::filesystem::path& folder, std::chrono::seconds age) {

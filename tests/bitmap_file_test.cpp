@@ -227,14 +227,15 @@ TEST_F(BitmapFileTest, StaleTemporaryFilesOfThisProgramAreRemoved) {
   const fs::path fresh = canvas::TempNameFor(dir() / "b.bmp", 2);
   const fs::path staleFolder = canvas::TempNameFor(dir() / "c.bmp", 3);
   const fs::path notOurs = dir() / ".d.bmp.tmp-1234-0";
-  for (const fs::path& file : {stale, fresh, notOurs}) WriteAll(file, {1});
+  const fs::path unicode = dir() / fs::path(u8".日本.trevalda-tmp-0123456789a\u00F1");
+  for (const fs::path& file : {stale, fresh, notOurs, unicode}) WriteAll(file, {1});
   fs::create_directory(staleFolder);
-  for (const fs::path& file : {stale, notOurs}) fs::last_write_time(file, hoursAgo(2));
+  for (const fs::path& file : {stale, notOurs, unicode}) fs::last_write_time(file, hoursAgo(2));
   std::error_code notOnWindows;  // which sets no folder's time this way
   fs::last_write_time(staleFolder, hoursAgo(2), notOnWindows);
   EXPECT_EQ(RemoveStaleTemporaryFiles(dir()), 1u);
   EXPECT_FALSE(fs::exists(stale));
-  EXPECT_EQ(Listing().size(), 3u);
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir()), fs::directory_iterator()), 4);
 }
 
 TEST_F(BitmapFileTest, EveryFailedStepKeepsTheOldFileAndLeavesNoTemporaryFile) {
