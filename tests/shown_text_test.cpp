@@ -38,7 +38,8 @@ TEST(ShownTextTest, CutsWholeCharactersAfterTheLimit) {
   const std::string forty = ene.substr(0, 80);
   EXPECT_EQ(ShownText(forty), forty);
   EXPECT_EQ(ShownText(ene), forty + "...");
-  EXPECT_EQ(ShownText("a" + ene), "a" + ene.substr(0, 78) + "...");
+  const std::string a = "a";
+  EXPECT_EQ(ShownText(a + ene), a + ene.substr(0, 78) + "...");
   EXPECT_EQ(ShownText("ab😀😀", 3), "ab😀...");
   EXPECT_EQ(ShownText(std::string(50, '\n'), 2), "\\n\\n...");
   EXPECT_EQ(ShownText(std::string(100000, '7')).size(), kShownTextLimit + 3);

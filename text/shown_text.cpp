@@ -18,24 +18,6 @@ void AppendCodePointEscape(std::string& out, char32_t code) {
   out += escape;
 }
 
-void AppendUtf8(std::string& out, char32_t code) {
-  if (code < 0x80) {
-    out += static_cast<char>(code);
-  } else if (code < 0x800) {
-    out += static_cast<char>(0xC0 | (code >> 6));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  } else if (code < 0x10000) {
-    out += static_cast<char>(0xE0 | (code >> 12));
-    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (code >> 18));
-    out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  }
-}
-
 // The length of the well-formed UTF-8 sequence at text[i] and its code
 // point; 0 when the bytes there are not one.
 std::size_t DecodeUtf8(std::string_view text, std::size_t i, char32_t& code) {
@@ -140,6 +122,23 @@ std::string ShownNative(const Native& native) {
     // UTF-16 (Windows): whole pairs become their character; an unpaired
     // surrogate cannot be written as UTF-8 and is shown as an escape.
     std::string utf8;
+    const auto appendUtf8 = [](std::string& out, char32_t code) {
+      if (code < 0x80) {
+        out += static_cast<char>(code);
+      } else if (code < 0x800) {
+        out += static_cast<char>(0xC0 | (code >> 6));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+      } else if (code < 0x10000) {
+        out += static_cast<char>(0xE0 | (code >> 12));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+      } else {
+        out += static_cast<char>(0xF0 | (code >> 18));
+        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+      }
+    };
     const auto unitAt = [&](std::size_t k) { return static_cast<char32_t>(native[k]); };
     const auto isLow = [](char32_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; };
     for (std::size_t i = 0; i < native.size(); ++i) {
@@ -147,12 +146,12 @@ std::string ShownNative(const Native& native) {
       const bool high = unit >= 0xD800 && unit <= 0xDBFF;
       const bool low = isLow(unit);
       if (high && i + 1 < native.size() && isLow(unitAt(i + 1))) {
-        AppendUtf8(utf8, 0x10000 + ((unit - 0xD800) << 10) + (unitAt(i + 1) - 0xDC00));
+        appendUtf8(utf8, 0x10000 + ((unit - 0xD800) << 10) + (unitAt(i + 1) - 0xDC00));
         ++i;
       } else if (high || low) {
         AppendCodePointEscape(utf8, unit);
       } else {
-        AppendUtf8(utf8, unit);
+        appendUtf8(utf8, unit);
       }
     }
     return ShownText(utf8, kShownPathLimit);
