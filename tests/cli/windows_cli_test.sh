@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # trevalda-cli.exe under Wine: what the user typed comes back escaped and as
-# typed (UTF-16 arguments, UTF-8 messages), and an empty value is refused.
+# typed (UTF-16 arguments, UTF-8 messages), a device name is never replaced,
+# and an empty value is refused.
 #   tests/cli/windows_cli_test.sh WINE_RUNNER PATH/TO/trevalda-cli.exe
 set -uo pipefail
 runner="$(realpath "$1")"
@@ -23,6 +24,8 @@ run 07/12/2026 -o $'\e]0;HACKED\a日本\\missing'
 check "missing folder: exit 1" test "$rc" -eq 1
 check "escaped, as typed" grep -qF '\e]0;HACKED\x07日本\missing\07-12-2026.bmp' <<<"$err"
 check "no raw control byte" test "$(tr -d '\n\040-\176\200-\377' <<<"$err" | wc -c)" -eq 0
+run 07/12/2026 --format pdf -o NUL
+check "a PDF onto the NUL device: exit 1" test "$rc" -eq 1 -a -n "$err"
 run 07/12/2026 --to ""
 check "empty --to: exit 2" test "$rc" -eq 2 -a -n "$err"
 check "nothing written" test -z "$(ls "$work")"
