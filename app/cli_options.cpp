@@ -219,7 +219,7 @@ CliParseResult ParseCommandLine(const std::vector<std::string>& args) {
       std::string week;
       if (!TakeValue(args, i, name, week, result.error)) return result;
       if (week != "iso" && week != "agenda") {
-        result.error = "semana desconocida: \"" + week.substr(0, 40) + "\" (iso o agenda)";
+        result.error = "semana desconocida: \"" + ShownText(week) + "\" (iso o agenda)";
         return result;
       }
       options.isoWeek = week == "iso";

@@ -178,8 +178,8 @@ TEST(ParseCommandLineTest, RefusesPaperOptionsOutOfPlace) {
 // Every option that takes a value refuses an empty one, in every spelling:
 // an empty --to or --year must not read as no option at all.
 TEST(ParseCommandLineTest, RefusesAnEmptyValueForEveryOptionThatTakesOne) {
-  for (const std::string name :
-       {"--to", "--year", "-o", "--output", "-f", "--format", "--paper", "--binding-margin"}) {
+  for (const std::string name : {"--to", "--year", "-o", "--output", "-f", "--format", "--paper",
+                                 "--binding-margin", "--dates", "--week"}) {
     const std::vector<std::string> spellings[] = {{"01/01/2027", name, ""},
                                                   {"01/01/2027", name + "="}};
     for (const auto& args : spellings) {
