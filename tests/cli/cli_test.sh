@@ -6,19 +6,8 @@ set -uo pipefail
 tool="$(realpath "$1")"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
-passed=0
-failed=0
-
-check() {  # check NAME CONDITION...
-  local name="$1"
-  shift
-  if "$@"; then
-    passed=$((passed + 1))
-  else
-    failed=$((failed + 1))
-    echo "FAILED: $name" >&2
-  fi
-}
+# shellcheck source=tests/cli/checks.sh
+source "$(dirname "$(realpath "${BASH_SOURCE[0]}")")/checks.sh"
 
 # run ARGS...: runs the tool in a fresh folder; sets rc, out, err, dir.
 run() {
@@ -321,5 +310,4 @@ check "help" test "$rc" -eq 0 -a -n "$(grep -F 'Uso:' "$work/out")"
 run --version
 check "version" grep -q '^trevalda [0-9]' "$work/out"
 
-echo "$passed passed, $failed failed"
-test "$failed" -eq 0
+finish_checks

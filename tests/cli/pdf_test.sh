@@ -12,19 +12,8 @@ runner=("$@")
 checker="$(dirname "$(realpath "$0")")/../scripts/pdf_check.py"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
-passed=0
-failed=0
-
-check() {  # check NAME CONDITION...
-  local name="$1"
-  shift
-  if "$@"; then
-    passed=$((passed + 1))
-  else
-    failed=$((failed + 1))
-    echo "FAILED: $name" >&2
-  fi
-}
+# shellcheck source=tests/cli/checks.sh
+source "$(dirname "$(realpath "${BASH_SOURCE[0]}")")/checks.sh"
 
 run() {  # run ARGS...: the tool in a fresh folder; sets rc, err, dir
   dir="$(mktemp -d -p "$work")"
@@ -134,5 +123,4 @@ for args in "--year 2027 --paper a5" "--year 2027 --format png --booklet" \
   check "says why for '$args'" grep -q -e "--paper\|--booklet\|--binding-margin\|encuadernación\|papel" <<<"$err"
 done
 
-echo "$passed passed, $failed failed"
-test "$failed" -eq 0
+finish_checks

@@ -7,16 +7,9 @@ wine_run="$(realpath "$1")"
 tool="$(realpath "$2")"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
+# shellcheck source=tests/cli/checks.sh
+source "$(dirname "$(realpath "${BASH_SOURCE[0]}")")/checks.sh"
 cd "$work" || exit 2
-failed=0
-check() {  # check NAME CONDITION...
-  local name="$1"
-  shift
-  if ! "$@"; then
-    failed=$((failed + 1))
-    echo "FAILED: $name" >&2
-  fi
-}
 
 printf '%s\n' '05/03 Cumpleaños de Ana' '!pascua+1 Lunes de Pascua' >fechas.txt
 printf '%s\r\n' BEGIN:VCALENDAR BEGIN:VEVENT 'DTSTART;VALUE=DATE:19900305' RRULE:FREQ=YEARLY \
@@ -35,4 +28,4 @@ printf '31/02 Nunca\n' >malo.txt
 rc=$?
 check "bad file: exit 2" test "$rc" -eq 2 -a ! -e 07-12-2026.bmp
 check "bad file: names the line" grep -q "malo.txt:1: 31/02 no existe" err
-test "$failed" -eq 0
+finish_checks

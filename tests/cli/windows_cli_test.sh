@@ -8,12 +8,8 @@ runner="$(realpath "$1")"
 tool="$(realpath "$2")"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
-failed=0
-check() {  # check NAME CONDITION...
-  local name="$1"
-  shift
-  "$@" || { failed=$((failed + 1)) && echo "FAILED: $name" >&2; }
-}
+# shellcheck source=tests/cli/checks.sh
+source "$(dirname "$(realpath "${BASH_SOURCE[0]}")")/checks.sh"
 run() {  # run ARGS...: sets rc and err (CR removed)
   (cd "$work" && "$runner" "$tool" "$@" >"$work/.out" 2>"$work/.err")
   rc=$?
@@ -30,5 +26,4 @@ run 07/12/2026 --to ""
 check "empty --to: exit 2" test "$rc" -eq 2 -a -n "$err"
 check "nothing written" test -z "$(ls "$work")"
 
-echo "windows_cli_test: $failed failed"
-test "$failed" -eq 0
+finish_checks

@@ -9,10 +9,8 @@ tool="$2"
 work="$3/cli-png"
 rm -rf "$work"
 mkdir -p "$work/bmp" "$work/png" "$work/one"
-failed=0
-check() {  # check DESCRIPTION COMMAND...
-  if "${@:2}"; then echo "ok: $1"; else echo "FAIL: $1"; failed=$((failed + 1)); fi
-}
+# shellcheck source=tests/cli/checks.sh
+source "$(dirname "$(realpath "${BASH_SOURCE[0]}")")/../cli/checks.sh"
 same_pixels() {  # same_pixels A B: no pixel differs
   local differing
   differing="$(compare -metric AE "$1" "$2" null: 2>&1)"
@@ -33,5 +31,4 @@ for stem in 28-02-2024 29-02-2024 01-03-2024; do
 done
 check "one page: holds the BMP's pixels" same_pixels "$work/one/06-12-2026.png" "$work/bmp/06-12-2026.bmp"
 check "8-bit RGB, no alpha" test "$(identify -format '%[channels] %z %w %h' "$work/one/06-12-2026.png")" = "srgb 8 794 1123"
-echo "$failed failed"
-test "$failed" -eq 0
+finish_checks
