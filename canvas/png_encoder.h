@@ -21,4 +21,11 @@ using PngRowSource = std::function<bool(std::int32_t y, PixelOrder order, std::u
 std::vector<std::uint8_t> EncodePngRows(std::int32_t width, std::int32_t height,
                                         const PngRowSource& rows);
 
+// The platform's half of EncodePngRows (png_file.cpp checks the size and
+// makes the buffers): encodes into `out`, with `row` (width x 3 bytes, made
+// before the encoder starts, so libpng's longjmp crosses nothing that owns
+// memory) as the buffer each row is made in. False when the encoder fails.
+bool EncodePngWithPlatform(std::int32_t width, std::int32_t height, const PngRowSource& rows,
+                           std::vector<std::uint8_t>& row, std::vector<std::uint8_t>& out);
+
 }  // namespace trevalda::canvas

@@ -3,12 +3,32 @@
 #include "canvas/png_file.h"
 
 #include <cstring>
+#include <new>
 #include <system_error>
 
 #include "canvas/engine_internal.h"
 #include "canvas/png_encoder.h"
 
 namespace trevalda {
+
+namespace canvas {
+
+std::vector<std::uint8_t> EncodePngRows(std::int32_t width, std::int32_t height,
+                                        const PngRowSource& rows) {
+  if (width < 1 || height < 1) return {};
+  std::vector<std::uint8_t> row;
+  std::vector<std::uint8_t> png;
+  try {
+    row.resize(static_cast<std::size_t>(width) * 3);
+    png.reserve(64 * 1024);
+  } catch (const std::bad_alloc&) {
+    return {};
+  }
+  if (!EncodePngWithPlatform(width, height, rows, row, png)) return {};
+  return png;
+}
+
+}  // namespace canvas
 
 std::vector<std::uint8_t> EncodePngFile(const Bitmap24& bitmap) {
   if (bitmap.width < 1 || bitmap.height < 1 || bitmap.stride < bitmap.width * 3 ||

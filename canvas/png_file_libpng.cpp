@@ -28,10 +28,12 @@ void AppendToVector(png_structp png, png_bytep data, png_size_t length) {
 
 void NoFlush(png_structp) {}
 
+}  // namespace
+
 // libpng reports errors by longjmp; the row buffer is made before any
 // libpng call so nothing with a destructor is created across the jump.
-bool Encode(std::int32_t width, std::int32_t height, const PngRowSource& rows,
-            std::vector<std::uint8_t>& row, std::vector<std::uint8_t>& out) {
+bool EncodePngWithPlatform(std::int32_t width, std::int32_t height, const PngRowSource& rows,
+                           std::vector<std::uint8_t>& row, std::vector<std::uint8_t>& out) {
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
   if (png == nullptr) return false;
   png_infop info = png_create_info_struct(png);
@@ -58,23 +60,6 @@ bool Encode(std::int32_t width, std::int32_t height, const PngRowSource& rows,
   png_write_end(png, info);
   png_destroy_write_struct(&png, &info);
   return true;
-}
-
-}  // namespace
-
-std::vector<std::uint8_t> EncodePngRows(std::int32_t width, std::int32_t height,
-                                        const PngRowSource& rows) {
-  if (width < 1 || height < 1) return {};
-  std::vector<std::uint8_t> row;
-  std::vector<std::uint8_t> png;
-  try {
-    row.resize(static_cast<std::size_t>(width) * 3);
-    png.reserve(64 * 1024);
-  } catch (const std::bad_alloc&) {
-    return {};
-  }
-  if (!Encode(width, height, rows, row, png)) return {};
-  return png;
 }
 
 }  // namespace trevalda::canvas

@@ -63,8 +63,10 @@ void PreferUpFilter(IPropertyBag2* options) {
   options->Write(1, &name, &value);
 }
 
-bool Encode(std::int32_t width, std::int32_t height, const PngRowSource& rows,
-            std::vector<std::uint8_t>& row, std::vector<std::uint8_t>& out) {
+}  // namespace
+
+bool EncodePngWithPlatform(std::int32_t width, std::int32_t height, const PngRowSource& rows,
+                           std::vector<std::uint8_t>& row, std::vector<std::uint8_t>& out) {
   ComScope com;
   if (!com.Usable()) return false;
   ComRef<IWICImagingFactory> factory;
@@ -114,22 +116,6 @@ bool Encode(std::int32_t width, std::int32_t height, const PngRowSource& rows,
   ULONG read = 0;
   return SUCCEEDED(stream->Seek(start, STREAM_SEEK_SET, nullptr)) &&
          SUCCEEDED(stream->Read(out.data(), size, &read)) && read == size;
-}
-
-}  // namespace
-
-std::vector<std::uint8_t> EncodePngRows(std::int32_t width, std::int32_t height,
-                                        const PngRowSource& rows) {
-  if (width < 1 || height < 1) return {};
-  std::vector<std::uint8_t> row;
-  std::vector<std::uint8_t> png;
-  try {
-    row.resize(static_cast<std::size_t>(width) * 3);
-  } catch (const std::bad_alloc&) {
-    return {};
-  }
-  if (!Encode(width, height, rows, row, png)) return {};
-  return png;
 }
 
 }  // namespace trevalda::canvas
