@@ -40,6 +40,21 @@ void Put32(Bytes& b, std::uint32_t v) {
   Put16(b, v & 0xFFFFu);
 }
 
+// The binary-search fields of a TrueType table of `count` entries, each
+// `size` bytes: searchRange (the largest power of two not above `count`,
+// times `size`), entrySelector (its log2) and rangeShift.
+void PutSearchFields(Bytes& b, std::uint32_t count, std::uint32_t size) {
+  std::uint32_t power = 1;
+  std::uint32_t log = 0;
+  while (power * 2 <= count) {
+    power *= 2;
+    ++log;
+  }
+  Put16(b, power * size);
+  Put16(b, log);
+  Put16(b, count * size - power * size);
+}
+
 void Set16(Bytes& b, std::size_t at, std::uint32_t v) {
   b[at] = static_cast<std::uint8_t>(v >> 8);
   b[at + 1] = static_cast<std::uint8_t>(v);
@@ -94,20 +109,12 @@ Bytes MakeCmap(const CodeGlyphs& codes) {
     if (unicode.size() == 1) map.emplace(unicode[0], codes[static_cast<std::size_t>(i)]);
   }
   const auto segments = static_cast<std::uint32_t>(map.size() + 1);  // and the 0xFFFF end
-  std::uint32_t power = 1;
-  std::uint32_t log = 0;
-  while (power * 2 <= segments) {
-    power *= 2;
-    ++log;
-  }
   Bytes sub;
   Put16(sub, 4);
   Put16(sub, 16 + segments * 8);
   Put16(sub, 0);  // language
   Put16(sub, segments * 2);
-  Put16(sub, power * 2);
-  Put16(sub, log);
-  Put16(sub, segments * 2 - power * 2);
+  PutSearchFields(sub, segments, 2);
   for (const auto& [c, g] : map) Put16(sub, c);
   Put16(sub, 0xFFFF);
   Put16(sub, 0);  // reserved pad
@@ -196,18 +203,10 @@ std::optional<Bytes> BuildEmbeddedTrueType(const FontTableReader& read, const Co
   }
 
   const auto count = static_cast<std::uint32_t>(tables.size());
-  std::uint32_t power = 1;
-  std::uint32_t log = 0;
-  while (power * 2 <= count) {
-    power *= 2;
-    ++log;
-  }
   Bytes font;
   Put32(font, 0x00010000);
   Put16(font, count);
-  Put16(font, power * 16);
-  Put16(font, log);
-  Put16(font, count * 16 - power * 16);
+  PutSearchFields(font, count, 16);
   std::size_t at = 12 + 16 * static_cast<std::size_t>(count);
   for (const auto& [tag, table] : tables) {
     Put32(font, tag);
