@@ -216,7 +216,7 @@ int WriteRange(const CliOptions& options, const DateRange& range, const AgendaOp
     } else if (std::filesystem::is_directory(file, ignored)) {
       file /= defaultName;
     }
-    outcome = CreateYearbookPdf(range, file, options.sheets, progress, agenda);
+    outcome = CreateYearbookPdf(range, file, options.sheets, progress, agenda, options.planner);
     report = "Grabado " + ShownPath(file) + " (" + std::to_string(outcome.pagesDone) + " hojas)";
   } else {
     const PageFormat format =

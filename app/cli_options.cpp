@@ -13,7 +13,7 @@ constexpr std::string_view kUsage =
     "     trevalda FECHA --to FECHA [-o SALIDA] [--format bmp|png|pdf] [--quiet] [AGENDA]\n"
     "     trevalda --year AAAA [-o SALIDA] [--format bmp|png|pdf] [--quiet] [AGENDA]\n"
     "     trevalda --year AAAA --format pdf [--paper a4|a5|letter|tablet]\n"
-    "              [--binding-margin MM] [--booklet] [AGENDA]\n"
+    "              [--binding-margin MM] [--booklet] [--planner] [--notes N] [AGENDA]\n"
     "AGENDA:  [--holidays] [--dates ARCHIVO]... [--week iso|agenda]\n"
     "\n"
     "Crea la hoja de agenda (A4) del día FECHA y la graba como CARPETA/dd-mm-aaaa.bmp.\n"
@@ -50,6 +50,10 @@ constexpr std::string_view kUsage =
     "      --booklet          cuadernillo: dos páginas A5 por hoja A4 apaisada, en\n"
     "                         cuadernillos de 4 hojas (16 páginas) para imprimir a doble\n"
     "                         cara (volteo por el borde corto), doblar y coser\n"
+    "      --planner          planificador: una página por mes antes de sus días y una\n"
+    "                         por semana (de lunes a domingo) antes de los suyos, con\n"
+    "                         enlaces, y pestañas de los meses y del índice en cada página\n"
+    "      --notes N          N páginas de notas (de 0 a 31) tras el último día de cada mes\n"
     "\n"
     "Lista de fechas (UTF-8), una por línea; se saltan las que empiezan por #:\n"
     "  dd/mm Texto         cada año             dd/mm/aaaa Texto   solo ese día\n"
@@ -263,6 +267,20 @@ CliParseResult ParseCommandLine(const std::vector<std::string>& args) {
       }
       options.sheets.bindingMarginMm = *value;
       pdfOnly = "--binding-margin";
+    } else if (arg == "--planner") {
+      options.planner.planner = true;
+      pdfOnly = "--planner";
+    } else if (name == "--notes") {
+      std::string notes;
+      if (!TakeValue(args, i, name, notes, result.error)) return result;
+      if (notes.size() > 2 || notes.find_first_not_of("0123456789") != std::string::npos ||
+          GroupValue(notes) > kMaxNotesPages) {
+        result.error = "número de páginas de notas no válido: \"" + ShownText(notes) +
+                       "\" (de 0 a " + std::to_string(kMaxNotesPages) + ")";
+        return result;
+      }
+      options.planner.notes = GroupValue(notes);
+      pdfOnly = "--notes";
     } else if (arg == "--booklet") {
       options.sheets.booklet = true;
       pdfOnly = "--booklet";

@@ -5,6 +5,7 @@
 //            [--format bmp|png|pdf] [--describe] [--quiet] [--help] [--version]
 //            [--paper a4|a5|letter|tablet] [--binding-margin MM] [--booklet]
 //            [--holidays] [--dates ARCHIVO]... [--week iso|agenda]
+//            [--planner] [--notes N]
 //
 // Arguments arrive as UTF-8 bytes. Parsing never fails hard: a bad command
 // line comes back as an error message for the user (Spanish, UTF-8), which
@@ -19,6 +20,7 @@
 #include <vector>
 
 #include "app/imposition.h"
+#include "app/yearbook.h"
 
 namespace trevalda {
 
@@ -42,6 +44,8 @@ struct CliOptions {
   bool quiet = false;  // no progress bar
   // How the PDF is laid out on paper; only with --format pdf.
   SheetOptions sheets;
+  // Month, week and notes pages and tabs; only with --format pdf.
+  PlannerOptions planner;
   bool holidays = false;               // --holidays: Spain's national holidays on the pages
   std::vector<std::string> dateFiles;  // --dates, as typed, in order
   bool isoWeek = false;                // --week iso: the ISO 8601 week in the footer

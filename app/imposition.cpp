@@ -7,6 +7,8 @@ namespace {
 
 constexpr double kPointsPerMm = 72.0 / 25.4;
 constexpr PaperSize kA4{210, 297};
+constexpr double kPageWidthPixels = 794;  // the A4 drawing at 96 dots per inch
+constexpr double kMmPerPixel = 25.4 / 96;
 
 // The A4 page placed on an area `width` x `height` mm whose left edge lies
 // `left` mm from the sheet's left edge.
@@ -18,6 +20,26 @@ canvas::PagePlacement Fit(std::int32_t page, double left, double width, double h
   placement.left = (left + (width - kA4.widthMm * factor) / 2) * kPointsPerMm;
   placement.top = (height - kA4.heightMm * factor) / 2 * kPointsPerMm;
   return placement;
+}
+
+// The page and its tab strip `tabMm` wide (at the A4 size) on an area as
+// Fit does, the strip to the left of the page or to its right.
+void PlaceWithTabs(canvas::Sheet& sheet, std::int32_t page, std::int32_t tabPage, double tabMm,
+                   bool tabsLeft, double left, double width, double height) {
+  const double whole = kA4.widthMm + tabMm;
+  const double factor = std::min(width / whole, height / kA4.heightMm);
+  canvas::PagePlacement placement;
+  placement.page = page;
+  placement.scale = canvas::kPointsPerPixel * factor;
+  const double start = left + (width - whole * factor) / 2;
+  placement.left = (start + (tabsLeft ? tabMm * factor : 0)) * kPointsPerMm;
+  placement.top = (height - kA4.heightMm * factor) / 2 * kPointsPerMm;
+  canvas::PagePlacement strip = placement;
+  strip.page = tabPage;
+  strip.left =
+      tabsLeft ? start * kPointsPerMm : placement.left + kPageWidthPixels * placement.scale;
+  sheet.pages.push_back(placement);
+  sheet.pages.push_back(strip);
 }
 
 // The binding side of the page counted `position` from 0: odd pages (the
@@ -56,9 +78,23 @@ std::vector<std::array<std::int32_t, 2>> BookletSides(std::int32_t pages,
   return sides;
 }
 
-std::vector<canvas::Sheet> LayOutSheets(std::int32_t pages, const SheetOptions& options) {
+std::vector<canvas::Sheet> LayOutSheets(std::int32_t pages, const SheetOptions& options,
+                                        const PageTabs& tabs) {
   std::vector<canvas::Sheet> sheets;
   const double margin = std::clamp(options.bindingMarginMm, 0.0, kMaxBindingMarginMm);
+  const double tabMm = tabs.widthPixels * kMmPerPixel;
+  const bool mirrored = options.booklet || margin > 0;
+  // Page `page` of the document on an area of a sheet.
+  const auto place = [&](canvas::Sheet& sheet, std::int32_t page, double left, double width,
+                         double height) {
+    const std::size_t at = static_cast<std::size_t>(page);
+    if (at < tabs.tabPage.size() && tabs.tabPage[at] >= 0) {
+      PlaceWithTabs(sheet, page, tabs.tabPage[at], tabMm, mirrored && page % 2 == 1, left, width,
+                    height);
+    } else {
+      sheet.pages.push_back(Fit(page, left, width, height));
+    }
+  };
   if (options.booklet) {
     // Each half of the landscape sheet is an A5 page, its binding margin
     // towards the fold.
@@ -71,7 +107,7 @@ std::vector<canvas::Sheet> LayOutSheets(std::int32_t pages, const SheetOptions& 
         const std::int32_t page = side[static_cast<std::size_t>(k)];
         if (page < 0) continue;
         const double bound = BoundLeft(page, margin);
-        sheet.pages.push_back(Fit(page, k * half + bound, half - margin, kA4.widthMm));
+        place(sheet, page, k * half + bound, half - margin, kA4.widthMm);
       }
       sheets.push_back(std::move(sheet));
     }
@@ -82,8 +118,7 @@ std::vector<canvas::Sheet> LayOutSheets(std::int32_t pages, const SheetOptions& 
     canvas::Sheet sheet;
     sheet.widthPoints = paper.widthMm * kPointsPerMm;
     sheet.heightPoints = paper.heightMm * kPointsPerMm;
-    sheet.pages.push_back(
-        Fit(page, BoundLeft(page, margin), paper.widthMm - margin, paper.heightMm));
+    place(sheet, page, BoundLeft(page, margin), paper.widthMm - margin, paper.heightMm);
     sheets.push_back(std::move(sheet));
   }
   return sheets;

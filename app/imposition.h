@@ -58,8 +58,19 @@ struct SheetOptions {
 std::vector<std::array<std::int32_t, 2>> BookletSides(std::int32_t pages,
                                                       std::int32_t signatureSheets);
 
+// A strip of tabs beside every page: `tabPage[p]` is the drawn page whose
+// left `widthPixels` pixels stand beside page p (its other pixels must be
+// blank), -1 for none. The page and its strip are scaled together to fit,
+// the strip on the outer side: the right, or with a binding margin or in a
+// booklet the left of even pages (the second, the fourth, ...).
+struct PageTabs {
+  std::vector<std::int32_t> tabPage;  // empty: no tabs
+  std::int32_t widthPixels = 0;
+};
+
 // The document's sheets for `pages` pages: one page per sheet of the
-// paper, or the booklet's sheets.
-std::vector<canvas::Sheet> LayOutSheets(std::int32_t pages, const SheetOptions& options);
+// paper, or the booklet's sheets; with `tabs`, each page's strip beside it.
+std::vector<canvas::Sheet> LayOutSheets(std::int32_t pages, const SheetOptions& options,
+                                        const PageTabs& tabs = {});
 
 }  // namespace trevalda

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/ordered_work.h"
+#include "app/planner.h"
 #include "app/yearbook_layout.h"
 #include "canvas/pdf_document.h"
 #include "page/day_page.h"
@@ -176,7 +177,8 @@ RangeOutcome CreateYearbookPdf(const DateRange& range, const std::filesystem::pa
 
 RangeOutcome CreateYearbookPdf(const DateRange& range, const std::filesystem::path& file,
                                const SheetOptions& sheets, const RangeProgress& progress,
-                               const AgendaOptions& agenda) {
+                               const AgendaOptions& agenda, const PlannerOptions& planner) {
+  if (planner.Any()) return CreatePlannerPdf(range, file, sheets, progress, agenda, planner);
   RangeOutcome outcome;
   outcome.document = file;
   const std::int32_t total = RangeLength(range);
@@ -189,7 +191,8 @@ RangeOutcome CreateYearbookPdf(const DateRange& range, const std::filesystem::pa
   }
   std::vector<canvas::PageLink> indexLinks;
   for (std::int32_t sheet = 0; sheet < IndexSheetCount(range); ++sheet) {
-    const std::vector<canvas::PageLink> links = DrawIndexSheet(document.Canvas(), range, sheet);
+    const std::vector<canvas::PageLink> links =
+        DrawIndexSheet(document.Canvas(), range, sheet, IndexMarksFor(agenda));
     indexLinks.insert(indexLinks.end(), links.begin(), links.end());
     if (!document.EndPage()) {
       outcome.message = "No se pudo dibujar el índice en el documento " + ShownPath(file);

@@ -70,16 +70,30 @@ RangeOutcome CreatePageFiles(const DateRange& range, const std::filesystem::path
                              PageFormat format, const RangeProgress& progress = {},
                              const AgendaOptions& agenda = {});
 
+// The most notes pages after each month.
+inline constexpr int kMaxNotesPages = 31;
+
+// The planner's additions to a PDF (app/planner.h); the default adds none.
+struct PlannerOptions {
+  bool planner = false;  // month and week pages, and tabs on every page
+  int notes = 0;         // lined notes pages after each month, 0 to kMaxNotesPages
+
+  bool Any() const { return planner || notes > 0; }
+};
+
 // One PDF document: an A4 sheet (210 x 297 mm) per day, vector lines and real
 // text with embedded fonts, the page's pixels mapped to the sheet at 96 dots
 // per inch. A range of more than one day starts with index sheets and
 // carries links, an outline by month, page labels and metadata
 // (app/yearbook_layout.h). `sheets` chooses the paper, the binding margin
 // or the booklet (app/imposition.h). Progress counts the day pages.
-// `agenda` adds its entries and week rule to every day page.
+// `agenda` adds its entries and week rule to every day page, and its
+// holidays and entries to the index (app/yearbook_layout.h). `planner`
+// adds the planner's pages, tabs and outline (app/planner.h).
 RangeOutcome CreateYearbookPdf(const DateRange& range, const std::filesystem::path& file,
                                const SheetOptions& sheets, const RangeProgress& progress = {},
-                               const AgendaOptions& agenda = {});
+                               const AgendaOptions& agenda = {},
+                               const PlannerOptions& planner = {});
 RangeOutcome CreateYearbookPdf(const DateRange& range, const std::filesystem::path& file,
                                const RangeProgress& progress = {});
 

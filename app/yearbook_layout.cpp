@@ -6,7 +6,6 @@
 
 #include "calendar/names.h"
 #include "page/day_page.h"
-#include "page/year_index.h"
 
 namespace trevalda {
 namespace {
@@ -74,17 +73,41 @@ std::time_t CreationTime() {
   return std::time(nullptr);
 }
 
+IndexMarks IndexMarksFor(const AgendaOptions& agenda) {
+  IndexMarks marks;
+  marks.week = agenda.week;
+  if (agenda.agenda != nullptr) {
+    const Agenda* source = agenda.agenda;
+    marks.day = [source](const PageDate& date) {
+      IndexDayMark mark;
+      for (const AgendaEntry& entry : source->EntriesFor(date)) {
+        (entry.holiday ? mark.holiday : mark.entries) = true;
+      }
+      return mark;
+    };
+  }
+  return marks;
+}
+
 std::vector<canvas::PageLink> DrawIndexSheet(CanvasHandle canvas, const DateRange& range,
-                                             std::int32_t sheet) {
+                                             std::int32_t sheet, const IndexMarks& marks,
+                                             const IndexTargets& targets) {
   const std::int32_t firstMonth = MonthSerial(range.first) + sheet * kIndexMonths;
   const int months = std::min<std::int32_t>(kIndexMonths, MonthSerial(range.last) - firstMonth + 1);
   const auto year = static_cast<std::int16_t>(firstMonth / 12);
   const auto month = static_cast<std::int16_t>(firstMonth % 12 + 1);
   std::vector<canvas::PageLink> links;
-  for (const IndexCell& cell :
-       DrawYearIndex(canvas, YearbookTitle(range), year, month, months, range.first, range.last)) {
-    links.push_back(
-        {sheet, {cell.left, cell.top, cell.right, cell.bottom}, DayPageOf(range, cell.date)});
+  std::vector<IndexCell> monthTitles;
+  for (const IndexCell& cell : DrawYearIndex(canvas, YearbookTitle(range), year, month, months,
+                                             range.first, range.last, marks, &monthTitles)) {
+    links.push_back({sheet,
+                     {cell.left, cell.top, cell.right, cell.bottom},
+                     targets.day ? targets.day(cell.date) : DayPageOf(range, cell.date)});
+  }
+  for (const IndexCell& cell : monthTitles) {
+    const std::int32_t target = targets.month ? targets.month(cell.date) : -1;
+    if (target >= 0)
+      links.push_back({sheet, {cell.left, cell.top, cell.right, cell.bottom}, target});
   }
   // Several index sheets: tabs from each to the others, named after their
   // first month.

@@ -16,12 +16,14 @@
 
 #include <cstdint>
 #include <ctime>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "app/imposition.h"
 #include "app/yearbook.h"
 #include "canvas/document_layout.h"
+#include "page/year_index.h"
 
 namespace trevalda {
 
@@ -43,10 +45,23 @@ std::string PdfDate(std::time_t when);
 // sets it (for reproducible files).
 std::time_t CreationTime();
 
-// Draws index sheet `sheet` (0 to IndexSheetCount - 1) on `canvas` and
-// returns the links of its day cells.
+// Where the index sheets' links go: the page of a day, and (when set) the
+// page of a month (dated the 1st; -1 or unset: the month name is no link).
+struct IndexTargets {
+  std::function<std::int32_t(const PageDate&)> day;
+  std::function<std::int32_t(const PageDate&)> month;
+};
+
+// The index marks of `agenda`'s days (holidays in red, a line under days
+// with other entries) and its week rule.
+IndexMarks IndexMarksFor(const AgendaOptions& agenda);
+
+// Draws index sheet `sheet` (0 to IndexSheetCount - 1) on `canvas` with
+// `marks` and returns the links of its day cells (to DayPageOf, or as
+// `targets` says) and tabs.
 std::vector<canvas::PageLink> DrawIndexSheet(CanvasHandle canvas, const DateRange& range,
-                                             std::int32_t sheet);
+                                             std::int32_t sheet, const IndexMarks& marks = {},
+                                             const IndexTargets& targets = {});
 
 // The layout of the whole document, given the index links already made.
 // A booklet keeps the outline and metadata but no links or labels (it is

@@ -43,9 +43,12 @@ struct PageLink {
   std::int32_t target = 0;
 };
 
+// An outline item; its parent is the nearest item before it one level up
+// (so the first item is at level 0 and no item skips a level).
 struct OutlineItem {
   std::string title;
   std::int32_t page = 0;
+  int level = 0;  // 0: top level
 };
 
 struct DocumentLayout {
@@ -55,7 +58,7 @@ struct DocumentLayout {
   // Links and outline items go to the first sheet that shows their page; a
   // link is put on every sheet that shows its own page.
   std::vector<PageLink> links;
-  std::vector<OutlineItem> outline;      // one level, in reading order
+  std::vector<OutlineItem> outline;      // in reading order, a tree by levels
   std::vector<std::string> sheetLabels;  // none, or one per sheet
   std::string title;
   std::string creator;

@@ -496,7 +496,9 @@ class PdfSurface final : public DocumentSurface {
 
     std::string root = "<</Type/Catalog/Pages " + ObjectWriter::Ref(pageTree);
     if (!layout.outline.empty()) {
-      root.append("/Outlines ").append(ObjectWriter::Ref(WriteOutline(out, layout, destination)));
+      const std::int32_t outlines = WriteOutline(out, layout, destination);
+      if (outlines == 0) return false;
+      root.append("/Outlines ").append(ObjectWriter::Ref(outlines));
       root.append("/PageMode/UseOutlines");
     }
     if (layout.sheetLabels.size() == sheets.size() && !sheets.empty()) {
@@ -531,24 +533,58 @@ class PdfSurface final : public DocumentSurface {
     return true;
   }
 
+  // The outline as a tree: an item's parent is the nearest item before it
+  // one level up. Items with children start closed.
   template <typename Destination>
   static std::int32_t WriteOutline(ObjectWriter& out, const DocumentLayout& layout,
                                    const Destination& destination) {
     const std::int32_t root = out.Reserve();
+    const std::size_t count = layout.outline.size();
     std::vector<std::int32_t> items;
-    for (std::size_t i = 0; i < layout.outline.size(); ++i) items.push_back(out.Reserve());
-    for (std::size_t i = 0; i < items.size(); ++i) {
+    for (std::size_t i = 0; i < count; ++i) items.push_back(out.Reserve());
+    constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+    std::vector<std::size_t> parent(count, kNone);
+    std::vector<std::size_t> previous(count, kNone);
+    std::vector<std::size_t> next(count, kNone);
+    std::vector<std::size_t> first(count, kNone);
+    std::vector<std::size_t> last(count, kNone);
+    std::vector<std::int32_t> children(count, 0);
+    std::vector<std::size_t> open;  // the last item seen at each level
+    std::size_t rootFirst = kNone;
+    std::size_t rootLast = kNone;
+    std::int32_t rootChildren = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+      const auto level = static_cast<std::size_t>(std::clamp(layout.outline[i].level, 0, 32));
+      if (level > open.size()) return 0;  // a level skipped
+      open.resize(level);
+      if (level > 0) parent[i] = open.back();
+      std::size_t& headFirst = level > 0 ? first[parent[i]] : rootFirst;
+      std::size_t& headLast = level > 0 ? last[parent[i]] : rootLast;
+      if (headFirst == kNone) headFirst = i;
+      if (headLast != kNone) {
+        previous[i] = headLast;
+        next[headLast] = i;
+      }
+      headLast = i;
+      ++(level > 0 ? children[parent[i]] : rootChildren);
+      open.push_back(i);
+    }
+    const auto ref = [&](std::size_t i) { return ObjectWriter::Ref(items[i]); };
+    for (std::size_t i = 0; i < count; ++i) {
       std::string item = "<</Title";
       TextString(item, layout.outline[i].title);
-      item.append("/Parent ").append(ObjectWriter::Ref(root));
-      if (i > 0) item.append("/Prev ").append(ObjectWriter::Ref(items[i - 1]));
-      if (i + 1 < items.size()) item.append("/Next ").append(ObjectWriter::Ref(items[i + 1]));
+      item.append("/Parent ").append(parent[i] == kNone ? ObjectWriter::Ref(root) : ref(parent[i]));
+      if (previous[i] != kNone) item.append("/Prev ").append(ref(previous[i]));
+      if (next[i] != kNone) item.append("/Next ").append(ref(next[i]));
+      if (first[i] != kNone) {
+        item.append("/First ").append(ref(first[i])).append("/Last ").append(ref(last[i]));
+        item.append("/Count -").append(std::to_string(children[i]));
+      }
       item.append("/Dest").append(destination(layout.outline[i].page)).append(">>");
       out.Object(items[i], item);
     }
-    out.Object(root, "<</Type/Outlines/First " + ObjectWriter::Ref(items.front()) + "/Last " +
-                         ObjectWriter::Ref(items.back()) + "/Count " +
-                         std::to_string(items.size()) + ">>");
+    out.Object(root, "<</Type/Outlines/First " + ref(rootFirst) + "/Last " + ref(rootLast) +
+                         "/Count " + std::to_string(rootChildren) + ">>");
     return root;
   }
 

@@ -44,11 +44,25 @@ int AverageCharWidth() {
   return ReadCanvasState(state) ? state.averageCharWidth : 0;
 }
 
+// The week number of the row that starts with `date`, small and grey on
+// the left of the month's grid; the day font is selected again after it.
+void DrawWeekNumber(const PageDate& date, WeekRule rule, int gridLeft, int rowTop,
+                    std::int32_t dayFont) {
+  const std::int16_t week = rule == WeekRule::kIso ? IsoWeekNumber(date.year, date.month, date.day)
+                                                   : WeekNumber(date.year, date.month, date.day);
+  SetFont(NewFont(kFontFace, kWeekdayPoints, 0));
+  const std::string number = std::to_string(week);
+  PrintAt(gridLeft - 3 - AverageCharWidth() * static_cast<int>(number.size()), rowTop + 8, kGrey,
+          number);
+  SetFont(dayFont);
+}
+
 }  // namespace
 
 std::vector<IndexCell> DrawYearIndex(CanvasHandle canvas, std::string_view title,
                                      std::int16_t firstYear, std::int16_t firstMonth, int months,
-                                     const PageDate& first, const PageDate& last) {
+                                     const PageDate& first, const PageDate& last,
+                                     const IndexMarks& marks, std::vector<IndexCell>* monthTitles) {
   std::vector<IndexCell> cells;
   PreparePage(canvas);
   const std::int32_t titleFont = NewFont(kFontFace, kTitlePoints, kFontBold);
@@ -70,7 +84,12 @@ std::vector<IndexCell> DrawYearIndex(CanvasHandle canvas, std::string_view title
     const int left = kGridLeft + (m % kColumns) * kColumnWidth;
     const int top = kGridTop + (m / kColumns) * kBlockHeight;
     SetFont(monthFont);
-    PrintAt(left, top, kBlack, std::string(MonthNames[month]) + " " + std::to_string(year));
+    const std::string monthTitle = std::string(MonthNames[month]) + " " + std::to_string(year);
+    PrintAt(left, top, kBlack, monthTitle);
+    if (monthTitles != nullptr) {
+      const int width = AverageCharWidth() * static_cast<int>(monthTitle.size() + 1);
+      monthTitles->push_back({{1, month, year}, left - 4, top - 4, left + width, top + 20});
+    }
 
     SetFont(weekdayFont);
     const int headerTop = top + kMonthTitleHeight;
@@ -92,12 +111,19 @@ std::vector<IndexCell> DrawYearIndex(CanvasHandle canvas, std::string_view title
       if (column == 0 && day > 1) ++row;
       const int cellLeft = left + column * kCellWidth;
       const int cellTop = gridTop + row * kCellHeight;
+      if (day == 1 || column == 0) DrawWeekNumber(date, marks.week, left, cellTop, dayFont);
       const std::int32_t serial = DaySerial(date);
       const bool inRange = serial >= firstSerial && serial <= lastSerial;
+      const IndexDayMark mark = inRange && marks.day ? marks.day(date) : IndexDayMark{};
       const std::string number = std::to_string(day);
       const int textWidth = digitWidth * static_cast<int>(number.size());
-      const Color color = !inRange ? kGrey : column == 6 ? kDarkRed : kBlack;
-      PrintAt(cellLeft + kCellWidth - kCellPadding - textWidth, cellTop + 5, color, number);
+      const int textRight = cellLeft + kCellWidth - kCellPadding;
+      const Color color = !inRange ? kGrey : column == 6 || mark.holiday ? kDarkRed : kBlack;
+      PrintAt(textRight - textWidth, cellTop + 5, color, number);
+      if (mark.entries) {
+        SetPosition(textRight - textWidth, cellTop + kCellHeight - 4);
+        DrawLineTo(textRight, cellTop + kCellHeight - 4, color);
+      }
       if (inRange) {
         cells.push_back({date, cellLeft, cellTop, cellLeft + kCellWidth, cellTop + kCellHeight});
       }

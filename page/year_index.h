@@ -6,12 +6,14 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "calendar/calendar.h"
 #include "canvas/canvas.h"
+#include "page/day_page.h"
 
 namespace trevalda {
 
@@ -27,14 +29,31 @@ struct IndexCell {
   std::int32_t bottom = 0;
 };
 
+// What the index shows of a day beyond its number.
+struct IndexDayMark {
+  bool holiday = false;  // the number in dark red, as on Sundays
+  bool entries = false;  // a short line under the number: the day has entries
+};
+
+// The marks of the index: the days' marks (none when empty) and the week
+// rule of the numbers beside each month's rows.
+struct IndexMarks {
+  std::function<IndexDayMark(const PageDate&)> day;
+  WeekRule week = WeekRule::kDiary;
+};
+
 // Paints `canvas` white and draws on it `title` (Windows-1252) and the
 // grids of `months` months (1 to kIndexMonths) from `firstMonth` of
-// `firstYear`. Returns the cells of the days from `first` to `last` (the
-// days shown in black), in date order. The month and weekday tables must
-// have been filled.
+// `firstYear`, each row with its week number in grey on its left. Returns
+// the cells of the days from `first` to `last` (the days shown in black),
+// in date order; `monthTitles`, when given, receives the cells of the
+// months' names (dated the 1st). The month and weekday tables must have
+// been filled.
 std::vector<IndexCell> DrawYearIndex(CanvasHandle canvas, std::string_view title,
                                      std::int16_t firstYear, std::int16_t firstMonth, int months,
-                                     const PageDate& first, const PageDate& last);
+                                     const PageDate& first, const PageDate& last,
+                                     const IndexMarks& marks = {},
+                                     std::vector<IndexCell>* monthTitles = nullptr);
 
 // The row of tabs along the foot of an index sheet when the document has
 // several: "Índices:" and one tab per sheet named `names[i]` (Windows-1252,
