@@ -272,9 +272,14 @@ void DrawPlannedPage(const PlannerPlan& plan, std::int32_t page, const DayTexts&
     case PlannedKind::kWeek:
       AddLinks(plan, page, DrawWeekPage(canvas, WeekData(plan, texts, p.date)), links);
       return;
-    case PlannedKind::kNotes:
-      DrawNotesPage(canvas, plan.Label(page));
+    case PlannedKind::kNotes: {
+      // The title back to the month's page, or to the index without one.
+      PlannerLink title = DrawNotesPage(canvas, plan.Label(page));
+      title.date = p.date;
+      if (plan.MonthPage(p.date) < 0) title.target = PlannerTarget::kIndex;
+      AddLinks(plan, page, {title}, links);
       return;
+    }
     case PlannedKind::kDay:
       break;
   }

@@ -41,7 +41,7 @@ constexpr int kSaintX = 330;
 // The tabs.
 constexpr int kTabTop = 2;
 constexpr int kTabHeight = 86;  // thirteen tabs end at 1120
-constexpr int kTabPen = 30;
+constexpr int kTabPen = 38;
 
 constexpr std::array<std::string_view, 12> kMonths = {
     "enero", "febrero", "marzo",      "abril",   "mayo",      "junio",
@@ -149,7 +149,9 @@ void DrawCellTexts(const PlannerDay& day, int left, int top, int bottom, int wid
   for (std::string& line : Wrapped(day.holiday, chars))
     lines.emplace_back(std::move(line), kDarkRed);
   const std::size_t firstEntry = lines.size();
-  for (const std::string& entry : day.entries) lines.emplace_back(Cut(entry, chars), kBlack);
+  for (const std::string& entry : day.entries) {
+    for (std::string& line : Wrapped(entry, chars)) lines.emplace_back(std::move(line), kBlack);
+  }
   const auto room = static_cast<std::size_t>(std::max(0, (bottom - top) / kSmallLine));
   if (lines.size() > room && room > 0) {
     const std::size_t kept = std::max(room - 1, std::min(firstEntry, room));
@@ -307,11 +309,12 @@ std::vector<PlannerLink> DrawWeekPage(CanvasHandle canvas, const WeekPageData& d
   return links;
 }
 
-void DrawNotesPage(CanvasHandle canvas, std::string_view title) {
+PlannerLink DrawNotesPage(CanvasHandle canvas, std::string_view title) {
   PreparePage(canvas);
   const Fonts fonts;
   DrawTitle(fonts, title);
   for (int y = kRuleY + 34; y <= 1060; y += kLineStep) Line(kMargin, y, kRight, y, kBlack);
+  return {PlannerTarget::kMonth, {}, 0, 0, kRight, kRuleY - 4};
 }
 
 std::vector<PlannerLink> DrawMonthTabs(CanvasHandle canvas, std::int16_t year, int current,

@@ -85,11 +85,12 @@ struct WeekPageData {
 // shown block a link to its day; the previous and next weeks at the foot.
 std::vector<PlannerLink> DrawWeekPage(CanvasHandle canvas, const WeekPageData& data);
 
-// Draws a lined notes page titled `title` ("Notas enero 2027"). No links.
-void DrawNotesPage(CanvasHandle canvas, std::string_view title);
+// Draws a lined notes page titled `title` ("Notas enero 2027"). Returns
+// the title's area (a link back to its month; the caller picks the page).
+PlannerLink DrawNotesPage(CanvasHandle canvas, std::string_view title);
 
 // Width of the tab column, pixels of the page's scale.
-inline constexpr std::int32_t kTabColumnWidth = 40;
+inline constexpr std::int32_t kTabColumnWidth = 44;
 
 // Draws the column of tabs E F M A M J J A S O N D and "Índice" at the left
 // edge (x from 0 to kTabColumnWidth) of an otherwise untouched canvas: the

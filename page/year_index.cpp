@@ -121,7 +121,7 @@ std::vector<IndexCell> DrawYearIndex(CanvasHandle canvas, std::string_view title
       const Color color = !inRange ? kGrey : column == 6 || mark.holiday ? kDarkRed : kBlack;
       PrintAt(textRight - textWidth, cellTop + 5, color, number);
       if (mark.entries) {
-        SetPosition(textRight - textWidth, cellTop + kCellHeight - 4);
+        SetPosition(textRight - 2 * digitWidth, cellTop + kCellHeight - 4);
         DrawLineTo(textRight, cellTop + kCellHeight - 4, color);
       }
       if (inRange) {

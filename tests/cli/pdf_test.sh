@@ -112,15 +112,66 @@ for date in 07/12/2027 06/12/2026; do
     python3 "$checker" rows "$dir/$stem.bmp" "$dir/render-1.ppm"
 done
 
+# The index marks: holidays in red (Sundays always are), a line under days
+# with entries, the same on the index of a planner.
+printf '05/03 Cumpleaños de Ana\n!24/06 Sant Joan\n12/10/2027 Llevar el coche\n' >"$work/fechas.txt"
+holidays="red: 01/01 06/01 26/03 01/05 12/10 01/11 06/12 08/12 25/12"
+for args in "--holidays" "--holidays --dates $work/fechas.txt" "--dates $work/fechas.txt"; do
+  # shellcheck disable=SC2086
+  run --year 2027 --format pdf $args -o marcas.pdf
+  pdftoppm -r 96 -f 1 -l 1 "$dir/marcas.pdf" "$dir/index"
+  marks="$(python3 "$checker" index "$dir"/index-*1.ppm 2027)"
+  case "$args" in
+    "--holidays") want="$holidays"$'\nmarked: ' ;;
+    "--dates"*) want=$'red: 24/06\nmarked: 05/03 12/10' ;;
+    *) want="${holidays/01\/05 /01/05 24/06 }"$'\nmarked: 05/03 12/10' ;;
+  esac
+  check "index marks with '$args' ($marks)" test "$marks" = "$want"
+done
+
+# The planner: month, week and notes pages, tabs, every link where its
+# words say, an outline by months, weeks and days.
+run --year 2027 --format pdf --planner --notes 2 -o p.pdf
+planner="$dir/p.pdf"
+valid "$planner" planner
+check "planner: pages 1 + 12 + 53 + 365 + 24" test "$(info "$planner" Pages)" = 455
+check "planner: navigation" python3 "$checker" planner "$planner"
+check "planner: January" has "$(text "$planner" 2)" "Enero 2027"
+check "planner: notes" has "$(text "$planner" 455)" "Notas diciembre 2027"
+run --year 2027 --format pdf --planner --holidays --dates "$work/fechas.txt" --week iso -o p.pdf
+january="$(text "$dir/p.pdf" 2)"
+for expected in "Enero 2027" "Año Nuevo" "Epifanía del Señor" Miércoles Sábado "Febrero 2027"; do
+  check "planner: January's page shows $expected" has "$january" "$expected"
+done
+check "planner: ISO week 53 of 2026 first" has "$(text "$dir/p.pdf" 3)" "Semana 53 (2026)"
+check "planner: an entry on its day, month and week pages" \
+  test "$(pdftotext "$dir/p.pdf" - | tr '\n' ' ' | grep -o "Llevar el coche" | wc -l)" -eq 3
+check "planner iso: navigation" python3 "$checker" planner "$dir/p.pdf"
+for args in "--paper tablet" "--paper a5 --binding-margin 10" "--paper letter --notes 1" \
+  "--booklet --notes 3"; do
+  # shellcheck disable=SC2086
+  run 25/12/2026 --to 15/01/2027 --format pdf --planner $args -o r.pdf
+  valid "$dir/r.pdf" "planner $args"
+  check "planner $args: January's page" has "$(pdftotext "$dir/r.pdf" - | tr '\n' ' ')" "Enero 2027"
+done
+run 25/12/2026 --to 15/01/2027 --format pdf --planner --notes 1 -o r.pdf
+check "planner range: pages 1 + 2 + 5 + 22 + 2" test "$(info "$dir/r.pdf" Pages)" = 32
+check "planner range: navigation" python3 "$checker" planner "$dir/r.pdf"
+run 25/12/2026 --to 15/01/2027 --format pdf --notes 1 -o r.pdf
+check "notes only: pages 1 + 22 + 2" test "$(info "$dir/r.pdf" Pages)" = 25
+check "notes only: navigation" python3 "$checker" planner "$dir/r.pdf"
+
 # Options that only make sense for a PDF, and bad values: exit 2, a
 # Spanish message naming the option, nothing written.
 for args in "--year 2027 --paper a5" "--year 2027 --format png --booklet" \
   "07/12/2026 --binding-margin 5" "--year 2027 --format pdf --paper a3" \
-  "--year 2027 --format pdf --binding-margin 31" "--year 2027 --format pdf --booklet --paper a5"; do
+  "--year 2027 --format pdf --binding-margin 31" "--year 2027 --format pdf --booklet --paper a5" \
+  "--year 2027 --planner" "--year 2027 --notes 2" "--year 2027 --format pdf --notes 32" \
+  "--year 2027 --format pdf --notes -1" "--year 2027 --format pdf --notes 1x"; do
   # shellcheck disable=SC2086
   run $args
   check "refuses '$args'" test "$rc" -eq 2 -a -z "$(ls -A "$dir")"
-  check "says why for '$args'" grep -q -e "--paper\|--booklet\|--binding-margin\|encuadernación\|papel" <<<"$err"
+  check "says why for '$args'" grep -q -e "--paper\|--booklet\|--binding-margin\|encuadernación\|papel\|--planner\|--notes\|notas" <<<"$err"
 done
 
 finish_checks

@@ -13,6 +13,20 @@ first day, and that any day is at most two taps from any page (three with
 several index sheets, through the tabs that join them). Prints one
 line of counts, or the faults, and exits 1 on a fault.
 
+planner: the same reading for a planner document (--planner, --notes):
+every link lands on the page its words name (a day number or weekday and
+day on the day's page, "Enero 2027" or a tab letter on that month's page,
+"Semana 5" or a week number on that week's page, a day page's month name
+on the index, its footer on the days before and after), every day is
+linked from its month page, its week page and the index, the outline runs
+months > weeks > days in order, and any day is at most two taps from any
+page.
+
+index: reads the index sheet of a year rendered at 96 dpi (pdftoppm -r 96)
+and prints the days whose number is drawn in dark red that are not Sundays,
+then the days with a line under their number (days with entries), as
+"red: dd/mm ..." and "marked: dd/mm ...".
+
 rows: compares the raster page with the PDF page rendered at 96 dpi
 (pdftoppm -r 96): the rows that carry a rule or a writing line (200 or
 more dark pixels) must be the same rows with the same first and last dark
@@ -73,6 +87,35 @@ def rows(bmp_path, ppm_path):
             print(f"{name}: raster ink at {a}, pdf ink at {b}")
             return 1
     print(f"{len(raster)} rows of rules and lines on the same pixels, texts in place")
+    return 0
+
+
+def index_marks(ppm_path, year):
+    import datetime
+    header, size, _, pixels = open(ppm_path, "rb").read().split(b"\n", 3)
+    width, _ = map(int, size.split())
+
+    def pixel(x, y):
+        return pixels[3 * (y * width + x):3 * (y * width + x) + 3]
+
+    red, marked = [], []
+    for month in range(12):
+        left = 22 + (month % 3) * 258
+        grid_top = 90 + (month // 3) * 252 + 48
+        first = datetime.date(year, month + 1, 1)
+        day = first
+        while day.month == month + 1:
+            row = (first.weekday() + day.day - 1) // 7
+            x0, y0 = left + day.weekday() * 34, grid_top + row * 26
+            ink = [pixel(x, y) for y in range(y0 + 3, y0 + 20) for x in range(x0 + 8, x0 + 32)]
+            if day.weekday() < 6 and any(r > 100 and g < 80 and b < 80 for r, g, b in ink):
+                red.append(day.strftime("%d/%m"))
+            under = [pixel(x, y0 + 22) for x in range(x0 + 14, x0 + 28)]
+            if sum(1 for r, g, b in under if r + g + b < 500) >= 10:
+                marked.append(day.strftime("%d/%m"))
+            day += datetime.timedelta(days=1)
+    print("red:", " ".join(red))
+    print("marked:", " ".join(marked))
     return 0
 
 
@@ -167,6 +210,130 @@ def main(path):
     return 1 if faults else 0
 
 
+def read_document(path):
+    """Labels, links (target page, words under the link) and the outline tree."""
+    document = json.loads(subprocess.run(["qpdf", "--json", "--json-key=qpdf", path],
+                                         capture_output=True, check=True).stdout)
+    objects = {k[4:]: v.get("value") for k, v in document["qpdf"][1].items()}
+    catalog = next(v for v in objects.values() if isinstance(v, dict) and v.get("/Type") == "/Catalog")
+    kids = objects[catalog["/Pages"]]["/Kids"]
+    page_of = {ref: i for i, ref in enumerate(kids)}
+    nums = catalog["/PageLabels"]["/Nums"]
+    labels = [nums[i + 1]["/P"][2:] for i in range(0, len(nums), 2)]
+    words = read_words(path)
+    links = {}
+    for i, ref in enumerate(kids):
+        page = objects[ref]
+        height = page["/MediaBox"][3]
+        links[i] = []
+        for annot in page.get("/Annots", []):
+            x0, y0, x1, y1 = annot["/Rect"]
+            under = [w for (wx0, wy0, wx1, wy1, w) in words[i]
+                     if x0 <= (wx0 + wx1) / 2 <= x1 and height - y1 <= (wy0 + wy1) / 2 <= height - y0]
+            links[i].append((page_of[annot["/Dest"][0]], " ".join(under)))
+
+    def tree(ref, depth):
+        items = []
+        while ref:
+            item = objects[ref]
+            items.append((depth, item["/Title"][2:], page_of[item["/Dest"][0]]))
+            items += tree(item.get("/First"), depth + 1)
+            ref = item.get("/Next")
+        return items
+    return labels, links, tree(objects[catalog["/Outlines"]]["/First"], 0)
+
+
+DATE = re.compile(r"^(\d\d)/(\d\d)/(\d{4})$")
+WEEKDAYS = ["Lunes", "Martes", "Miércoles", "Jueves", "Viernes", "Sábado", "Domingo"]
+
+
+def lands(source, text, label):
+    """Whether a link over `text` on a page labelled `source` may go to `label`."""
+    text = text.replace("«", "").replace("»", "").strip()
+    date = DATE.match(label)
+    if date:
+        day, month = int(date[1]), MONTHS[int(date[2]) - 1]
+        here = DATE.match(source)
+        if here and (text.startswith("Año") or text.startswith("Semana")):
+            import datetime
+            a = datetime.date(int(here[3]), int(here[2]), int(here[1]))
+            b = datetime.date(int(date[3]), int(date[2]), day)
+            return (b - a).days == (-1 if text.startswith("Año") else 1)
+        first = text.split()
+        if first and first[0] in WEEKDAYS:
+            return len(first) > 3 and first[1] == str(day) and first[3] == month.lower()
+        return bool(first) and first[0] == str(day) and (source.startswith("Índice")
+                                                         or month in source)
+    if label.startswith("Índice"):
+        return (text in ("Índice",) + tuple(MONTHS) or re.match(r"^\d\d/\d{4}$", text) is not None
+                or (source.startswith("Notas") and text == source))
+    if label.startswith("Semana"):
+        number = label.split()[1]
+        return text in (f"Semana {number}", number)
+    if label.split()[0] in MONTHS:
+        return (text == label or (len(text) == 1 and label.startswith(text))
+                or (source.startswith("Notas") and text == source
+                    and text.split(" (")[0] == f"Notas {label.lower()}"))
+    return False
+
+
+def planner(path):
+    labels, links, items = read_document(path)
+    faults = []
+
+    def fault(text):
+        if len(faults) < 20:
+            faults.append(text)
+
+    days = [i for i, label in enumerate(labels) if DATE.match(label)]
+    months = {label: i for i, label in enumerate(labels) if label.split()[0] in MONTHS}
+    for page, found in links.items():
+        for target, text in found:
+            if not lands(labels[page], text, labels[target]):
+                fault(f"page {labels[page]}: a link over '{text}' goes to {labels[target]}")
+    linked_from = {d: set() for d in days}
+    for page, found in links.items():
+        for target, _ in found:
+            if target in linked_from:
+                linked_from[target].add(labels[page].split()[0].split("/")[0])
+    for d in days:
+        kinds = {("month" if k in MONTHS else "week" if k == "Semana" else "index" if k == "Índice"
+                  else "") for k in linked_from[d]}
+        if months and not {"month", "week", "index"} <= kinds:
+            fault(f"day {labels[d]} is linked only from {sorted(linked_from[d])}")
+    # The outline: months (level 0), weeks (1), days (2) in page order.
+    last_day = -1
+    for depth, title, target in items:
+        label = labels[target]
+        if depth == 0 and not (title == label or (title.startswith("Índice") and label == title)
+                               or (DATE.match(label) and not months)):
+            fault(f"outline month '{title}' goes to {label}")
+        if depth == 2:
+            if not DATE.match(label) or int(label[:2]) != int(title.split()[-1]) or target <= last_day:
+                fault(f"outline day '{title}' goes to {label}")
+            last_day = target
+    if sum(1 for depth, _, _ in items if depth == 2) != len(days):
+        fault(f"the outline names {sum(1 for d, _, _ in items if d == 2)} of {len(days)} days")
+    farthest = 0
+    for start in range(len(labels)):
+        distance = {start: 0}
+        queue = deque([start])
+        while queue:
+            here = queue.popleft()
+            for target, _ in links[here]:
+                if target not in distance:
+                    distance[target] = distance[here] + 1
+                    queue.append(target)
+        farthest = max(farthest, max(distance.get(d, 99) for d in days))
+    if farthest > 2:
+        fault(f"a day is {farthest} taps away")
+    for text in faults:
+        print(text)
+    print(f"{sum(len(v) for v in links.values())} links on {len(labels)} pages land on their "
+          f"labels, {len(items)} outline items, at most {farthest} taps")
+    return 1 if faults else 0
+
+
 def shows(words, month, year):
     """Whether an index sheet has the heading "month year"."""
     return any(a[4] == month and b[4] == year for a, b in zip(words, words[1:]))
@@ -196,4 +363,8 @@ def read_words(path):
 if __name__ == "__main__":
     if sys.argv[1] == "rows":
         sys.exit(rows(sys.argv[2], sys.argv[3]))
+    if sys.argv[1] == "index":
+        sys.exit(index_marks(sys.argv[2], int(sys.argv[3])))
+    if sys.argv[1] == "planner":
+        sys.exit(planner(sys.argv[2]))
     sys.exit(main(sys.argv[2]))
