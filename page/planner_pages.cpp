@@ -144,25 +144,33 @@ void DrawTitle(const Fonts& fonts, std::string_view title) {
 // The holiday and entries of a shown day in a cell, as many lines as fit
 // from `top` to `bottom`; the last line says how many more when not all do.
 void DrawCellTexts(const PlannerDay& day, int left, int top, int bottom, int width) {
+  struct CellLine {
+    std::string text;
+    Color color;
+    int entry;  // the entry it belongs to; -1: the holiday
+  };
   const std::size_t chars = CharsIn(width);
-  std::vector<std::pair<std::string, Color>> lines;
-  for (std::string& line : Wrapped(day.holiday, chars))
-    lines.emplace_back(std::move(line), kDarkRed);
-  const std::size_t firstEntry = lines.size();
-  for (const std::string& entry : day.entries) {
-    for (std::string& line : Wrapped(entry, chars)) lines.emplace_back(std::move(line), kBlack);
+  std::vector<CellLine> lines;
+  for (std::string& line : Wrapped(day.holiday, chars)) lines.push_back({line, kDarkRed, -1});
+  for (std::size_t e = 0; e < day.entries.size(); ++e) {
+    for (std::string& line : Wrapped(day.entries[e], chars)) {
+      lines.push_back({line, kBlack, static_cast<int>(e)});
+    }
   }
   const auto room = static_cast<std::size_t>(std::max(0, (bottom - top) / kSmallLine));
   if (lines.size() > room && room > 0) {
-    const std::size_t kept = std::max(room - 1, std::min(firstEntry, room));
-    const std::size_t hidden = lines.size() - std::min(kept, lines.size());
-    lines.resize(std::min(kept, lines.size()));
-    if (hidden > 0 && lines.size() < room) {
-      lines.emplace_back("y " + std::to_string(hidden) + " m\xE1s", kBlack);
+    // Whole entries only, and a last line that counts the others.
+    std::size_t kept = room - 1;
+    while (kept > 0 && lines[kept - 1].entry >= 0 && lines[kept].entry == lines[kept - 1].entry) {
+      --kept;
     }
+    const int shown = kept > 0 && lines[kept - 1].entry >= 0 ? lines[kept - 1].entry + 1 : 0;
+    lines.resize(kept);
+    const auto hidden = static_cast<int>(day.entries.size()) - shown;
+    if (hidden > 0) lines.push_back({"y " + std::to_string(hidden) + " m\xE1s", kBlack, -1});
   }
   for (std::size_t i = 0; i < lines.size() && i < room; ++i) {
-    PrintAt(left, top + static_cast<int>(i) * kSmallLine, lines[i].second, lines[i].first);
+    PrintAt(left, top + static_cast<int>(i) * kSmallLine, lines[i].color, lines[i].text);
   }
 }
 

@@ -4,6 +4,8 @@
 #   docs/yearbook-pages.png  the index sheet and a day of the yearbook PDF, rendered by poppler
 #   docs/tablet-page.png     a day of the tablet PDF (--paper tablet) beside its index
 #   docs/booklet-sheet.png   both sides of the first sheet of the booklet PDF (--booklet)
+#   docs/planner-pages.png   the month page of October 2026 and the week page of 12 October
+#                            (--planner, --holidays and the two example date files)
 #   docs/agenda-page.png     the top of 12 October 2026 with --holidays and the two example
 #                            date files in docs/ (a festivo and personal dates)
 set -euo pipefail
@@ -43,9 +45,19 @@ render "$work/booklet.pdf" 2 40 "$work/booklet-2"
 convert "$work"/booklet-1.png "$work"/booklet-2.png -bordercolor '#999999' -border 1 \
   -bordercolor white -border 6 -append -strip "$here/docs/booklet-sheet.png"
 
+# October 2026 as a planner: the index (page 1), the month (2), the week of
+# 1 October (3) and its four days, the week of 5 October (8) and its seven,
+# the week of 12 October (16).
+"$here/scripts/trevalda.sh" 01/10/2026 --to 31/10/2026 --format pdf --planner --holidays \
+  --dates "$here/docs/ejemplo-fechas.txt" --dates "$here/docs/ejemplo-calendario.ics" \
+  -o "$work/planner.pdf" >/dev/null
+render "$work/planner.pdf" 2 60 "$work/planner-month"
+render "$work/planner.pdf" 16 60 "$work/planner-week"
+side_by_side "$here/docs/planner-pages.png" "$work"/planner-month.png "$work"/planner-week.png
+
 "$here/scripts/trevalda.sh" 12/10/2026 --holidays --dates "$here/docs/ejemplo-fechas.txt" \
   --dates "$here/docs/ejemplo-calendario.ics" --format png -o "$work" >/dev/null
 convert "$work/12-10-2026.png" -crop 794x260+0+0 +repage -bordercolor '#999999' -border 1 \
   -strip "$here/docs/agenda-page.png"
 echo "docs/sample-page.png docs/yearbook-pages.png docs/tablet-page.png docs/booklet-sheet.png" \
-  "docs/agenda-page.png"
+  "docs/planner-pages.png docs/agenda-page.png"
