@@ -275,8 +275,8 @@ CliParseResult ParseCommandLine(const std::vector<std::string>& args) {
       if (!TakeValue(args, i, name, notes, result.error)) return result;
       if (notes.size() > 2 || notes.find_first_not_of("0123456789") != std::string::npos ||
           GroupValue(notes) > kMaxNotesPages) {
-        result.error = "número de páginas de notas no válido: \"" + ShownText(notes) +
-                       "\" (de 0 a " + std::to_string(kMaxNotesPages) + ")";
+        result.error = "valor de --notes no válido: \"" + ShownText(notes) + "\" (de 0 a " +
+                       std::to_string(kMaxNotesPages) + " páginas de notas por mes)";
         return result;
       }
       options.planner.notes = GroupValue(notes);

@@ -8,6 +8,7 @@ namespace {
 constexpr double kPointsPerMm = 72.0 / 25.4;
 constexpr PaperSize kA4{210, 297};
 constexpr double kPageWidthPixels = 794;  // the A4 drawing at 96 dots per inch
+constexpr double kPageHeightPixels = 1123;
 constexpr double kMmPerPixel = 25.4 / 96;
 
 // The A4 page placed on an area `width` x `height` mm whose left edge lies
@@ -26,14 +27,17 @@ canvas::PagePlacement Fit(std::int32_t page, double left, double width, double h
 // Fit does, the strip to the left of the page or to its right.
 void PlaceWithTabs(canvas::Sheet& sheet, std::int32_t page, std::int32_t tabPage, double tabMm,
                    bool tabsLeft, double left, double width, double height) {
-  const double whole = kA4.widthMm + tabMm;
-  const double factor = std::min(width / whole, height / kA4.heightMm);
+  // The drawing's own size (794 x 1123 pixels is a hair over A4), so that
+  // page and strip stay on the sheet.
+  const double pageMm = kPageWidthPixels * kMmPerPixel;
+  const double whole = pageMm + tabMm;
+  const double factor = std::min(width / whole, height / (kPageHeightPixels * kMmPerPixel));
   canvas::PagePlacement placement;
   placement.page = page;
   placement.scale = canvas::kPointsPerPixel * factor;
   const double start = left + (width - whole * factor) / 2;
   placement.left = (start + (tabsLeft ? tabMm * factor : 0)) * kPointsPerMm;
-  placement.top = (height - kA4.heightMm * factor) / 2 * kPointsPerMm;
+  placement.top = (height - kPageHeightPixels * kMmPerPixel * factor) / 2 * kPointsPerMm;
   canvas::PagePlacement strip = placement;
   strip.page = tabPage;
   strip.left =

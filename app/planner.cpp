@@ -8,7 +8,6 @@
 #include <utility>
 
 #include "app/yearbook_layout.h"
-#include "calendar/names.h"
 #include "canvas/pdf_document.h"
 #include "page/day_page.h"
 #include "page/planner_pages.h"
@@ -36,8 +35,11 @@ std::string DateText(const PageDate& date) {
   return text;
 }
 
+// "Enero 2027".
 std::string MonthTitle(const PageDate& date) {
-  return std::string(MonthNames[date.month]) + " " + std::to_string(date.year);
+  std::string title(PlannerMonthName(date.month));
+  if (!title.empty()) title[0] = static_cast<char>(title[0] - 'a' + 'A');
+  return title + " " + std::to_string(date.year);
 }
 
 std::string NotesTitle(const PageDate& date) {

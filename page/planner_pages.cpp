@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "calendar/names.h"
 #include "calendar/saints.h"
 #include "canvas/text.h"
 
@@ -121,7 +120,9 @@ std::string Cut(std::string_view text, std::size_t width) {
 }
 
 std::string MonthTitle(std::int16_t year, std::int16_t month) {
-  return std::string(MonthNames[month]) + " " + std::to_string(year);
+  std::string title(PlannerMonthName(month));
+  if (!title.empty()) title[0] = static_cast<char>(title[0] - 'a' + 'A');
+  return title + " " + std::to_string(year);
 }
 
 bool RedDay(const PlannerDay& day) {

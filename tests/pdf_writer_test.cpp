@@ -3,6 +3,8 @@
 // platform (the font program comes from the platform's font).
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include <string>
 #include <vector>
 
@@ -65,6 +67,51 @@ TEST(PdfWriterTest, CrossReferencesNameEveryObjectAndTheLayoutIsWritten) {
   }
   EXPECT_EQ(pdf.find("/FontFile2 ", pdf.find("/FontFile2 ") + 1), std::string::npos)
       << "the font is embedded once";
+}
+
+// The outline's levels make a tree: parents know their first and last
+// children and start closed; a level that skips one is refused.
+TEST(PdfWriterTest, TheOutlineIsATreeByLevels) {
+  const auto folder = test::FreshFolder("pdf-outline");
+  const auto save = [&](const std::vector<canvas::OutlineItem>& outline) {
+    PdfDocument document(794, 1123);
+    EXPECT_TRUE(document.Open());
+    DrawPage(document, "uno");
+    DrawPage(document, "dos");
+    canvas::DocumentLayout layout;
+    layout.outline = outline;
+    return document.Save(folder / "o.pdf", layout).Saved();
+  };
+  ASSERT_TRUE(save({{"A", 0, 0}, {"B", 1, 1}, {"C", 1, 2}, {"D", 1, 1}, {"E", 0, 0}}));
+  const std::vector<std::uint8_t> bytes = test::ReadAll(folder / "o.pdf");
+  const std::string pdf(bytes.begin(), bytes.end());
+  // Each item's dictionary, by its one-letter title (UTF-16 with a BOM).
+  const auto item = [&](char title) {
+    char hex[16];
+    std::snprintf(hex, sizeof hex, "<FEFF00%02X>", title);
+    const std::size_t at = pdf.find(std::string("/Title") + hex);
+    return at == std::string::npos ? std::string() : pdf.substr(at, pdf.find(">>", at) - at);
+  };
+  const auto number = [&](char title) {
+    const std::size_t at = pdf.find(item(title));
+    const std::size_t start = pdf.rfind(" 0 obj", at);
+    return pdf.substr(pdf.rfind('\n', start) + 1, start - pdf.rfind('\n', start) - 1) + " 0 R";
+  };
+  EXPECT_NE(item('A').find("/First " + number('B') + "/Last " + number('D') + "/Count -2"),
+            std::string::npos)
+      << item('A');
+  EXPECT_NE(item('B').find("/First " + number('C') + "/Last " + number('C') + "/Count -1"),
+            std::string::npos)
+      << item('B');
+  EXPECT_NE(item('C').find("/Parent " + number('B')), std::string::npos) << item('C');
+  EXPECT_NE(item('D').find("/Prev " + number('B')), std::string::npos) << item('D');
+  EXPECT_EQ(item('D').find("/First"), std::string::npos) << item('D');
+  EXPECT_NE(item('E').find("/Prev " + number('A')), std::string::npos) << item('E');
+  EXPECT_NE(pdf.find("/Type/Outlines/First " + number('A') + "/Last " + number('E') + "/Count 2"),
+            std::string::npos);
+
+  EXPECT_FALSE(save({{"A", 0, 0}, {"C", 1, 2}}));
+  EXPECT_FALSE(save({{"B", 1, 1}}));
 }
 
 TEST(PdfWriterTest, ALayoutNamingAnUndrawnPageWritesNothing) {
