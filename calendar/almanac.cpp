@@ -319,7 +319,8 @@ std::optional<int> SunEventOn(std::int64_t dayNumber, GeoPoint where, SpanishTim
 int UtcOffsetMinutes(SpanishTime zone, std::int64_t utcSeconds) {
   const int standard = zone == SpanishTime::kPeninsula ? 60 : 0;
   const std::int64_t day = FloorDiv(utcSeconds, kSecondsPerDay);
-  const std::int64_t secondOfDay = utcSeconds - day * kSecondsPerDay;
+  const std::int64_t remainder = utcSeconds % kSecondsPerDay;
+  const std::int64_t secondOfDay = remainder < 0 ? remainder + kSecondsPerDay : remainder;
   const std::int64_t year = YearFromDays(day);
   // Summer time from 01:00 UTC on the last Sunday of March to 01:00 UTC on
   // the last Sunday of October.
