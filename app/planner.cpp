@@ -29,12 +29,6 @@ PageDate LastOfMonth(const PageDate& date) {
   return {DaysInMonth(date.year, date.month), date.month, date.year};
 }
 
-std::string DateText(const PageDate& date) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%02d/%02d/%04d", date.day, date.month, date.year);
-  return text;
-}
-
 // "Enero 2027".
 std::string MonthTitle(const PageDate& date) {
   std::string title(PlannerMonthName(date.month));

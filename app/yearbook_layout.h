@@ -20,8 +20,10 @@
 #include <string>
 #include <vector>
 
+#include "app/create_page.h"
 #include "app/imposition.h"
-#include "app/yearbook.h"
+#include "calendar/calendar.h"
+#include "canvas/canvas.h"
 #include "canvas/document_layout.h"
 #include "page/year_index.h"
 

@@ -141,12 +141,12 @@ TEST(LayOutSheetsTest, TabsStandOnTheOuterSideAndEverythingFits) {
 }
 
 TEST(ParseCommandLineTest, ReadsThePlannerOptions) {
-  const CliParseResult planner =
+  const Result<CliOptions> planner =
       ParseCommandLine({"--year", "2027", "--format", "pdf", "--planner", "--notes=31"});
-  ASSERT_TRUE(planner.ok) << planner.error;
-  EXPECT_TRUE(planner.options.planner.planner);
-  EXPECT_EQ(planner.options.planner.notes, 31);
-  EXPECT_FALSE(ParseCommandLine({"--year", "2027", "--format", "pdf"}).options.planner.Any());
+  ASSERT_TRUE(planner.ok()) << planner.message();
+  EXPECT_TRUE(planner->planner.planner);
+  EXPECT_EQ(planner->planner.notes, 31);
+  EXPECT_FALSE(ParseCommandLine({"--year", "2027", "--format", "pdf"})->planner.Any());
   for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
            {"--year", "2027", "--planner"},
            {"--year", "2027", "--notes", "1"},
@@ -155,11 +155,11 @@ TEST(ParseCommandLineTest, ReadsThePlannerOptions) {
            {"--year", "2027", "--format", "pdf", "--notes", "007"},
            {"--year", "2027", "--format", "pdf", "--notes", "2x"},
            {"--year", "2027", "--format", "pdf", "--notes"}}) {
-    const CliParseResult parsed = ParseCommandLine(args);
-    EXPECT_FALSE(parsed.ok) << args.back();
-    const bool named = parsed.error.find("--notes") != std::string::npos ||
-                       parsed.error.find("--planner") != std::string::npos;
-    EXPECT_TRUE(named) << parsed.error;
+    const Result<CliOptions> parsed = ParseCommandLine(args);
+    EXPECT_FALSE(parsed.ok()) << args.back();
+    const bool named = parsed.message().find("--notes") != std::string::npos ||
+                       parsed.message().find("--planner") != std::string::npos;
+    EXPECT_TRUE(named) << parsed.message();
   }
 }
 
