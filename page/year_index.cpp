@@ -50,7 +50,7 @@ void DrawWeekNumber(const PageDate& date, WeekRule rule, int gridLeft, int rowTo
                     std::int32_t dayFont) {
   const std::int16_t week = rule == WeekRule::kIso ? IsoWeekNumber(date.year, date.month, date.day)
                                                    : WeekNumber(date.year, date.month, date.day);
-  SetFont(NewFont(kFontFace, kWeekdayPoints, 0));
+  SetFont(NewFont(kFontFace, kWeekdayPoints, kFontBold));
   const std::string number = std::to_string(week);
   PrintAt(gridLeft - 3 - AverageCharWidth() * static_cast<int>(number.size()), rowTop + 8, kGrey,
           number);
