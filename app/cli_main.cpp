@@ -219,7 +219,8 @@ int WriteRange(const CliOptions& options, const DateRange& range, const AgendaOp
       file /= defaultName;
     }
     outcome = CreateYearbookPdf(range, file, options.sheets, progress, agenda, options.planner);
-    report = "Grabado " + ShownPath(file) + " (" + std::to_string(outcome.pagesDone) + " hojas)";
+    report = "Grabado " + ShownPath(file) + " (" +
+             DocumentCounts(outcome.pagesDone, outcome.documentPages, options.sheets.booklet) + ")";
   } else {
     const PageFormat format =
         options.format == CliFormat::kPng ? PageFormat::kPng : PageFormat::kBmp;

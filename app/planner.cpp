@@ -442,6 +442,7 @@ RangeOutcome CreatePlannerPdf(const DateRange& range, const std::filesystem::pat
                       (save.error ? " (" + save.step + "): " + save.error.message() : "");
     return outcome;
   }
+  outcome.documentPages = static_cast<std::int32_t>(layout.sheets.size());
   outcome.status = RangeStatus::kDone;
   return outcome;
 }
