@@ -5,7 +5,7 @@
 #     safe way (fill, temporary file, fdatasync, rename, fsync of the folder);
 #   - a peer: one ImageMagick command drawing the same elements as the page.
 # Then the ranges (a year of PNG, a year of BMP beside 365 floor writes, a
-# year PDF), the peak memory, and, with --micro, the Google Benchmark cases.
+# year PDF, a year planner PDF on one processor), the peak memory, and, with --micro, the Google Benchmark cases.
 #
 #   scripts/bench.sh            everything but the micro benchmarks
 #   scripts/bench.sh --quick    fewer runs
@@ -124,7 +124,9 @@ hyperfine -N --warmup 1 --runs "$range_runs" --export-json "$scratch/ranges.json
   "$trevalda --year 2027 --format png --quiet -o $scratch/year" \
   "$trevalda --year 2027 --format bmp --quiet -o $scratch/year" \
   "$floor $scratch/year 365" \
-  "$trevalda --year 2027 --format pdf --quiet -o $scratch/year.pdf" >/dev/null
+  "$trevalda --year 2027 --format pdf --quiet -o $scratch/year.pdf" \
+  "taskset -c 0 $trevalda --year 2027 --format pdf --planner --notes 2 --holidays --quiet -o $scratch/planner.pdf" \
+  >/dev/null
 png_ms="$(median_ms 0 "$scratch/ranges.json")"
 bmp_ms="$(median_ms 1 "$scratch/ranges.json")"
 floor365_ms="$(median_ms 2 "$scratch/ranges.json")"
@@ -134,9 +136,13 @@ echo "--year 2027 --format bmp:     mediana $bmp_ms ms"
 echo "365 escrituras del suelo:     mediana $floor365_ms ms"
 echo "año BMP / 365 del suelo:      $(ratio "$bmp_ms" "$floor365_ms")"
 echo "--year 2027 --format pdf:     mediana $pdf_ms ms   (objetivo <= 150 ms)"
+planner_ms="$(median_ms 4 "$scratch/ranges.json")"
+planner_kb="$(($(stat -c %s "$scratch/planner.pdf") / 1000))"
+echo "planificador (--planner --notes 2 --holidays, un procesador):"
+echo "                              mediana $planner_ms ms, $planner_kb kB   (objetivo <= 200 ms, 2 MB)"
 echo "tiempo de procesador: PNG $(cpu_ms 0 "$scratch/ranges.json") ms," \
   "BMP $(cpu_ms 1 "$scratch/ranges.json") ms, 365 del suelo $(cpu_ms 2 "$scratch/ranges.json") ms," \
-  "PDF $(cpu_ms 3 "$scratch/ranges.json") ms"
+  "PDF $(cpu_ms 3 "$scratch/ranges.json") ms, planificador $(cpu_ms 4 "$scratch/ranges.json") ms"
 echo
 
 echo "== Memoria (/usr/bin/time -v, RSS máximo)"
