@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdio>
 #include <map>
+#include <optional>
 #include <tuple>
 #include <utility>
 
@@ -361,7 +362,8 @@ class TabStrips {
         inDocument[static_cast<std::size_t>(m - 1)] =
             plan_.MonthPage({1, static_cast<std::int16_t>(m), year}) >= 0;
       }
-      const PageDate indexOf = plan_.Pages()[static_cast<std::size_t>(index)].date;
+      std::optional<PageDate> indexOf;
+      if (index >= 0) indexOf = plan_.Pages()[static_cast<std::size_t>(index)].date;
       AddLinks(plan_, firstPage + static_cast<std::int32_t>(k),
                DrawMonthTabs(document.Canvas(), year, current, inDocument, indexOf), links);
       if (!document.EndPage()) return false;

@@ -328,7 +328,7 @@ PlannerLink DrawNotesPage(CanvasHandle canvas, std::string_view title) {
 
 std::vector<PlannerLink> DrawMonthTabs(CanvasHandle canvas, std::int16_t year, int current,
                                        const std::array<bool, 12>& inDocument,
-                                       const PageDate& indexOf) {
+                                       const std::optional<PageDate>& indexOf) {
   std::vector<PlannerLink> links;
   AttachCanvas(canvas, 0, 0);
   const Fonts fonts;
@@ -337,7 +337,7 @@ std::vector<PlannerLink> DrawMonthTabs(CanvasHandle canvas, std::int16_t year, i
     const int top = kTabTop + t * kTabHeight;
     const bool index = t == 12;
     const bool highlighted = index ? current == 0 : current == t + 1;
-    const bool linked = index || inDocument[static_cast<std::size_t>(t)];
+    const bool linked = index ? indexOf.has_value() : inDocument[static_cast<std::size_t>(t)];
     if (t > 0) {
       SetPenWidth(1);
       Line(4, top, kTabColumnWidth - 4, top, kLineGrey);
@@ -354,7 +354,7 @@ std::vector<PlannerLink> DrawMonthTabs(CanvasHandle canvas, std::int16_t year, i
     const int width = AverageCharWidth() * static_cast<int>(text.size());
     PrintAt(middle - width / 2, top + kTabHeight / 2 - 8, color, text);
     if (!linked) continue;
-    const PageDate date = index ? indexOf : PageDate{1, static_cast<std::int16_t>(t + 1), year};
+    const PageDate date = index ? *indexOf : PageDate{1, static_cast<std::int16_t>(t + 1), year};
     links.push_back({index ? PlannerTarget::kIndex : PlannerTarget::kMonth, date, 0, top,
                      kTabColumnWidth, top + kTabHeight});
   }

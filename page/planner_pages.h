@@ -97,10 +97,11 @@ inline constexpr std::int32_t kTabColumnWidth = 44;
 // month `current` (1 to 12) highlighted, or the index tab when it is 0.
 // `inDocument[m - 1]` says which months of `year` have pages; the others
 // are grey and carry no link. Links: kMonth for the months, kIndex (dated
-// `indexOf`) for the index tab.
+// `indexOf`) for the index tab, grey without one when `indexOf` is empty
+// (a document without an index).
 std::vector<PlannerLink> DrawMonthTabs(CanvasHandle canvas, std::int16_t year, int current,
                                        const std::array<bool, 12>& inDocument,
-                                       const PageDate& indexOf);
+                                       const std::optional<PageDate>& indexOf);
 
 // Lower-case Spanish month names ("enero") and accented weekday names
 // ("Miércoles", 1 = Monday), Windows-1252.
