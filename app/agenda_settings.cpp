@@ -113,16 +113,24 @@ std::vector<std::string> BaseArguments(const AgendaSettings& settings) {
   return args;
 }
 
-// Decides the choices in order; returns the arguments of those made.
+// Decides the choices in order; returns the arguments of those made. A
+// choice's value the parser refuses stays in the arguments, for the parser
+// to say why, but does not rule out the choices after it.
 std::vector<std::string> DecideChoices(const AgendaSettings& settings,
                                        std::array<bool, kAgendaChoiceCount>& allowed) {
   std::vector<std::string> args = BaseArguments(settings);
+  std::vector<std::string> accepted = args;
   const auto choices = ChoiceArgumentsOf(settings);
   for (std::size_t i = 0; i < choices.size(); ++i) {
-    std::vector<std::string> probe = args;
-    probe.insert(probe.end(), choices[i].probe.begin(), choices[i].probe.end());
-    allowed[i] = Accepted(probe);
-    if (allowed[i]) args.insert(args.end(), choices[i].chosen.begin(), choices[i].chosen.end());
+    const auto with = [&accepted](const std::vector<std::string>& more) {
+      std::vector<std::string> probe = accepted;
+      probe.insert(probe.end(), more.begin(), more.end());
+      return probe;
+    };
+    allowed[i] = Accepted(with(choices[i].probe));
+    if (!allowed[i] || choices[i].chosen.empty()) continue;
+    args.insert(args.end(), choices[i].chosen.begin(), choices[i].chosen.end());
+    if (Accepted(with(choices[i].chosen))) accepted = with(choices[i].chosen);
   }
   return args;
 }
