@@ -2,8 +2,8 @@
 # Takes a picture of a Windows program's dialog for the README.
 #
 #   scripts/screenshot-dialog.sh [OUT.png]            trevalda.exe; default docs/dialog.png
-#   scripts/screenshot-dialog.sh --agenda [OUT.png]   trevalda-agenda.exe, as it opens on a
-#                                                     first start; default docs/agenda-dialog.png
+#   scripts/screenshot-dialog.sh --agenda [OUT.png]   trevalda-agenda.exe with example choices
+#                                                     (agenda.ini); default docs/agenda-dialog.png
 #
 # Builds trevalda.exe with the "windows" preset when it is missing, starts it
 # under Wine on a virtual X display (Xvfb) with a throw-away Wine prefix in
@@ -12,10 +12,13 @@
 # The pickers show the day (or the year) the picture is taken.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-program=trevalda title=Trevalda target=trevalda default_out=docs/dialog.png
+program=trevalda title=Trevalda target=trevalda default_out=docs/dialog.png settings=""
 if [ "${1-}" = --agenda ]; then
   program=trevalda-agenda title="Trevalda - Agenda" target=trevalda_agenda_dialog
   default_out=docs/agenda-dialog.png
+  settings=$'desde=01/01/2027\nhasta=31/12/2027\nformato=pdf\npapel=a5\nmargen=8\nfestivos=1\n'
+  settings+=$'fechas1=C:\\users\\ana\\Documents\\cumpleaños.txt\nfechas2=C:\\users\\ana\\Documents\\trabajo.ics\n'
+  settings+=$'carpeta=C:\\users\\ana\\Documents\n'
   shift
 fi
 out="${1:-$default_out}"
@@ -47,9 +50,14 @@ cat >"$work/shot.sh" <<'INNER'
 #!/usr/bin/env bash
 # Runs inside xvfb-run: the program, the date, the picture.
 set -euo pipefail
-exe="$1" out="$2" work="$3" title="$4"
+exe="$1" out="$2" work="$3" title="$4" settings="$5"
 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /t REG_SZ /d N /f >/dev/null 2>&1 || true
 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1 || true
+if [ -n "$settings" ]; then
+  appdata="$(winepath -u "$(wine cmd /c echo %APPDATA% 2>/dev/null | tr -d '\r')" 2>/dev/null)"
+  mkdir -p "$appdata/Trevalda"
+  printf '%s' "$settings" >"$appdata/Trevalda/agenda.ini"
+fi
 wineserver --wait || true
 (cd "$work" && exec wine "$exe") &
 id=""
@@ -70,6 +78,6 @@ chmod +x "$work/shot.sh"
 
 mkdir -p "$(dirname "$out")"
 xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" \
-  "$work/shot.sh" "$exe" "$work/dialog.png" "$work" "$title"
+  "$work/shot.sh" "$exe" "$work/dialog.png" "$work" "$title" "$settings"
 cp "$work/dialog.png" "$out"
 echo "screenshot-dialog: $out"
