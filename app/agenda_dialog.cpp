@@ -380,16 +380,16 @@ void Create(HWND window) {
   DialogState& state = State();
   if (state.running) return;
   const AgendaSettings settings = ReadControls(window);
-  const CliParseResult parsed = ParseCommandLine(AgendaArguments(settings));
-  if (!parsed.ok) {
-    ShowError(window, parsed.error);
+  const Result<CliOptions> parsed = ParseCommandLine(AgendaArguments(settings));
+  if (!parsed) {
+    ShowError(window, parsed.message());
     return;
   }
   state.running_settings = settings;
   state.stop = false;
   SendDlgItemMessageW(window, IDC_AGENDA_PROGRESS, PBM_SETPOS, 0, 0);
   SetRunning(window, true);
-  state.worker = std::thread(RunJob, window, parsed.options, &state.stop);
+  state.worker = std::thread(RunJob, window, *parsed, &state.stop);
 }
 
 // What "Abrir" opens: the PDF, or the folder of the pages.

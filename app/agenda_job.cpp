@@ -18,19 +18,23 @@ std::string TodayText() {
   const std::time_t now = std::time(nullptr);
   const std::tm* local = std::localtime(&now);
   if (local == nullptr) return {};
-  return FormatDateText(local->tm_mday, local->tm_mon + 1, local->tm_year + 1900);
+  return DateText({static_cast<std::int16_t>(local->tm_mday),
+                   static_cast<std::int16_t>(local->tm_mon + 1),
+                   static_cast<std::int16_t>(local->tm_year + 1900)});
 }
 
 // Reads a typed date into a checked page date.
-bool ReadTypedDate(const std::string& typed, PageDate& date, std::string& why) {
+Result<PageDate> ReadTypedDate(const std::string& typed) {
   const auto dateText = NormalizeDateText(typed);
   if (!dateText) {
-    why = "fecha no válida: " + Shown(typed) +
-          ". Escribe día/mes/año con el año en cuatro cifras, por ejemplo 07/12/2026.";
-    return false;
+    return Failure("fecha no válida: " + Shown(typed) +
+                   ". Escribe día/mes/año con el año en cuatro cifras, por ejemplo 07/12/2026.");
   }
   std::string stem;
-  return ReadDateText(*dateText, stem, date, why);
+  std::string why;
+  PageDate date;
+  if (!ReadDateText(*dateText, stem, date, why)) return Failure(why);
+  return date;
 }
 
 JobReport WritePages(const CliOptions& options, const DateRange& range, const AgendaOptions& agenda,
@@ -82,33 +86,35 @@ JobReport WritePages(const CliOptions& options, const DateRange& range, const Ag
 
 }  // namespace
 
-bool ReadJobRange(const CliOptions& options, DateRange& range, std::string& why) {
+Result<DateRange> ReadJobRange(const CliOptions& options) {
   if (!options.year.empty()) {
     const auto& y = options.year;
     if (y.size() != 4 || y.find_first_not_of("0123456789") != std::string::npos || y == "0000") {
-      why = "año no válido: " + Shown(y) + ". Escribe el año en cuatro cifras, por ejemplo 2027.";
-      return false;
+      return Failure("año no válido: " + Shown(y) +
+                     ". Escribe el año en cuatro cifras, por ejemplo 2027.");
     }
-    range = YearRange(static_cast<std::int16_t>(std::stoi(y)));
-    return true;
+    return YearRange(static_cast<std::int16_t>(std::stoi(y)));
   }
-  const std::string first = options.hasDate ? options.date : TodayText();
-  if (!ReadTypedDate(first, range.first, why)) return false;
-  range.last = range.first;
-  if (!options.toDate.empty() && !ReadTypedDate(options.toDate, range.last, why)) return false;
+  const Result<PageDate> first = ReadTypedDate(options.hasDate ? options.date : TodayText());
+  if (!first) return first.failure();
+  DateRange range{*first, *first};
+  if (!options.toDate.empty()) {
+    const Result<PageDate> last = ReadTypedDate(options.toDate);
+    if (!last) return last.failure();
+    range.last = *last;
+  }
   if (DaySerial(range.last) < DaySerial(range.first)) {
-    why = "la fecha de --to es anterior a la primera";
-    return false;
+    return Failure("la fecha de --to es anterior a la primera");
   }
   if (RangeLength(range) > kMaxRangeDays) {
-    why = "la serie pasa de diez años (" + std::to_string(kMaxRangeDays) + " días como mucho)";
-    return false;
+    return Failure("la serie pasa de diez años (" + std::to_string(kMaxRangeDays) +
+                   " días como mucho)");
   }
-  return true;
+  return range;
 }
 
-bool LoadJobAgenda(const CliOptions& options, Agenda& agenda, std::string& why,
-                   const std::function<void(const std::string&)>& warn) {
+Result<> LoadJobAgenda(const CliOptions& options, Agenda& agenda,
+                       const std::function<void(const std::string&)>& warn) {
   if (options.holidays) agenda.AddNationalHolidays();
   for (const std::string& typed : options.dateFiles) {
     const AgendaFileResult file = ReadAgendaFile(PathFromArgument(typed));
@@ -116,8 +122,7 @@ bool LoadJobAgenda(const CliOptions& options, Agenda& agenda, std::string& why,
     if (!file.ok) {
       const std::string where = file.line == 0 ? name : name + ":" + std::to_string(file.line);
       // A reason may quote the file: escaped too.
-      why = where + ": " + ShownText(Cp1252ToUtf8(file.reason), kShownPathLimit);
-      return false;
+      return Failure(where + ": " + ShownText(Cp1252ToUtf8(file.reason), kShownPathLimit));
     }
     if (warn) {
       for (const std::string& note : file.notes) {
@@ -126,7 +131,7 @@ bool LoadJobAgenda(const CliOptions& options, Agenda& agenda, std::string& why,
     }
     for (const AgendaRule& rule : file.rules) agenda.Add(rule);
   }
-  return true;
+  return {};
 }
 
 AgendaOptions JobAgendaOptions(const CliOptions& options, const Agenda& agenda) {
@@ -141,11 +146,17 @@ JobReport RunAgendaJob(const CliOptions& options, const JobHooks& hooks) {
   report.format = options.format;
   report.status = JobStatus::kRefused;
   try {
-    DateRange range;
-    if (!ReadJobRange(options, range, report.message)) return report;
+    const Result<DateRange> range = ReadJobRange(options);
+    if (!range) {
+      report.message = range.message();
+      return report;
+    }
     Agenda agenda;
-    if (!LoadJobAgenda(options, agenda, report.message, hooks.warn)) return report;
-    return WritePages(options, range, JobAgendaOptions(options, agenda), hooks);
+    if (const Result<> loaded = LoadJobAgenda(options, agenda, hooks.warn); !loaded) {
+      report.message = loaded.message();
+      return report;
+    }
+    return WritePages(options, *range, JobAgendaOptions(options, agenda), hooks);
   } catch (const std::bad_alloc&) {
     report.status = JobStatus::kFailed;
     report.message = "no queda memoria para terminar el trabajo";

@@ -21,6 +21,7 @@
 #include "app/cli_options.h"
 #include "app/create_page.h"
 #include "app/yearbook.h"
+#include "base/result.h"
 
 namespace trevalda {
 
@@ -54,14 +55,14 @@ struct JobHooks {
 };
 
 // The range the options ask for: --year, or the date (today, in local time,
-// when none is given) up to --to. Returns false with the reason in `why`.
-bool ReadJobRange(const CliOptions& options, DateRange& range, std::string& why);
+// when none is given) up to --to; or why it cannot be.
+Result<DateRange> ReadJobRange(const CliOptions& options);
 
 // Fills `agenda` from --holidays and every --dates file, in order. A file
-// that cannot be used refuses the whole job ("<file>:<line>: <reason>" in
-// `why`); warnings go to `warn` when one is given.
-bool LoadJobAgenda(const CliOptions& options, Agenda& agenda, std::string& why,
-                   const std::function<void(const std::string&)>& warn = {});
+// that cannot be used refuses the whole job ("<file>:<line>: <reason>");
+// warnings go to `warn` when one is given.
+Result<> LoadJobAgenda(const CliOptions& options, Agenda& agenda,
+                       const std::function<void(const std::string&)>& warn = {});
 
 // What every page carries beyond the classic page, from the options.
 // `agenda` must outlive the pages.

@@ -14,7 +14,7 @@ namespace {
 constexpr std::string_view kFilesKey = "fechas";
 constexpr std::int16_t kFirstAutumnMonth = 10;  // from October on, next year's agenda
 
-bool Accepted(const std::vector<std::string>& args) { return ParseCommandLine(args).ok; }
+bool Accepted(const std::vector<std::string>& args) { return ParseCommandLine(args).ok(); }
 
 std::string_view Trimmed(std::string_view text) {
   const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r'; };
@@ -103,10 +103,8 @@ std::array<ChoiceArguments, kAgendaChoiceCount> ChoiceArgumentsOf(const AgendaSe
 
 // The arguments every run has: range, format, folder, agenda.
 std::vector<std::string> BaseArguments(const AgendaSettings& settings) {
-  std::vector<std::string> args = {
-      FormatDateText(settings.from.day, settings.from.month, settings.from.year), "--to",
-      FormatDateText(settings.to.day, settings.to.month, settings.to.year), "--format",
-      settings.format};
+  std::vector<std::string> args = {DateText(settings.from), "--to", DateText(settings.to),
+                                   "--format", settings.format};
   if (!settings.folder.empty()) args.insert(args.end(), {"-o", settings.folder});
   if (settings.holidays) args.push_back("--holidays");
   for (const std::string& file : settings.dateFiles) args.insert(args.end(), {"--dates", file});
@@ -183,8 +181,8 @@ std::string WriteAgendaSettings(const AgendaSettings& settings) {
     if (value.find_first_of("\r\n") != value.npos) return;
     text.append(key).append("=").append(value).append("\r\n");
   };
-  line("desde", FormatDateText(settings.from.day, settings.from.month, settings.from.year));
-  line("hasta", FormatDateText(settings.to.day, settings.to.month, settings.to.year));
+  line("desde", DateText(settings.from));
+  line("hasta", DateText(settings.to));
   line("formato", settings.format);
   line("papel", settings.paper);
   line("librito", settings.booklet ? "1" : "0");

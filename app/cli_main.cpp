@@ -146,11 +146,9 @@ int WriteRange(const CliOptions& options) {
 }
 
 int Run(const std::vector<std::string>& args) {
-  const CliParseResult parsed = ParseCommandLine(args);
-  if (!parsed.ok) {
-    return Refuse(parsed.error + "\nPrueba 'trevalda --help'.");
-  }
-  const CliOptions& options = parsed.options;
+  const Result<CliOptions> parsed = ParseCommandLine(args);
+  if (!parsed) return Refuse(parsed.message() + "\nPrueba 'trevalda --help'.");
+  const CliOptions& options = *parsed;
   switch (options.action) {
     case CliAction::kHelp:
       std::fwrite(UsageText().data(), 1, UsageText().size(), stdout);
@@ -163,13 +161,14 @@ int Run(const std::vector<std::string>& args) {
       break;
   }
   if (options.action == CliAction::kWritePage) return WriteRange(options);
-  DateRange range;
-  std::string why;
-  if (!ReadJobRange(options, range, why)) return Refuse(why);
+  const Result<DateRange> range = ReadJobRange(options);
+  if (!range) return Refuse(range.message());
   Agenda agenda;
   const auto warn = [](const std::string& warning) { PrintLine(stderr, "trevalda: " + warning); };
-  if (!LoadJobAgenda(options, agenda, why, warn)) return Refuse(why);
-  return Describe(range, JobAgendaOptions(options, agenda));
+  if (const Result<> loaded = LoadJobAgenda(options, agenda, warn); !loaded) {
+    return Refuse(loaded.message());
+  }
+  return Describe(*range, JobAgendaOptions(options, agenda));
 }
 
 }  // namespace

@@ -18,9 +18,9 @@ class AgendaJobTest : public test::FolderTest {
   AgendaJobTest() : FolderTest("agenda-job") {}
 
   CliOptions Options(std::vector<std::string> args) {
-    const CliParseResult parsed = ParseCommandLine(args);
-    EXPECT_TRUE(parsed.ok) << parsed.error;
-    return parsed.options;
+    const Result<CliOptions> parsed = ParseCommandLine(args);
+    EXPECT_TRUE(parsed) << parsed.message();
+    return parsed ? *parsed : CliOptions{};
   }
 
   std::string WriteFile(const std::string& name, const std::string& text) {

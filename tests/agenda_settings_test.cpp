@@ -111,10 +111,10 @@ TEST(AgendaSettingsTest, ArgumentsAreTheCommandLinesOwn) {
   EXPECT_EQ(args,
             (Args{"01/01/2027", "--to", "31/12/2027", "--format", "pdf", "-o", "C:\\salida",
                   "--holidays", "--dates", "C:\\f\\fechas.txt", "--dates", "C:\\f\\cal.ics"}));
-  const CliParseResult parsed = ParseCommandLine(args);
-  ASSERT_TRUE(parsed.ok) << parsed.error;
-  EXPECT_EQ(parsed.options.dateFiles.size(), 2u);
-  EXPECT_TRUE(parsed.options.holidays);
+  const Result<CliOptions> parsed = ParseCommandLine(args);
+  ASSERT_TRUE(parsed) << parsed.message();
+  EXPECT_EQ(parsed->dateFiles.size(), 2u);
+  EXPECT_TRUE(parsed->holidays);
 }
 
 // Which choices the dialog offers, as the parser decides them.
