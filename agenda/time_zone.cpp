@@ -35,9 +35,9 @@ struct Onsets {
 
 struct TimeZone::Data {
   std::string name;
-  int initialOffset = 0;              // before the first transition or onset
-  std::vector<std::int64_t> times;    // explicit transitions, ascending
-  std::vector<int> offsets;           // the offset from each transition on
+  int initialOffset = 0;            // before the first transition or onset
+  std::vector<std::int64_t> times;  // explicit transitions, ascending
+  std::vector<int> offsets;         // the offset from each transition on
   std::vector<Onsets> rules;
 };
 
@@ -119,16 +119,14 @@ bool MatchesSigned(const std::vector<int>& list, int value, int length) {
   return false;
 }
 
-// Whether the rule falls on day `d` of month `m` of year `y`.
-bool RuleMatches(const Onsets& o, int y, int m, int d, std::int64_t days) {
+// Whether the rule falls on day `d` of month `m` of year `y` (the general
+// case: any mix of BYMONTHDAY, BYYEARDAY and BYDAY).
+bool RuleMatches(const Onsets& o, int y, int m, int d, std::int64_t days, std::int64_t yearStart) {
   const ZoneRule& r = o.rule;
-  const bool dayParts = !r.monthDays.empty() || !r.yearDays.empty() || !r.weekdays.empty();
-  if (!r.months.empty() ? !Contains(r.months, m) : (!dayParts && m != o.defaultMonth)) return false;
-  if (!dayParts) return d == o.defaultDay;
   const int monthLength = MonthLength(y, m);
   if (!r.monthDays.empty() && !MatchesSigned(r.monthDays, d, monthLength)) return false;
   const int yearLength = IsLeap(y) ? 366 : 365;
-  const int yearDay = static_cast<int>(days - DaysFromCivil(y, 1, 1)) + 1;
+  const int yearDay = static_cast<int>(days - yearStart) + 1;
   if (!r.yearDays.empty() && !MatchesSigned(r.yearDays, yearDay, yearLength)) return false;
   if (r.weekdays.empty()) return true;
   const int weekday = WeekdayOfDays(days);
@@ -144,6 +142,45 @@ bool RuleMatches(const Onsets& o, int y, int m, int d, std::int64_t days) {
   return false;
 }
 
+// The days of month `m` of year `y` the rule falls on, as flags 1..31;
+// false when there are none. The common shapes (a day of the month; the nth
+// weekday of a named month) are worked out directly, the rest by testing
+// each day.
+using MonthHits = std::array<bool, 32>;
+
+bool MonthDays(const Onsets& o, int y, int m, MonthHits& hits) {
+  const ZoneRule& r = o.rule;
+  const bool dayParts = !r.monthDays.empty() || !r.yearDays.empty() || !r.weekdays.empty();
+  if (!r.months.empty() ? !Contains(r.months, m) : (!dayParts && m != o.defaultMonth)) {
+    return false;
+  }
+  hits.fill(false);
+  const int length = MonthLength(y, m);
+  if (!dayParts) {
+    if (o.defaultDay > length) return false;
+    hits[o.defaultDay] = true;
+    return true;
+  }
+  const std::int64_t first = DaysFromCivil(y, m, 1);
+  const bool ordinalsOnly = r.monthDays.empty() && r.yearDays.empty() && !r.months.empty() &&
+                            std::all_of(r.weekdays.begin(), r.weekdays.end(),
+                                        [](const ZoneWeekday& w) { return w.ordinal != 0; });
+  if (ordinalsOnly) {
+    const int firstWeekday = WeekdayOfDays(first);
+    const int lastWeekday = WeekdayOfDays(first + length - 1);
+    for (const ZoneWeekday& w : r.weekdays) {
+      const int day = w.ordinal > 0
+                          ? 1 + (w.weekday - firstWeekday + 7) % 7 + 7 * (w.ordinal - 1)
+                          : length - (lastWeekday - w.weekday + 7) % 7 + 7 * (w.ordinal + 1);
+      if (day >= 1 && day <= length) hits[day] = true;
+    }
+    return true;
+  }
+  const std::int64_t yearStart = DaysFromCivil(y, 1, 1);
+  for (int d = 1; d <= length; ++d) hits[d] = RuleMatches(o, y, m, d, first + d - 1, yearStart);
+  return true;
+}
+
 std::int64_t OnsetUtc(const Onsets& o, std::int64_t days) {
   return days * kDay + o.timeOfDay - o.offsetFrom;
 }
@@ -154,13 +191,13 @@ bool YearInStep(const Onsets& o, int y) {
 
 // The rule's latest onset of year `y` in [startUtc, limit].
 std::optional<std::int64_t> LatestInYear(const Onsets& o, int y, std::int64_t limit) {
+  MonthHits hits;
   for (int m = 12; m >= 1; --m) {
-    if (!o.rule.months.empty() && !Contains(o.rule.months, m)) continue;
+    if (!MonthDays(o, y, m, hits)) continue;
     const std::int64_t first = DaysFromCivil(y, m, 1);
-    for (int d = MonthLength(y, m); d >= 1; --d) {
-      const std::int64_t days = first + d - 1;
-      if (!RuleMatches(o, y, m, d, days)) continue;
-      const std::int64_t utc = OnsetUtc(o, days);
+    for (int d = 31; d >= 1; --d) {
+      if (!hits[d]) continue;
+      const std::int64_t utc = OnsetUtc(o, first + d - 1);
       if (utc <= limit && utc >= o.startUtc) return utc;
     }
   }
@@ -169,13 +206,13 @@ std::optional<std::int64_t> LatestInYear(const Onsets& o, int y, std::int64_t li
 
 // The rule's onsets of year `y` after `after`, ascending, into `out`.
 void OnsetsOfYear(const Onsets& o, int y, std::int64_t after, std::vector<std::int64_t>& out) {
+  MonthHits hits;
   for (int m = 1; m <= 12; ++m) {
-    if (!o.rule.months.empty() && !Contains(o.rule.months, m)) continue;
+    if (!MonthDays(o, y, m, hits)) continue;
     const std::int64_t first = DaysFromCivil(y, m, 1);
-    for (int d = 1; d <= MonthLength(y, m); ++d) {
-      const std::int64_t days = first + d - 1;
-      if (!RuleMatches(o, y, m, d, days)) continue;
-      const std::int64_t utc = OnsetUtc(o, days);
+    for (int d = 1; d <= 31; ++d) {
+      if (!hits[d]) continue;
+      const std::int64_t utc = OnsetUtc(o, first + d - 1);
       if (utc > after) out.push_back(utc);
     }
   }
@@ -190,7 +227,9 @@ std::optional<std::int64_t> LatestOnset(const Onsets& o, std::int64_t t) {
   if (o.startIsOnset && (!best || o.startUtc > *best)) best = o.startUtc;
   const std::int64_t limit = std::min(t, o.untilUtc);
   if (!o.repeats || limit < o.startUtc) return best;
-  const int top = std::min(9999, YearOfSeconds(limit + o.offsetFrom - o.timeOfDay) + 1);
+  // An onset of day D is at or before `limit` exactly when D is at or
+  // before the day of limit + offsetFrom - timeOfDay: no later year can hold one.
+  const int top = YearOfSeconds(limit + o.offsetFrom - o.timeOfDay);
   const int bottom = std::max(o.startYear, top - kLookbackYears);
   for (int y = top; y >= bottom; --y) {
     if (!YearInStep(o, y)) continue;
@@ -355,7 +394,8 @@ bool ParseIntList(std::string_view text, int low, int high, std::vector<int>& ou
 // is malformed or not one a zone rule may have.
 bool ParseRulePart(std::string_view name, std::string_view value, int offsetFrom, ZoneRule& rule,
                    bool& haveUntil, std::string& why) {
-  const std::string bad = "RRULE de zona no válida: " + Quoted(std::string(name) + "=" + std::string(value));
+  const std::string bad =
+      "RRULE de zona no válida: " + Quoted(std::string(name) + "=" + std::string(value));
   if (name == "FREQ") {
     if (Upper(value) != "YEARLY") {
       return Refuse(why, "RRULE de zona no admitida: " + Quoted("FREQ=" + std::string(value)) +
@@ -720,7 +760,8 @@ std::optional<int> ParseUtcOffset(std::string_view text) {
   return text[0] == '-' ? -value : value;
 }
 
-std::optional<ZoneObservance> ParseZoneObservance(const ZoneObservanceText& text, std::string& why) {
+std::optional<ZoneObservance> ParseZoneObservance(const ZoneObservanceText& text,
+                                                  std::string& why) {
   ZoneObservance observance;
   observance.daylight = text.daylight;
   const auto from = ParseUtcOffset(text.offsetFrom);
@@ -731,7 +772,8 @@ std::optional<ZoneObservance> ParseZoneObservance(const ZoneObservanceText& text
   observance.offsetTo = *to;
   const auto start = ParseDateTime(text.start);
   if (!start) return NoObservance(why, "DTSTART de zona no válido: " + Quoted(text.start));
-  observance.start = start->utc ? LocalFromSeconds(LocalSeconds(start->local) + *from) : start->local;
+  observance.start =
+      start->utc ? LocalFromSeconds(LocalSeconds(start->local) + *from) : start->local;
   if (text.rules.size() > 1) {
     return NoObservance(why, "la zona tiene " + std::to_string(text.rules.size()) +
                                  " RRULE en un mismo bloque (se admite una)");
@@ -745,11 +787,11 @@ std::optional<ZoneObservance> ParseZoneObservance(const ZoneObservanceText& text
       const auto value = ParseDateTime(item.substr(0, item.find('/')));
       if (!value) return NoObservance(why, "RDATE de zona no válido: " + Quoted(item));
       if (observance.rdates.size() == kMaxListItems) {
-        return NoObservance(why, "la zona tiene más de " + std::to_string(kMaxListItems) + " RDATE");
+        return NoObservance(why,
+                            "la zona tiene más de " + std::to_string(kMaxListItems) + " RDATE");
       }
-      observance.rdates.push_back(value->utc
-                                      ? LocalFromSeconds(LocalSeconds(value->local) + *from)
-                                      : value->local);
+      observance.rdates.push_back(value->utc ? LocalFromSeconds(LocalSeconds(value->local) + *from)
+                                             : value->local);
     }
   }
   return observance;
@@ -778,7 +820,11 @@ std::optional<TimeZone> TimeZone::FromName(std::string_view name) {
   if (!AcceptableName(name)) return std::nullopt;
   const std::optional<std::string> bytes = zone_data::ReadZoneFile(name);
   if (!bytes) return std::nullopt;
-  std::optional<Data> zone = ParseTzif(*bytes);
+  return FromTzif(name, *bytes);
+}
+
+std::optional<TimeZone> TimeZone::FromTzif(std::string_view name, std::string_view bytes) {
+  std::optional<Data> zone = ParseTzif(bytes);
   if (!zone) return std::nullopt;
   zone->name = name;
   return TimeZone(std::make_shared<Data>(std::move(*zone)));

@@ -54,13 +54,13 @@ struct ZoneWeekday {
 // repeats DTSTART's day of the month, in DTSTART's month unless BYMONTH
 // names others.
 struct ZoneRule {
-  int interval = 1;                    // years between repetitions, 1..
-  std::vector<int> months;             // BYMONTH, 1..12
-  std::vector<ZoneWeekday> weekdays;   // BYDAY
-  std::vector<int> monthDays;          // BYMONTHDAY, -31..-1 and 1..31
-  std::vector<int> yearDays;           // BYYEARDAY, -366..-1 and 1..366
+  int interval = 1;                      // years between repetitions, 1..
+  std::vector<int> months;               // BYMONTH, 1..12
+  std::vector<ZoneWeekday> weekdays;     // BYDAY
+  std::vector<int> monthDays;            // BYMONTHDAY, -31..-1 and 1..31
+  std::vector<int> yearDays;             // BYYEARDAY, -366..-1 and 1..366
   std::optional<std::int64_t> untilUtc;  // UNTIL: no onset after this instant
-  int count = 0;                       // COUNT (DTSTART is the first); 0: no limit
+  int count = 0;                         // COUNT (DTSTART is the first); 0: no limit
 };
 
 // One STANDARD or DAYLIGHT block of a VTIMEZONE: from each onset on, the
@@ -80,9 +80,9 @@ struct ZoneObservance {
 // them (after unfolding; parameters removed).
 struct ZoneObservanceText {
   bool daylight = false;
-  std::string_view start;       // DTSTART: "19701025T030000"
-  std::string_view offsetFrom;  // TZOFFSETFROM: "+0200", "-0430", "+013000"
-  std::string_view offsetTo;    // TZOFFSETTO
+  std::string_view start;                // DTSTART: "19701025T030000"
+  std::string_view offsetFrom;           // TZOFFSETFROM: "+0200", "-0430", "+013000"
+  std::string_view offsetTo;             // TZOFFSETTO
   std::vector<std::string_view> rules;   // RRULE values; at most one is accepted
   std::vector<std::string_view> rdates;  // RDATE values, each a comma list
 };
@@ -116,6 +116,11 @@ class TimeZone {
   // std::bad_alloc. Reads a file on Linux, so callers keep the result
   // rather than asking again for each time they convert.
   static std::optional<TimeZone> FromName(std::string_view name);
+
+  // The zone of TZif data (RFC 8536, versions 1 to 4; a version 2+ footer
+  // gives the changes after the last transition), named `name`; nullopt
+  // when the bytes are not well-formed TZif or hold leap seconds.
+  static std::optional<TimeZone> FromTzif(std::string_view name, std::string_view bytes);
 
   // The zone a VTIMEZONE describes, under the name `tzid`. Before its first
   // onset the zone keeps the TZOFFSETFROM of the observance that starts
