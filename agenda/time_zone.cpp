@@ -360,7 +360,12 @@ std::nullopt_t NoObservance(std::string& why, std::string reason) {
   return std::nullopt;
 }
 
-std::string Quoted(std::string_view text) { return "\"" + ShownText(text) + "\""; }
+std::string Quoted(std::string_view text) {
+  std::string quoted(1, '"');
+  quoted += ShownText(text);
+  quoted += '"';
+  return quoted;
+}
 
 std::optional<ZoneWeekday> ParseWeekday(std::string_view text) {
   static constexpr std::array<std::string_view, 7> kCodes = {"MO", "TU", "WE", "TH",

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <utility>
 
+#include "agenda/time_zone.h"
 #include "text/shown_text.h"
 
 namespace trevalda {
@@ -14,7 +15,7 @@ constexpr std::string_view kUsage =
     "     trevalda --year AAAA [-o SALIDA] [--format bmp|png|pdf] [--quiet] [AGENDA]\n"
     "     trevalda --year AAAA --format pdf [--paper a4|a5|letter|tablet]\n"
     "              [--binding-margin MM] [--booklet] [AGENDA]\n"
-    "AGENDA:  [--holidays] [--dates ARCHIVO]... [--week iso|agenda]\n"
+    "AGENDA:  [--holidays] [--dates ARCHIVO]... [--week iso|agenda] [--tz ZONA]\n"
     "\n"
     "Crea la hoja de agenda (A4) del día FECHA y la graba como CARPETA/dd-mm-aaaa.bmp.\n"
     "Sin FECHA, crea la hoja de hoy. Con --to o --year crea una hoja por día.\n"
@@ -35,6 +36,9 @@ constexpr std::string_view kUsage =
     "      --dates ARCHIVO    añade las fechas del ARCHIVO (se puede repetir): una lista\n"
     "                         de fechas en UTF-8 o un calendario .ics (ver abajo)\n"
     "      --week iso|agenda  número de semana ISO 8601, o el de la agenda (por omisión)\n"
+    "      --tz ZONA          zona horaria de las horas de la agenda: un nombre IANA\n"
+    "                         como Atlantic/Canary (por omisión Europe/Madrid, la hora\n"
+    "                         peninsular)\n"
     "      --describe         muestra los textos de cada hoja en vez de grabarla\n"
     "  -q, --quiet            sin barra de progreso\n"
     "  -h, --help             muestra esta ayuda\n"
@@ -223,6 +227,16 @@ CliParseResult ParseCommandLine(const std::vector<std::string>& args) {
         return result;
       }
       options.isoWeek = week == "iso";
+    } else if (name == "--tz") {
+      std::string zoneName;
+      if (!TakeValue(args, i, name, zoneName, result.error)) return result;
+      const std::optional<TimeZone> zone = TimeZone::FromName(zoneName);
+      if (!zone) {
+        result.error = "zona horaria desconocida: \"" + ShownText(zoneName) +
+                       "\" (un nombre IANA, por ejemplo Europe/Madrid o Atlantic/Canary)";
+        return result;
+      }
+      options.timeZone = zone->Name();
     } else if (name == "-f" || name == "--format") {
       std::string format;
       if (!TakeValue(args, i, name, format, result.error)) return result;

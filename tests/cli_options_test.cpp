@@ -97,6 +97,29 @@ TEST(ParseCommandLineTest, ReadsTheAgendaOptions) {
   EXPECT_TRUE(ParseCommandLine(many).ok);
 }
 
+TEST(ParseCommandLineTest, ReadsTheTimeZoneByName) {
+  EXPECT_EQ(ParseCommandLine({"07/12/2026"}).options.timeZone, "Europe/Madrid");
+  const struct {
+    const char* typed;
+    const char* zone;
+  } kZones[] = {{"Atlantic/Canary", "Atlantic/Canary"},
+                {"America/New_York", "America/New_York"},
+                {"Romance Standard Time", "Europe/Paris"},
+                {"UTC", "UTC"}};
+  for (const auto& z : kZones) {
+    const CliParseResult result = ParseCommandLine({"--tz", z.typed});
+    ASSERT_TRUE(result.ok) << result.error;
+    EXPECT_EQ(result.options.timeZone, z.zone);
+  }
+  for (const char* bad : {"Europe/Nowhere", "../../etc/passwd", "/etc/localtime", "CEST"}) {
+    const CliParseResult result = ParseCommandLine({"--tz=" + std::string(bad)});
+    EXPECT_FALSE(result.ok) << bad;
+    EXPECT_NE(result.error.find("zona horaria desconocida: \"" + std::string(bad) + "\""),
+              std::string::npos)
+        << result.error;
+  }
+}
+
 TEST(ParseCommandLineTest, RefusesBadCommandLinesWithAReason) {
   const std::vector<std::string> cases[] = {
       {"07/12/2026", "08/12/2026"},
@@ -179,7 +202,7 @@ TEST(ParseCommandLineTest, RefusesPaperOptionsOutOfPlace) {
 // an empty --to or --year must not read as no option at all.
 TEST(ParseCommandLineTest, RefusesAnEmptyValueForEveryOptionThatTakesOne) {
   for (const std::string name : {"--to", "--year", "-o", "--output", "-f", "--format", "--paper",
-                                 "--binding-margin", "--dates", "--week"}) {
+                                 "--binding-margin", "--dates", "--week", "--tz"}) {
     const std::vector<std::string> spellings[] = {{"01/01/2027", name, ""},
                                                   {"01/01/2027", name + "="}};
     for (const auto& args : spellings) {
