@@ -5,6 +5,7 @@
 #include <cctype>
 #include <cstdint>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -37,6 +38,8 @@ struct Conversion {
   int offset;
   const char* what;
 };
+
+void PrintTo(const Conversion& c, std::ostream* out) { *out << c.zone << ": " << c.what; }
 
 class ConversionTest : public ::testing::TestWithParam<Conversion> {};
 
