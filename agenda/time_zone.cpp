@@ -11,6 +11,8 @@
 #include <algorithm>
 #include <array>
 #include <limits>
+#include <map>
+#include <mutex>
 
 #include "agenda/zone_data.h"
 #include "text/shown_text.h"
@@ -823,9 +825,22 @@ std::optional<TimeZone> TimeZone::FromName(std::string_view name) {
     name = *iana;
   }
   if (!AcceptableName(name)) return std::nullopt;
+  // Zones read once are kept for the run: at most the few hundred the tz
+  // database has, since only names it knows are kept.
+  static std::mutex mutex;
+  static std::map<std::string, TimeZone, std::less<>> known;
+  {
+    const std::lock_guard<std::mutex> lock(mutex);
+    if (const auto found = known.find(name); found != known.end()) return found->second;
+  }
   const std::optional<std::string> bytes = zone_data::ReadZoneFile(name);
   if (!bytes) return std::nullopt;
-  return FromTzif(name, *bytes);
+  std::optional<TimeZone> zone = FromTzif(name, *bytes);
+  if (zone) {
+    const std::lock_guard<std::mutex> lock(mutex);
+    known.emplace(std::string(name), *zone);
+  }
+  return zone;
 }
 
 std::optional<TimeZone> TimeZone::FromTzif(std::string_view name, std::string_view bytes) {

@@ -113,8 +113,9 @@ class TimeZone {
   // characters other than letters, digits, "/", "_", "+" and "-", the
   // "posix/" and "right/" trees, "localtime" and "posixrules"), or when the
   // zone's data cannot be read or is not valid TZif. Never throws but
-  // std::bad_alloc. Reads a file on Linux, so callers keep the result
-  // rather than asking again for each time they convert.
+  // std::bad_alloc. On Linux the first request for a zone reads its file;
+  // the zone is then kept for the rest of the run (so a file replaced
+  // meanwhile is not read again), and asking again costs a lookup.
   static std::optional<TimeZone> FromName(std::string_view name);
 
   // The zone of TZif data (RFC 8536, versions 1 to 4; a version 2+ footer
@@ -124,7 +125,10 @@ class TimeZone {
 
   // The zone a VTIMEZONE describes, under the name `tzid`. Before its first
   // onset the zone keeps the TZOFFSETFROM of the observance that starts
-  // first; with no observance it is UTC.
+  // first; with no observance it is UTC. Observances whose DTSTART is not a
+  // valid date are left out. A COUNT is settled here, walking the rule's
+  // years once; every conversion then looks at each observance, so its cost
+  // grows with their number (a reader of untrusted files bounds them).
   static TimeZone FromObservances(std::string_view tzid, std::vector<ZoneObservance> observances);
 
   // Seconds east of UTC in force at the instant.

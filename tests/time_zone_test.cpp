@@ -2,12 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cctype>
 #include <cstdint>
 #include <optional>
 #include <ostream>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 namespace trevalda {
@@ -102,6 +104,27 @@ INSTANTIATE_TEST_SUITE_P(
       }
       return name + "_" + std::to_string(param.index);
     });
+
+TEST(TimeZoneTest, ZonesAskedForFromSeveralThreadsAgree) {
+  const std::vector<std::string> names = {"Europe/Madrid", "Atlantic/Canary", "Asia/Tokyo",
+                                          "America/Sao_Paulo"};
+  const std::int64_t t = UtcAt(2026, 7, 1, 12, 0);
+  std::vector<int> expected;
+  for (const std::string& name : names) expected.push_back(Zone(name).OffsetSecondsAt(t));
+  std::vector<std::thread> threads;
+  std::atomic<int> wrong{0};
+  for (int i = 0; i < 8; ++i) {
+    threads.emplace_back([&, i] {
+      for (int round = 0; round < 50; ++round) {
+        const std::size_t which = static_cast<std::size_t>(i + round) % names.size();
+        const std::optional<TimeZone> zone = TimeZone::FromName(names[which]);
+        if (!zone || zone->OffsetSecondsAt(t) != expected[which]) ++wrong;
+      }
+    });
+  }
+  for (std::thread& thread : threads) thread.join();
+  EXPECT_EQ(wrong, 0);
+}
 
 TEST(TimeZoneTest, InstantsOutsideTheYearsOneTo9999AreClamped) {
   const TimeZone madrid = Zone("Europe/Madrid");
