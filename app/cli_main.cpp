@@ -6,6 +6,7 @@
 #include <csignal>
 #include <cstdio>
 #include <ctime>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,7 @@
 #include "app/yearbook.h"
 #include "page/day_page.h"
 #include "text/cp1252.h"
+#include "text/error_text.h"
 #include "text/shown_text.h"
 
 namespace trevalda {
@@ -31,8 +33,9 @@ constexpr int kExitSignalBase = 128;
 
 volatile std::sig_atomic_t stopSignal = 0;
 
+// The first signal names the exit code; later ones change nothing.
 extern "C" void OnStop(int signal) {
-  stopSignal = signal;
+  if (stopSignal == 0) stopSignal = signal;
   StopSaving();
 }
 
@@ -57,7 +60,7 @@ int FinishPrinting() {
   if (std::fclose(stdout) != 0 && error == 0) error = errno;
   if (error == 0) return kExitSaved;
   PrintLine(stderr, "trevalda: no se pudo escribir en la salida estándar: " +
-                        std::generic_category().message(error));
+                        ErrorText(std::error_code(error, std::generic_category())));
   return kExitNotSaved;
 }
 
@@ -278,6 +281,14 @@ int Run(const std::vector<std::string>& args) {
 }  // namespace trevalda
 
 int main(int argc, char** argv) {
-  trevalda::PrepareConsole();
-  return trevalda::Run(trevalda::CommandLineArguments(argc, argv));
+  try {
+    trevalda::PrepareConsole();
+    return trevalda::Run(trevalda::CommandLineArguments(argc, argv));
+  } catch (const std::bad_alloc&) {
+    // Every file in the making was removed as the stack unwound; a fixed
+    // text, as nothing more can be allocated.
+    std::fputs("trevalda: no queda memoria para terminar; no queda ningún archivo a medias\n",
+               stderr);
+    return 1;
+  }
 }

@@ -46,9 +46,24 @@ void PrepareConsole() {
 // Standard handles are not reused by files the program opens.
 bool OutputWasClosed() { return false; }
 
+namespace {
+
+void (*stopCallback)(int) = nullptr;
+
+// The runtime puts the default action back before it calls a handler; the
+// handler arms itself again at once, so a second Ctrl-C cannot end the
+// process half-way through a save.
+extern "C" void OnStopSignal(int signal) {
+  std::signal(signal, OnStopSignal);
+  stopCallback(signal);
+}
+
+}  // namespace
+
 void CatchStopSignals(void (*onStop)(int)) {
-  std::signal(SIGINT, onStop);
-  std::signal(SIGBREAK, onStop);
+  stopCallback = onStop;
+  std::signal(SIGINT, OnStopSignal);
+  std::signal(SIGBREAK, OnStopSignal);
 }
 
 bool ErrorIsTerminal() {
