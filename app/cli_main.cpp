@@ -39,9 +39,15 @@ extern "C" void OnStop(int signal) {
   StopSaving();
 }
 
+// The C library's reason for the first write to standard output that
+// failed (0 when none did).
+int writeError = 0;
+
 void PrintLine(std::FILE* stream, std::string_view utf8) {
-  std::fwrite(utf8.data(), 1, utf8.size(), stream);
-  std::fputc('\n', stream);
+  errno = 0;
+  const bool written = std::fwrite(utf8.data(), 1, utf8.size(), stream) == utf8.size() &&
+                       std::fputc('\n', stream) != EOF;
+  if (!written && stream == stdout && writeError == 0) writeError = errno;
 }
 
 int Refuse(std::string_view why) {
@@ -52,13 +58,17 @@ int Refuse(std::string_view why) {
 std::string Shown(const std::string& typed) { return "\"" + ShownText(typed) + "\""; }
 
 // When printing is the job (--describe, --help, --version), output that
-// could not be written is a failure, reported on stderr, as in the GNU tools.
+// could not be written is a failure, reported on stderr, as in the GNU tools;
+// a reader that went away ends the run quietly, as a filter that SIGPIPE
+// stops (where the system has no SIGPIPE, with its status, 128 + 13).
 int FinishPrinting() {
+  constexpr int kExitReaderGone = kExitSignalBase + 13;
   int error = OutputWasClosed() ? EBADF : 0;
-  if (std::ferror(stdout) != 0 && error == 0) error = errno != 0 ? errno : EIO;
+  if (std::ferror(stdout) != 0 && error == 0) error = writeError != 0 ? writeError : EIO;
   if (std::fflush(stdout) != 0 && error == 0) error = errno;
   if (std::fclose(stdout) != 0 && error == 0) error = errno;
   if (error == 0) return kExitSaved;
+  if (ReaderWentAway(error)) return kExitReaderGone;
   PrintLine(stderr, "trevalda: no se pudo escribir en la salida estándar: " +
                         ErrorText(std::error_code(error, std::generic_category())));
   return kExitNotSaved;

@@ -42,7 +42,7 @@ constexpr std::string_view kUsage =
     "\n"
     "Solo con --format pdf:\n"
     "      --paper PAPEL      a4 (por omisión), a5, letter (carta, 215,9 x 279,4 mm) o\n"
-    "                         tablet (pantalla de 1404 x 1872 píxeles, 157,8 x 210,4 mm);\n"
+    "                         tablet (pantalla de 1404 x 1872 píxeles, 157,79 x 210,39 mm);\n"
     "                         la hoja se escala entera y se centra\n"
     "      --binding-margin MM  margen de encuadernación en milímetros (de 0 a 30),\n"
     "                         a la izquierda en las páginas impares y a la derecha en\n"

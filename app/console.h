@@ -23,6 +23,11 @@ std::filesystem::path PathFromArgument(std::string_view utf8);
 // reported, instead of killing the process. Call once at start.
 void PrepareConsole();
 
+// Whether a failed write to standard output with the C library's `error`
+// (errno) means that its reader went away (a pipe closed by `| head`): EPIPE,
+// and on Windows also the EINVAL its runtime reports for a closed pipe.
+bool ReaderWentAway(int error);
+
 // Whether standard output was closed when the program started.
 bool OutputWasClosed();
 

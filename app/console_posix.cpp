@@ -48,6 +48,8 @@ void PrepareConsole() {
 
 bool OutputWasClosed() { return outputWasClosed; }
 
+bool ReaderWentAway(int error) { return error == EPIPE; }
+
 bool ErrorIsTerminal() { return ::isatty(STDERR_FILENO) == 1; }
 
 void CatchStopSignals(void (*onStop)(int)) {

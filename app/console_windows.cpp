@@ -2,6 +2,7 @@
 
 #include <shellapi.h>  // after <windows.h>, which it needs
 
+#include <cerrno>
 #include <csignal>
 
 #include "app/console.h"
@@ -41,6 +42,12 @@ std::filesystem::path PathFromArgument(std::string_view utf8) {
 void PrepareConsole() {
   SetConsoleOutputCP(CP_UTF8);
   SetConsoleCP(CP_UTF8);
+}
+
+// The runtime turns ERROR_NO_DATA (the pipe is being closed) into EINVAL.
+bool ReaderWentAway(int error) {
+  if (error != EPIPE && error != EINVAL) return false;
+  return GetFileType(GetStdHandle(STD_OUTPUT_HANDLE)) == FILE_TYPE_PIPE;
 }
 
 // Standard handles are not reused by files the program opens.

@@ -320,6 +320,9 @@ for args in "--dates" "--dates= 07/12/2026" "--week semana"; do
   check "refuses '$args'" test "$rc" -eq 2 -a -n "$err" -a -z "$(ls -A "$dir")"
 done
 
+run 07/12/2026 --format png
+check "png: 3780 pixels per metre (96 dpi)" test "$(png_density "$dir/07-12-2026.png")" = "3780 3780 1"
+
 run --help
 check "help" test "$rc" -eq 0 -a -n "$(grep -F 'Uso:' "$work/out")"
 run --version
