@@ -18,6 +18,7 @@ linux_packages=(
   fontconfig fonts-dejavu-core fonts-liberation
   poppler-utils qpdf python3 valgrind
   python3-fonttools  # a test makes a CJK font without Latin letters
+  python3-ephem tzdata  # the almanac is compared with PyEphem
   mandoc groff man-db  # the man page is checked with all three
 )
 windows_packages=(
