@@ -36,6 +36,18 @@ running_tool() {
   done
 }
 
+# Returns once process $1 catches TERM (its stop handler is in place) or
+# has ended.
+catching_stops() {
+  local caught
+  for _ in $(seq 1 4000); do
+    caught="$(sed -n 's/^SigCgt:\s*//p' "/proc/$1/status" 2>/dev/null)"
+    [ -n "$caught" ] || return 0
+    (((0x$caught >> 14) & 1)) && return 0
+    sleep 0.001
+  done
+}
+
 # A year of pages, stopped once the first page is there: the exit code, the
 # message, whole pages only.
 for signal in TERM HUP INT; do
@@ -102,6 +114,7 @@ for run in $(seq 1 12); do
   env -C "$dir" --default-signal "$trevalda" "${args[@]}" >/dev/null 2>"$dir.err" &
   pid=$!
   running_tool "$pid"
+  catching_stops "$pid"
   sleep "0.0$((RANDOM % 3))"
   kill "-${signals[0]}" "$pid" 2>/dev/null
   kill "-${signals[1]}" "$pid" 2>/dev/null
