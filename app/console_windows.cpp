@@ -44,11 +44,9 @@ void PrepareConsole() {
   SetConsoleCP(CP_UTF8);
 }
 
-// The runtime turns ERROR_NO_DATA (the pipe is being closed) into EINVAL.
-bool ReaderWentAway(int error) {
-  if (error != EPIPE && error != EINVAL) return false;
-  return GetFileType(GetStdHandle(STD_OUTPUT_HANDLE)) == FILE_TYPE_PIPE;
-}
+// The runtime turns ERROR_NO_DATA (the pipe is being closed) into EINVAL,
+// the only way a write of the program's own text to standard output gets it.
+bool ReaderWentAway(int error) { return error == EPIPE || error == EINVAL; }
 
 // Standard handles are not reused by files the program opens.
 bool OutputWasClosed() { return false; }
