@@ -63,11 +63,11 @@ done
 # never an abort. (Drawing is left out: an allocation that fails inside
 # Cairo's stroking crashes the library itself.) The worker threads' part is
 # OrderedWorkTest's.
-for _ in $(seq 1 3000); do
+for _ in $(seq 1 9000); do
   echo "12/10 Una entrada larga que ocupa memoria en cada una de las páginas de octubre"
 done >"$work/fechas.txt"
 limits=0
-for limit in $(seq 8000 1000 14000); do
+for limit in $(seq 10000 1000 16000); do
   (ulimit -v "$limit" && exec "$trevalda" --describe 01/10/2026 --to 31/10/2026 \
     --dates "$work/fechas.txt") >/dev/null 2>"$work/err"
   status=$?
