@@ -25,9 +25,9 @@ TEST(AgendaSettingsTest, DefaultYearTurnsInOctober) {
   EXPECT_EQ(settings.from, (PageDate{1, 1, 2027}));
   EXPECT_EQ(settings.to, (PageDate{31, 12, 2027}));
   EXPECT_EQ(settings.format, "pdf");
-  EXPECT_EQ(settings.paper, "a4");
+  EXPECT_EQ(settings[AgendaChoice::kPaper], "a4");
   EXPECT_TRUE(settings.holidays);
-  EXPECT_FALSE(settings.booklet);
+  EXPECT_EQ(settings[AgendaChoice::kBooklet], "0");
   EXPECT_TRUE(settings.dateFiles.empty());
 }
 
@@ -50,9 +50,9 @@ TEST(AgendaSettingsTest, ReadsEveryKey) {
   EXPECT_EQ(settings.from, (PageDate{2, 3, 2027}));
   EXPECT_EQ(settings.to, (PageDate{4, 3, 2027}));
   EXPECT_EQ(settings.format, "png");
-  EXPECT_EQ(settings.paper, "tablet");
-  EXPECT_TRUE(settings.booklet);
-  EXPECT_EQ(settings.margin, "7,5");
+  EXPECT_EQ(settings[AgendaChoice::kPaper], "tablet");
+  EXPECT_EQ(settings[AgendaChoice::kBooklet], "1");
+  EXPECT_EQ(settings[AgendaChoice::kMargin], "7,5");
   EXPECT_FALSE(settings.holidays);
   EXPECT_EQ(settings.dateFiles, (Args{"C:\\a\\cumpleaños.txt", "C:\\b\\año.ics"}));
   EXPECT_EQ(settings.folder, "D:\\Mis agendas");
@@ -71,9 +71,9 @@ TEST(AgendaSettingsTest, BadValuesFallBackToDefaults) {
     EXPECT_EQ(settings.from, defaults.from);
     EXPECT_EQ(settings.to, defaults.to);
     EXPECT_EQ(settings.format, defaults.format);
-    EXPECT_EQ(settings.paper, defaults.paper);
-    EXPECT_EQ(settings.booklet, defaults.booklet);
-    EXPECT_EQ(settings.margin, defaults.margin);
+    EXPECT_EQ(settings[AgendaChoice::kPaper], defaults[AgendaChoice::kPaper]);
+    EXPECT_EQ(settings[AgendaChoice::kBooklet], defaults[AgendaChoice::kBooklet]);
+    EXPECT_EQ(settings[AgendaChoice::kMargin], defaults[AgendaChoice::kMargin]);
     EXPECT_EQ(settings.holidays, defaults.holidays);
     EXPECT_TRUE(settings.dateFiles.empty());
   }
@@ -84,8 +84,8 @@ TEST(AgendaSettingsTest, WrittenSettingsReadBackTheSame) {
   settings.from = {28, 2, 2028};
   settings.to = {1, 3, 2028};
   settings.format = "bmp";
-  settings.paper = "letter";
-  settings.margin = "12";
+  settings[AgendaChoice::kPaper] = "letter";
+  settings[AgendaChoice::kMargin] = "12";
   settings.holidays = false;
   settings.dateFiles = {"C:\\x\\uno.txt", "C:\\x\\dos.ics", "C:\\x\\línea\nrota.txt"};
   settings.folder = "C:\\Users\\Ana\\Documents";
@@ -95,12 +95,25 @@ TEST(AgendaSettingsTest, WrittenSettingsReadBackTheSame) {
   EXPECT_EQ(read.from, settings.from);
   EXPECT_EQ(read.to, settings.to);
   EXPECT_EQ(read.format, settings.format);
-  EXPECT_EQ(read.paper, settings.paper);
-  EXPECT_EQ(read.margin, settings.margin);
+  EXPECT_EQ(read[AgendaChoice::kPaper], settings[AgendaChoice::kPaper]);
+  EXPECT_EQ(read[AgendaChoice::kMargin], settings[AgendaChoice::kMargin]);
   EXPECT_EQ(read.holidays, settings.holidays);
   // The path with a line break cannot be written.
   EXPECT_EQ(read.dateFiles, (Args{"C:\\x\\uno.txt", "C:\\x\\dos.ics"}));
   EXPECT_EQ(read.folder, settings.folder);
+}
+
+// Every choice is an option of the command line, and its probe one of its
+// values.
+TEST(AgendaSettingsTest, ChoicesAreCommandLineOptions) {
+  for (std::size_t i = 0; i < kAgendaChoiceCount; ++i) {
+    const AgendaChoiceSpec& spec = SpecOf(static_cast<AgendaChoice>(i));
+    SCOPED_TRACE(spec.option);
+    Args args = {"--format", "pdf", std::string(spec.option)};
+    if (!spec.isSwitch) args.emplace_back(spec.probe);
+    EXPECT_TRUE(ParseCommandLine(args));
+    EXPECT_FALSE(ParseCommandLine({std::string(spec.option) + "x"})) << "no such option";
+  }
 }
 
 TEST(AgendaSettingsTest, ArgumentsAreTheCommandLinesOwn) {
@@ -142,9 +155,9 @@ TEST(AgendaSettingsTest, ChoicesFollowTheParser) {
     AgendaSettings settings = DefaultAgendaSettings(kJune2026);
     settings.holidays = false;
     settings.format = c.format;
-    settings.paper = c.paper;
-    settings.booklet = c.booklet;
-    settings.margin = c.margin;
+    settings[AgendaChoice::kPaper] = c.paper;
+    settings[AgendaChoice::kBooklet] = c.booklet ? "1" : "0";
+    settings[AgendaChoice::kMargin] = c.margin;
     EXPECT_EQ(AllowedChoices(settings), c.allowed);
     Args expected = {"01/01/2026", "--to", "31/12/2026", "--format", c.format};
     expected.insert(expected.end(), c.tail.begin(), c.tail.end());
