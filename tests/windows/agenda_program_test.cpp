@@ -230,6 +230,20 @@ class AgendaProgramTest : public ::testing::Test {
   HWND dialog_ = nullptr;
 };
 
+// The manifest asks for common controls 6 and per-monitor DPI awareness.
+TEST(AgendaManifestTest, AsksForCommonControlsAndPerMonitorDpi) {
+  HMODULE program = LoadLibraryExW(Given().agenda.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  ASSERT_NE(program, nullptr);
+  HRSRC found = FindResourceW(program, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));  // RT_MANIFEST
+  ASSERT_NE(found, nullptr);
+  const auto* bytes = static_cast<const char*>(LockResource(LoadResource(program, found)));
+  const std::string manifest(bytes, SizeofResource(program, found));
+  FreeLibrary(program);
+  EXPECT_NE(manifest.find("Microsoft.Windows.Common-Controls"), std::string::npos);
+  EXPECT_NE(manifest.find("<dpiAwareness"), std::string::npos);
+  EXPECT_NE(manifest.find("PerMonitorV2"), std::string::npos);
+}
+
 // Chooses item `index` of a list as the user would: the selection, then
 // the notification the dialog acts on.
 void Choose(HWND dialog, int id, int index) {
