@@ -49,18 +49,21 @@ constexpr Item kPapers[] = {
     {L"A4", "a4"}, {L"A5", "a5"}, {L"Carta", "letter"}, {L"Tableta", "tablet"}};
 
 // The controls a run disables, and the choices' controls by AgendaChoice.
-constexpr int kInputs[] = {
-    IDC_AGENDA_FROM,    IDC_AGENDA_TO,     IDC_AGENDA_YEAR,     IDC_AGENDA_FORMAT, IDC_AGENDA_PAPER,
-    IDC_AGENDA_BOOKLET, IDC_AGENDA_MARGIN, IDC_AGENDA_HOLIDAYS, IDC_AGENDA_DATES,  IDC_AGENDA_ADD,
-    IDC_AGENDA_REMOVE,  IDC_AGENDA_FOLDER, IDC_AGENDA_BROWSE,   IDC_AGENDA_CREATE};
+constexpr int kInputs[] = {IDC_AGENDA_FROM,   IDC_AGENDA_TO,       IDC_AGENDA_YEAR,
+                           IDC_AGENDA_FORMAT, IDC_AGENDA_PAPER,    IDC_AGENDA_BOOKLET,
+                           IDC_AGENDA_MARGIN, IDC_AGENDA_HOLIDAYS, IDC_AGENDA_ZONE,
+                           IDC_AGENDA_DATES,  IDC_AGENDA_ADD,      IDC_AGENDA_REMOVE,
+                           IDC_AGENDA_FOLDER, IDC_AGENDA_BROWSE,   IDC_AGENDA_CREATE};
 // The control of each AgendaChoice: a list (with its items), a check box
 // for a switch, or else an edit field.
 struct ChoiceControl {
   int id;
   std::span<const Item> items;
 };
-constexpr ChoiceControl kChoiceControls[kAgendaChoiceCount] = {
-    {IDC_AGENDA_PAPER, kPapers}, {IDC_AGENDA_MARGIN, {}}, {IDC_AGENDA_BOOKLET, {}}};
+constexpr ChoiceControl kChoiceControls[kAgendaChoiceCount] = {{IDC_AGENDA_PAPER, kPapers},
+                                                               {IDC_AGENDA_MARGIN, {}},
+                                                               {IDC_AGENDA_BOOKLET, {}},
+                                                               {IDC_AGENDA_ZONE, {}}};
 
 struct Finished {
   JobReport report;

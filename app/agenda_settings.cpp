@@ -20,20 +20,21 @@ constexpr AgendaChoiceSpec kChoices[kAgendaChoiceCount] = {
     {.key = "papel", .option = "--paper", .byDefault = "a4", .probe = "a5"},
     {.key = "margen", .option = "--binding-margin", .byDefault = "", .probe = "10"},
     {.key = "librito", .option = "--booklet", .isSwitch = true, .byDefault = "0", .probe = "1"},
+    {.key = "zona", .option = "--tz", .byDefault = kDefaultTimeZone, .probe = "Atlantic/Canary"},
 };
 
 bool Accepted(const std::vector<std::string>& args) { return ParseCommandLine(args).ok(); }
 
 // The arguments that make `value` of a choice; none for its default.
 std::vector<std::string> ChoiceArguments(const AgendaChoiceSpec& spec, std::string_view value) {
-  if (value == spec.byDefault) return {};
+  if (value == spec.byDefault || value.empty()) return {};
   if (spec.isSwitch) return {std::string(spec.option)};
   return {std::string(spec.option), std::string(value)};
 }
 
 bool ValidChoice(const AgendaChoiceSpec& spec, std::string_view value) {
   if (spec.isSwitch) return value == "0" || value == "1";
-  if (value == spec.byDefault) return true;
+  if (value == spec.byDefault || value.empty()) return true;
   std::vector<std::string> args = {"--format", "pdf"};
   for (std::string& arg : ChoiceArguments(spec, value)) args.push_back(std::move(arg));
   return Accepted(args);

@@ -18,6 +18,7 @@
 //   papel          a4 | a5 | letter | tablet, as --paper takes it
 //   margen         millimetres, as --binding-margin takes them
 //   librito        0 | 1 (--booklet)
+//   zona           a time zone, as --tz takes it
 //   fechas1..N     full paths of dates files (N up to kMaxDateFiles, in N order)
 //   carpeta        the output folder (empty: the front end's default)
 // Paths are UTF-8. Reading never fails; at most kMaxSettingsBytes are read.
@@ -39,13 +40,13 @@ inline constexpr std::size_t kMaxSettingsBytes = 64 * 1024;
 // The choices that map to one page option each and that only some
 // combinations allow (AllowedChoices), in the order they are decided: an
 // earlier one that is allowed and made can rule a later one out.
-enum class AgendaChoice { kPaper, kMargin, kBooklet };
-inline constexpr std::size_t kAgendaChoiceCount = 3;
+enum class AgendaChoice { kPaper, kMargin, kBooklet, kZone };
+inline constexpr std::size_t kAgendaChoiceCount = 4;
 
 // What a choice is: its key in agenda.ini, its option, whether it is a
 // switch (an option without a value, "0" or "1" in the settings), the value
-// that adds nothing, and a value the parser is asked to take to see whether
-// the choice is possible at all.
+// that adds nothing (as does an empty value), and a value the parser is asked to take to see
+// whether the choice is possible at all.
 struct AgendaChoiceSpec {
   std::string_view key;
   std::string_view option;

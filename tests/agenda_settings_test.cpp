@@ -42,6 +42,7 @@ TEST(AgendaSettingsTest, ReadsEveryKey) {
       "librito=1\n"
       "margen=7,5\n"
       "festivos=0\n"
+      "zona = Atlantic/Canary\n"
       "fechas2=C:\\b\\año.ics\n"
       "fechas1=C:\\a\\cumpleaños.txt\n"
       "desconocida=1\n"
@@ -54,6 +55,7 @@ TEST(AgendaSettingsTest, ReadsEveryKey) {
   EXPECT_EQ(settings[AgendaChoice::kBooklet], "1");
   EXPECT_EQ(settings[AgendaChoice::kMargin], "7,5");
   EXPECT_FALSE(settings.holidays);
+  EXPECT_EQ(settings[AgendaChoice::kZone], "Atlantic/Canary");
   EXPECT_EQ(settings.dateFiles, (Args{"C:\\a\\cumpleaños.txt", "C:\\b\\año.ics"}));
   EXPECT_EQ(settings.folder, "D:\\Mis agendas");
 }
@@ -63,9 +65,10 @@ TEST(AgendaSettingsTest, BadValuesFallBackToDefaults) {
   const AgendaSettings defaults = DefaultAgendaSettings(kJune2026);
   for (const char* text :
        {"formato=gif", "formato=PDF", "papel=a3", "librito=si", "margen=31", "margen=abc",
-        "margen=", "festivos=2", "desde=31/02/2027", "desde=01/01/2027\nhasta=31/12/2026",
-        "desde=01/01/2020\nhasta=01/01/2031", "hasta=10/10/2026", "fechas0=a.txt", "fechas21=a.txt",
-        "fechas1=", "fechasx=a.txt", "sin igual"}) {
+        "margen=", "festivos=2", "zona=Marte/Olimpo", "desde=31/02/2027",
+        "desde=01/01/2027\nhasta=31/12/2026", "desde=01/01/2020\nhasta=01/01/2031",
+        "hasta=10/10/2026", "fechas0=a.txt", "fechas21=a.txt", "fechas1=", "fechasx=a.txt",
+        "sin igual"}) {
     SCOPED_TRACE(text);
     const AgendaSettings settings = ReadAgendaSettings(text, kJune2026);
     EXPECT_EQ(settings.from, defaults.from);
@@ -75,6 +78,7 @@ TEST(AgendaSettingsTest, BadValuesFallBackToDefaults) {
     EXPECT_EQ(settings[AgendaChoice::kBooklet], defaults[AgendaChoice::kBooklet]);
     EXPECT_EQ(settings[AgendaChoice::kMargin], defaults[AgendaChoice::kMargin]);
     EXPECT_EQ(settings.holidays, defaults.holidays);
+    EXPECT_EQ(settings[AgendaChoice::kZone], "Europe/Madrid");
     EXPECT_TRUE(settings.dateFiles.empty());
   }
 }
@@ -86,6 +90,7 @@ TEST(AgendaSettingsTest, WrittenSettingsReadBackTheSame) {
   settings.format = "bmp";
   settings[AgendaChoice::kPaper] = "letter";
   settings[AgendaChoice::kMargin] = "12";
+  settings[AgendaChoice::kZone] = "UTC";
   settings.holidays = false;
   settings.dateFiles = {"C:\\x\\uno.txt", "C:\\x\\dos.ics", "C:\\x\\línea\nrota.txt"};
   settings.folder = "C:\\Users\\Ana\\Documents";
@@ -97,6 +102,7 @@ TEST(AgendaSettingsTest, WrittenSettingsReadBackTheSame) {
   EXPECT_EQ(read.format, settings.format);
   EXPECT_EQ(read[AgendaChoice::kPaper], settings[AgendaChoice::kPaper]);
   EXPECT_EQ(read[AgendaChoice::kMargin], settings[AgendaChoice::kMargin]);
+  EXPECT_EQ(read[AgendaChoice::kZone], "UTC");
   EXPECT_EQ(read.holidays, settings.holidays);
   // The path with a line break cannot be written.
   EXPECT_EQ(read.dateFiles, (Args{"C:\\x\\uno.txt", "C:\\x\\dos.ics"}));
@@ -137,18 +143,28 @@ TEST(AgendaSettingsTest, ChoicesFollowTheParser) {
     const char* paper;
     bool booklet;
     const char* margin;
-    std::array<bool, kAgendaChoiceCount> allowed;  // paper, margin, booklet
+    std::array<bool, kAgendaChoiceCount> allowed;  // paper, margin, booklet, zone
     Args tail;                                     // what follows --format VALUE
   };
   const Case cases[] = {
-      {"png", "a5", true, "10", {false, false, false}, {}},
-      {"bmp", "a4", false, "", {false, false, false}, {}},
-      {"pdf", "a4", false, "", {true, true, true}, {}},
-      {"pdf", "a5", false, "8", {true, true, false}, {"--paper", "a5", "--binding-margin", "8"}},
-      {"pdf", "a5", true, "", {true, true, false}, {"--paper", "a5"}},
-      {"pdf", "a4", true, "3,5", {true, true, true}, {"--binding-margin", "3,5", "--booklet"}},
+      {"png", "a5", true, "10", {false, false, false, true}, {}},
+      {"bmp", "a4", false, "", {false, false, false, true}, {}},
+      {"pdf", "a4", false, "", {true, true, true, true}, {}},
+      {"pdf",
+       "a5",
+       false,
+       "8",
+       {true, true, false, true},
+       {"--paper", "a5", "--binding-margin", "8"}},
+      {"pdf", "a5", true, "", {true, true, false, true}, {"--paper", "a5"}},
+      {"pdf",
+       "a4",
+       true,
+       "3,5",
+       {true, true, true, true},
+       {"--binding-margin", "3,5", "--booklet"}},
       // A margin the parser refuses is passed on, for it to say why.
-      {"pdf", "a4", false, "99", {true, true, true}, {"--binding-margin", "99"}},
+      {"pdf", "a4", false, "99", {true, true, true, true}, {"--binding-margin", "99"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.format) + " " + c.paper + " " + c.margin);

@@ -260,11 +260,11 @@ TEST_F(AgendaProgramTest, ControlsComeInTabOrderAndFollowTheCommandLinesRule) {
        child = GetWindow(child, GW_HWNDNEXT)) {
     if ((GetWindowLongW(child, GWL_STYLE) & WS_TABSTOP) != 0) order.push_back(GetDlgCtrlID(child));
   }
-  EXPECT_EQ(order, (std::vector<int>{IDC_AGENDA_FROM, IDC_AGENDA_TO, IDC_AGENDA_YEAR,
-                                     IDC_AGENDA_FORMAT, IDC_AGENDA_PAPER, IDC_AGENDA_BOOKLET,
-                                     IDC_AGENDA_MARGIN, IDC_AGENDA_HOLIDAYS, IDC_AGENDA_DATES,
-                                     IDC_AGENDA_ADD, IDC_AGENDA_REMOVE, IDC_AGENDA_FOLDER,
-                                     IDC_AGENDA_BROWSE, IDC_AGENDA_STOP, IDC_AGENDA_CREATE}));
+  EXPECT_EQ(order, (std::vector<int>{
+                       IDC_AGENDA_FROM, IDC_AGENDA_TO, IDC_AGENDA_YEAR, IDC_AGENDA_FORMAT,
+                       IDC_AGENDA_PAPER, IDC_AGENDA_BOOKLET, IDC_AGENDA_MARGIN, IDC_AGENDA_HOLIDAYS,
+                       IDC_AGENDA_ZONE, IDC_AGENDA_DATES, IDC_AGENDA_ADD, IDC_AGENDA_REMOVE,
+                       IDC_AGENDA_FOLDER, IDC_AGENDA_BROWSE, IDC_AGENDA_STOP, IDC_AGENDA_CREATE}));
   EXPECT_EQ(TextOf(Control(IDC_AGENDA_CREATE)), L"C&rear");
   EXPECT_NE(GetWindowLongW(Control(IDC_AGENDA_CREATE), GWL_STYLE) & BS_DEFPUSHBUTTON, 0);
 
