@@ -78,7 +78,7 @@ struct DialogState {
   std::atomic<bool> stop{false};
   bool running = false;
   bool closeWhenDone = false;
-  AgendaSettings running_settings;
+  AgendaSettings runSettings;
 };
 
 DialogState& State() {
@@ -425,7 +425,7 @@ void Create(HWND window) {
     ShowError(window, parsed.message());
     return;
   }
-  state.running_settings = settings;
+  state.runSettings = settings;
   state.stop = false;
   SendDlgItemMessageW(window, IDC_AGENDA_PROGRESS, PBM_SETPOS, 0, 0);
   SetRunning(window, true);
@@ -471,7 +471,7 @@ INT_PTR CALLBACK DoneProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam) 
 void Finish(HWND window, std::unique_ptr<Finished> finished) {
   DialogState& state = State();
   if (state.worker.joinable()) state.worker.join();
-  StoreSettings(state.running_settings);
+  StoreSettings(state.runSettings);
   SetRunning(window, false);
   if (state.closeWhenDone) {
     EndDialog(window, 0);
