@@ -159,7 +159,7 @@ JobReport RunAgendaJob(const CliOptions& options, const JobHooks& hooks) {
     return WritePages(options, *range, JobAgendaOptions(options, agenda), hooks);
   } catch (const std::bad_alloc&) {
     report.status = JobStatus::kFailed;
-    report.message = "no queda memoria para terminar el trabajo";
+    report.message = "no queda memoria para terminar; no queda ningún archivo a medias";
     return report;
   }
 }
