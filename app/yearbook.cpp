@@ -75,15 +75,6 @@ std::string DefaultPdfName(const DateRange& range) {
   return DateStem(range.first) + "_" + DateStem(range.last) + ".pdf";
 }
 
-std::string DocumentCounts(std::int32_t days, std::int32_t pages, bool booklet) {
-  const auto count = [](std::int32_t n, std::string_view one, std::string_view many) {
-    return std::to_string(n) + " " + std::string(n == 1 ? one : many);
-  };
-  const std::string what =
-      booklet ? count((pages + 1) / 2, "hoja", "hojas") : count(pages, "página", "páginas");
-  return count(days, "día", "días") + ", " + what;
-}
-
 RangeOutcome CreatePageFiles(const DateRange& range, const std::filesystem::path& folder,
                              PageFormat format, const RangeProgress& progress,
                              const AgendaOptions& agenda) {
@@ -225,14 +216,14 @@ RangeOutcome CreateYearbookPdf(const DateRange& range, const std::filesystem::pa
       return outcome;
     }
   }
-  const canvas::DocumentLayout layout =
+  canvas::DocumentLayout layout =
       MakeYearbookLayout(range, std::move(indexLinks), sheets, CreationTime());
+  outcome.documentPages = static_cast<std::int32_t>(layout.sheets.size());
   const SaveResult save = document.Save(file, layout);
   if (!save.Saved()) {
     outcome.message = "No se pudo grabar " + ShownPath(file) + ReasonOf(save);
     return outcome;
   }
-  outcome.documentPages = static_cast<std::int32_t>(layout.sheets.size());
   outcome.status = RangeStatus::kDone;
   return outcome;
 }

@@ -41,10 +41,9 @@ enum class RangeStatus {
 struct RangeOutcome {
   RangeStatus status = RangeStatus::kFailed;
   std::int32_t pagesDone = 0;      // pages completed (files written, or PDF sheets drawn)
+  std::int32_t documentPages = 0;  // the PDF's pages (sheet sides), once it is saved
   std::filesystem::path document;  // the PDF file, for the PDF form
-  std::int32_t documentPages =
-      0;                // the PDF's pages once saved (a booklet: both sides of each sheet)
-  std::string message;  // Spanish, UTF-8 (as PageOutcome's), when not kDone
+  std::string message;             // Spanish, UTF-8 (as PageOutcome's), when not kDone
 };
 
 // One file per day, <folder>/<stem>.bmp or .png. The pages are drawn and
@@ -67,11 +66,6 @@ struct PlannerOptions {
 
   bool Any() const { return planner || notes > 0; }
 };
-
-// What a saved PDF holds, for the "Grabado" line (UTF-8): the days and the
-// pages ("365 días, 455 páginas"), or for a booklet the printed sheets, two
-// sides each ("365 días, 92 hojas"); singular for one ("1 día, 1 página").
-std::string DocumentCounts(std::int32_t days, std::int32_t pages, bool booklet);
 
 // One PDF document: an A4 sheet (210 x 297 mm) per day, vector lines and real
 // text with embedded fonts, the page's pixels mapped to the sheet at 96 dots

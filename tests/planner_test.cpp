@@ -140,15 +140,6 @@ TEST(LayOutSheetsTest, TabsStandOnTheOuterSideAndEverythingFits) {
   }
 }
 
-// The "Grabado" line's counts: the word agrees with the number; a booklet
-// counts printed sheets of two sides.
-TEST(DocumentCountsTest, SaysDaysAndPagesOrSheets) {
-  EXPECT_EQ(DocumentCounts(365, 455, false), "365 días, 455 páginas");
-  EXPECT_EQ(DocumentCounts(1, 1, false), "1 día, 1 página");
-  EXPECT_EQ(DocumentCounts(365, 184, true), "365 días, 92 hojas");
-  EXPECT_EQ(DocumentCounts(1, 2, true), "1 día, 1 hoja");
-}
-
 TEST(ParseCommandLineTest, ReadsThePlannerOptions) {
   const Result<CliOptions> planner =
       ParseCommandLine({"--year", "2027", "--format", "pdf", "--planner", "--notes=31"});
