@@ -74,17 +74,17 @@ std::string TodayText() {
 // Reads a typed date into a checked page date; on failure prints why.
 bool ReadTypedDate(const std::string& typed, PageDate& date) {
   const auto dateText = NormalizeDateText(typed);
-  std::string stem;
-  std::string why;
   if (!dateText) {
     Refuse("fecha no válida: " + Shown(typed) +
            ". Escribe día/mes/año con el año en cuatro cifras, por ejemplo 07/12/2026.");
     return false;
   }
-  if (!ReadDateText(*dateText, stem, date, why)) {
-    Refuse(why);
+  const Result<PageDate> read = ReadDateText(*dateText);
+  if (!read) {
+    Refuse(read.message());
     return false;
   }
+  date = *read;
   return true;
 }
 

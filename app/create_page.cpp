@@ -239,15 +239,14 @@ CanvasHandle InitializePageCommand() {
   return canvas;
 }
 
-bool ReadDateText(std::string_view dateText, std::string& stem, PageDate& date, std::string& why) {
-  stem = MakeFileStem(dateText);
-  date = PageDateFromStem(stem);
+Result<PageDate> ReadDateText(std::string_view dateText) {
+  const std::string stem = MakeFileStem(dateText);
+  const PageDate date = PageDateFromStem(stem);
   if (!HasDateLayout(stem) || !IsValidPageDate(date) || !IsSafeFileStem(stem)) {
-    why = "Fecha no válida: \"" + ShownText(Cp1252ToUtf8(dateText)) +
-          "\". Indica día, mes y año con cuatro cifras, por ejemplo 07/12/2026.";
-    return false;
+    return Failure("Fecha no válida: \"" + ShownText(Cp1252ToUtf8(dateText)) +
+                   "\". Indica día, mes y año con cuatro cifras, por ejemplo 07/12/2026.");
   }
-  return true;
+  return date;
 }
 
 DayPageContent PageContentFor(const AgendaOptions& options, const PageDate& date) {
@@ -259,92 +258,125 @@ DayPageContent PageContentFor(const AgendaOptions& options, const PageDate& date
 
 namespace {
 
-// The stem, date and file of a page; false (with the message) when the
-// date text is not a page date.
-bool NamePage(std::string_view dateText, const std::filesystem::path& folder, PageFormat format,
-              PageOutcome& outcome) {
-  if (!ReadDateText(dateText, outcome.stem, outcome.date, outcome.message)) {
-    outcome.status = PageStatus::kBadDate;
-    return false;
+// A page named and checked, not yet saved: kBadDate (with the message) when
+// `date` is not a page date.
+PageOutcome NamePage(const PageDate& date, std::string stem, const std::filesystem::path& folder,
+                     PageFormat format) {
+  PageOutcome outcome;
+  outcome.date = date;
+  outcome.stem = std::move(stem);
+  if (!IsValidPageDate(date)) {
+    outcome.message = ReadDateText(DateText(date)).message();
+    return outcome;
   }
   const char* extension = format == PageFormat::kPng ? ".png" : ".bmp";
   outcome.file = folder / PathFromCp1252(outcome.stem + extension);
-  return true;
+  outcome.status = PageStatus::kNotSaved;
+  return outcome;
 }
 
-// Fills in the status and the message from outcome.save.
-void ReportSave(PageOutcome& outcome, bool drawn) {
-  if (outcome.save.Saved()) {
+// Fills in the status and the message from the save, or from why the page
+// could not be drawn or encoded.
+void ReportSave(PageOutcome& outcome, const Result<>& made) {
+  if (made && outcome.save.Saved()) {
     outcome.status = PageStatus::kSaved;
     outcome.message = "Grabado " + Cp1252ToUtf8(outcome.stem);
     return;
   }
   outcome.status = PageStatus::kNotSaved;
   outcome.message = "No se pudo grabar " + ShownPath(outcome.file);
-  if (!drawn) {
-    outcome.message += ": no hay lienzo para dibujar la página.";
+  if (!made) {
+    outcome.message += ": " + made.message();
   } else if (outcome.save.error) {
     outcome.message += " (" + outcome.save.step + "): " + outcome.save.error.message();
   }
 }
 
-}  // namespace
-
-PageOutcome CreatePage(std::string_view dateText, const std::filesystem::path& folder,
-                       PageFormat format, const AgendaOptions& agenda) {
-  PageOutcome outcome;
-  if (!NamePage(dateText, folder, format, outcome)) {
-    return outcome;
-  }
+// One page alone: drawn on the process's page canvas, then saved.
+PageOutcome WriteNamedPage(PageOutcome outcome, PageFormat format, const AgendaOptions& agenda) {
+  if (outcome.status == PageStatus::kBadDate) return outcome;
   const std::lock_guard lock(pageMutex);
   const CanvasHandle canvas = InitializePageCommand();
-  PreparePage(canvas);
-  DrawDayPage(canvas, outcome.date, PageContentFor(agenda, outcome.date));
-  return SaveDrawnPage(canvas, dateText, folder, format);
-}
-
-PageOutcome SaveDrawnPage(CanvasHandle canvas, std::string_view dateText,
-                          const std::filesystem::path& folder, PageFormat format) {
-  PageOutcome outcome;
-  if (!NamePage(dateText, folder, format, outcome)) {
+  const Result<> drawn =
+      DrawPageOnCanvas(canvas, outcome.date, PageContentFor(agenda, outcome.date));
+  if (!drawn) {
+    ReportSave(outcome, drawn);
     return outcome;
   }
   AttachCanvas(canvas, 0, 0);
   outcome.save =
       format == PageFormat::kPng ? SaveCanvasPng(outcome.file) : SaveCanvasBitmap(outcome.file);
-  ReportSave(outcome, canvas != 0);
+  ReportSave(outcome, {});
   return outcome;
 }
 
-std::vector<std::uint8_t> DrawPagePng(CanvasHandle canvas, const PageDate& date,
-                                      const DayPageContent& content) {
-  if (canvas == 0) {
-    return {};
-  }
-  InitializeTables();
+}  // namespace
+
+Result<> DrawPageOnCanvas(CanvasHandle canvas, const PageDate& date,
+                          const DayPageContent& content) {
+  if (canvas == 0) return Failure("no hay lienzo para dibujar la página.");
+  static_cast<void>(TakeCanvasError());  // an earlier page's failure is not this one's
   PreparePage(canvas);
   DrawDayPage(canvas, date, content);
+  if (TakeCanvasError() != 0) return Failure("la página no se pudo dibujar.");
+  return {};
+}
+
+PageOutcome WriteDayPage(const PageDate& date, const std::filesystem::path& folder,
+                         PageFormat format, const AgendaOptions& agenda) {
+  return WriteNamedPage(NamePage(date, DateStem(date), folder, format), format, agenda);
+}
+
+PageOutcome WriteDayPageFromText(std::string_view dateText, const std::filesystem::path& folder,
+                                 PageFormat format, const AgendaOptions& agenda) {
+  const Result<PageDate> date = ReadDateText(dateText);
+  if (!date) {
+    PageOutcome outcome;
+    outcome.stem = MakeFileStem(dateText);
+    outcome.message = date.message();
+    return outcome;
+  }
+  return WriteNamedPage(NamePage(*date, MakeFileStem(dateText), folder, format), format, agenda);
+}
+
+PageOutcome SaveDrawnPage(CanvasHandle canvas, const PageDate& date,
+                          const std::filesystem::path& folder, PageFormat format) {
+  PageOutcome outcome = NamePage(date, DateStem(date), folder, format);
+  if (outcome.status == PageStatus::kBadDate) return outcome;
+  if (canvas == 0) {
+    ReportSave(outcome, Failure("no hay lienzo para dibujar la página."));
+    return outcome;
+  }
+  AttachCanvas(canvas, 0, 0);
+  outcome.save =
+      format == PageFormat::kPng ? SaveCanvasPng(outcome.file) : SaveCanvasBitmap(outcome.file);
+  ReportSave(outcome, {});
+  return outcome;
+}
+
+Result<std::vector<std::uint8_t>> DrawPagePng(CanvasHandle canvas, const PageDate& date,
+                                              const DayPageContent& content) {
+  InitializeTables();
+  if (Result<> drawn = DrawPageOnCanvas(canvas, date, content); !drawn) return drawn.failure();
   try {
-    return EncodeCanvasPng();
+    std::vector<std::uint8_t> png = EncodeCanvasPng();
+    if (png.empty()) return Failure("no se pudo codificar la página.");
+    return png;
   } catch (const std::bad_alloc&) {
-    return {};
+    return Failure("no hay memoria para codificar la página.");
   }
 }
 
-PageOutcome SavePageFile(std::string_view dateText, const std::filesystem::path& folder,
-                         PageFormat format, std::span<const std::uint8_t> file) {
-  PageOutcome outcome;
-  if (!NamePage(dateText, folder, format, outcome)) {
+PageOutcome SavePageFile(const PageDate& date, const std::filesystem::path& folder,
+                         PageFormat format, const Result<std::vector<std::uint8_t>>& file) {
+  PageOutcome outcome = NamePage(date, DateStem(date), folder, format);
+  if (outcome.status == PageStatus::kBadDate) return outcome;
+  if (!file) {
+    ReportSave(outcome, file.failure());
     return outcome;
   }
-  if (file.empty()) {
-    outcome.save.status = SaveStatus::kFailed;
-    outcome.save.error = std::make_error_code(std::errc::not_enough_memory);
-    outcome.save.step = "codificar";
-  } else {
-    outcome.save = SaveFileBytes(outcome.file, file);
-  }
-  ReportSave(outcome, true);
+  outcome.save = SaveFileBytes(outcome.file, *file);
+  ReportSave(outcome, {});
   return outcome;
 }
 

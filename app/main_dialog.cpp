@@ -528,7 +528,7 @@ void CreatePage(HWND dialog) {
   }
   // The portable command: file stem, date check, drawing and saving in the
   // current folder.
-  const PageOutcome outcome = CreatePage(FromWide(shown), std::filesystem::path());
+  const PageOutcome outcome = WriteDayPageFromText(FromWide(shown), std::filesystem::path());
   const std::wstring message = Utf8ToWide(outcome.message);
   const std::wstring title = ToWide(kReportTitle);
   const UINT style = outcome.status == PageStatus::kSaved ? MB_OK : MB_OK | MB_ICONERROR;

@@ -76,15 +76,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   for (const std::string_view candidate :
        {text, normalized ? std::string_view(*normalized) : std::string_view()}) {
-    std::string readStem;
-    PageDate date;
-    std::string why;
-    if (ReadDateText(candidate, readStem, date, why)) {
-      Check(readStem == MakeFileStem(candidate));
-      Check(date == PageDateFromStem(readStem));
-      CheckAcceptedDate(readStem, date);
+    const Result<PageDate> date = ReadDateText(candidate);
+    if (date) {
+      const std::string readStem = MakeFileStem(candidate);
+      Check(*date == PageDateFromStem(readStem));
+      CheckAcceptedDate(readStem, *date);
     } else {
-      Check(!why.empty());
+      Check(!date.message().empty());
     }
   }
   return 0;

@@ -120,13 +120,30 @@ TEST(ReadDateTextTest, AcceptsOnlyRealDatesWithSafeStems) {
       {"07/12/0000", false}, {"07|12|2026", false},  {std::string(1 << 20, '7'), false},
   };
   for (const auto& c : cases) {
-    std::string stem;
-    PageDate date;
-    std::string why;
-    EXPECT_EQ(ReadDateText(c.text, stem, date, why), c.ok) << c.text.substr(0, 20);
-    EXPECT_EQ(why.empty(), c.ok);
-    EXPECT_LT(why.size(), 200u);
+    const Result<PageDate> date = ReadDateText(c.text);
+    EXPECT_EQ(date.ok(), c.ok) << c.text.substr(0, 20);
+    EXPECT_EQ(date.message().empty(), c.ok);
+    EXPECT_LT(date.message().size(), 200u);
   }
+}
+
+// Drawing asks the canvas engine's error record: a page on a canvas that is
+// gone fails, and a failure of an earlier page is not reported again.
+TEST(DrawPageOnCanvasTest, ReportsWhatTheEngineRefused) {
+  InitializeTables();
+  const CanvasHandle canvas = CreateCanvas(PageCanvasWidth(), PageCanvasHeight());
+  ASSERT_NE(canvas, 0u);
+  const PageDate date{7, 12, 2026};
+  EXPECT_TRUE(DrawPageOnCanvas(canvas, date).ok());
+  ReleaseCanvas(canvas);
+  const Result<> gone = DrawPageOnCanvas(canvas, date);
+  EXPECT_FALSE(gone.ok());
+  EXPECT_NE(gone.message().find("dibujar"), std::string::npos) << gone.message();
+  EXPECT_FALSE(DrawPageOnCanvas(0, date).ok());
+  const CanvasHandle next = CreateCanvas(PageCanvasWidth(), PageCanvasHeight());
+  AttachCanvas(canvas, 0, 0);  // leaves a failure in the record
+  EXPECT_TRUE(DrawPageOnCanvas(next, date).ok());
+  ReleaseCanvas(next);
 }
 
 }  // namespace

@@ -166,7 +166,7 @@ TEST(PageFilesTest, RangePagesAreTheSinglePages) {
       for (std::int32_t i = 0; i < RangeLength(range); ++i) {
         const PageDate date = DateFromSerial(DaySerial(range.first) + i);
         const std::string stem = DateStem(date);
-        ASSERT_EQ(CreatePage(stem, alone, format, agenda).status, PageStatus::kSaved) << stem;
+        ASSERT_EQ(WriteDayPage(date, alone, format, agenda).status, PageStatus::kSaved) << stem;
         EXPECT_EQ(test::ReadAll(together / (stem + extension)),
                   test::ReadAll(alone / (stem + extension)))
             << stem << extension;
