@@ -1,6 +1,5 @@
 #include "app/create_page.h"
 
-#include <charconv>
 #include <cmath>
 #include <limits>
 #include <mutex>
@@ -23,46 +22,15 @@ constexpr long double kPixelsPerMillimetre = 3.779527559L;
 constexpr long double kPageWidthMillimetres = 210;
 constexpr long double kPageHeightMillimetres = 297;
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
-int DigitValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return 99;
-}
-
-// "&" followed by a base letter and the digits of that base.
-double ReadBasedWholeNumber(std::string_view rest) {
-  int base = 8;
-  if (!rest.empty()) {
-    switch (rest.front()) {
-      case 'B':
-      case 'b':
-        base = 2;
-        rest.remove_prefix(1);
-        break;
-      case 'H':
-      case 'h':
-        base = 16;
-        rest.remove_prefix(1);
-        break;
-      case 'O':
-      case 'o':
-      case 'Q':
-      case 'q':
-        rest.remove_prefix(1);
-        break;
-      default:
-        break;  // base 8 with the digits straight after the "&"
-    }
-  }
-  double value = 0;
-  for (char c : rest) {
-    const int digit = DigitValue(c);
-    if (digit >= base) break;
-    value = value * base + digit;
+// The decimal digits at the start of `piece` (at most four characters) as a
+// number; 0 when it starts with none.
+std::int16_t ReadLeadingDigits(std::string_view piece) {
+  std::int16_t value = 0;
+  for (const char c : piece) {
+    if (!IsDigit(c)) break;
+    value = static_cast<std::int16_t>(value * 10 + (c - '0'));
   }
   return value;
 }
@@ -139,78 +107,11 @@ std::string MakeFileStem(std::string_view text) {
   return stem;
 }
 
-double ReadLeadingNumber(std::string_view piece) {
-  std::size_t i = 0;
-  while (i < piece.size() && IsBlank(piece[i])) ++i;
-  if (i < piece.size() && piece[i] == '&') {
-    return ReadBasedWholeNumber(piece.substr(i + 1));
-  }
-
-  bool negative = false;
-  if (i < piece.size() && (piece[i] == '+' || piece[i] == '-')) {
-    negative = piece[i] == '-';
-    ++i;
-  }
-  std::string_view whole;
-  std::string_view fraction;
-  std::size_t start = i;
-  while (i < piece.size() && IsDigit(piece[i])) ++i;
-  whole = piece.substr(start, i - start);
-  if (i < piece.size() && piece[i] == '.') {
-    start = ++i;
-    while (i < piece.size() && IsDigit(piece[i])) ++i;
-    fraction = piece.substr(start, i - start);
-  }
-  if (whole.empty() && fraction.empty()) return 0;
-  int exponent = 0;
-  if (i < piece.size() &&
-      (piece[i] == 'E' || piece[i] == 'e' || piece[i] == 'D' || piece[i] == 'd')) {
-    ++i;
-    bool negativeExponent = false;
-    if (i < piece.size() && (piece[i] == '+' || piece[i] == '-')) {
-      negativeExponent = piece[i] == '-';
-      ++i;
-    }
-    for (int digits = 0; digits < 4 && i < piece.size() && IsDigit(piece[i]); ++digits, ++i) {
-      exponent = exponent * 10 + (piece[i] - '0');
-    }
-    if (negativeExponent) exponent = -exponent;
-  }
-
-  // from_chars reads this form whatever the locale says a decimal point is.
-  std::string number(whole.empty() ? "0" : whole);
-  if (!fraction.empty()) number.append(".").append(fraction);
-  number += 'e';
-  number += std::to_string(exponent);
-  double value = 0;
-  const auto result = std::from_chars(number.data(), number.data() + number.size(), value);
-  if (result.ec == std::errc::result_out_of_range) {
-    // Out of the range of a double: an infinity when large, zero when tiny.
-    // The decimal exponent of the first significant digit tells which.
-    const auto firstWhole = whole.find_first_not_of('0');
-    const auto firstFraction = fraction.find_first_not_of('0');
-    const long long magnitude = firstWhole != std::string_view::npos
-                                    ? static_cast<long long>(whole.size() - firstWhole) + exponent
-                                    : -static_cast<long long>(firstFraction) + exponent;
-    value = magnitude > 0 ? std::numeric_limits<double>::infinity() : 0.0;
-  }
-  return negative ? -value : value;
-}
-
-std::int16_t ReadLeadingInt16(std::string_view piece) {
-  const long double value = RoundHalfEven(ReadLeadingNumber(piece));
-  if (!std::isfinite(value) || value < std::numeric_limits<std::int16_t>::min() ||
-      value > std::numeric_limits<std::int16_t>::max()) {
-    return 0;
-  }
-  return static_cast<std::int16_t>(value);
-}
-
 PageDate PageDateFromStem(std::string_view stem) {
   PageDate date;
-  date.day = ReadLeadingInt16(Piece(stem, 0, 2));
-  date.month = ReadLeadingInt16(Piece(stem, 3, 2));
-  date.year = ReadLeadingInt16(stem.size() <= 4 ? stem : stem.substr(stem.size() - 4));
+  date.day = ReadLeadingDigits(Piece(stem, 0, 2));
+  date.month = ReadLeadingDigits(Piece(stem, 3, 2));
+  date.year = ReadLeadingDigits(stem.size() <= 4 ? stem : stem.substr(stem.size() - 4));
   return date;
 }
 

@@ -26,21 +26,11 @@ namespace trevalda {
 // (code 32) removed. Other characters stay: "07.12.2026" comes back as is.
 std::string MakeFileStem(std::string_view text);
 
-// The number at the start of `piece`: blanks (space, tab, CR, LF) skipped,
-// an optional sign, decimal digits with an optional fraction and an
-// exponent (E, e, D or d, an optional sign and up to four digits); or "&"
-// followed by B (base 2), H (16), O or Q (8) or nothing (8) and the digits
-// of that base. Reading stops at the first character that cannot continue
-// the number. A piece without a number gives 0.
-double ReadLeadingNumber(std::string_view piece);
-
-// ReadLeadingNumber rounded to the nearest integer (halves to even) as a
-// signed 16-bit value; 0 when the value does not fit.
-std::int16_t ReadLeadingInt16(std::string_view piece);
-
 // The page date cut from a stem at fixed positions: the day from characters
 // 1-2, the month from 4-5, the year from the last four (counting from 1;
-// pieces are cut as far as the stem reaches).
+// pieces are cut as far as the stem reaches), each piece read as the decimal
+// digits it starts with (0 when none). ReadDateText uses the date only when
+// the stem has the dd?mm?yyyy layout.
 PageDate PageDateFromStem(std::string_view stem);
 
 // Width and height of the page canvas from A4 (210 x 297 mm) at

@@ -156,11 +156,6 @@ RangeOutcome CreatePageFiles(const DateRange& range, const std::filesystem::path
 }
 
 RangeOutcome CreateYearbookPdf(const DateRange& range, const std::filesystem::path& file,
-                               const RangeProgress& progress) {
-  return CreateYearbookPdf(range, file, SheetOptions{}, progress);
-}
-
-RangeOutcome CreateYearbookPdf(const DateRange& range, const std::filesystem::path& file,
                                const SheetOptions& sheets, const RangeProgress& progress,
                                const AgendaOptions& agenda) {
   RangeOutcome outcome;

@@ -71,8 +71,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Check(stem.find_first_of("/\\ ") == std::string::npos);
   const PageDate cut = PageDateFromStem(stem);
   static_cast<void>(cut);
-  static_cast<void>(ReadLeadingNumber(text));
-  static_cast<void>(ReadLeadingInt16(text));
 
   for (const std::string_view candidate :
        {text, normalized ? std::string_view(*normalized) : std::string_view()}) {
