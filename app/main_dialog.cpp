@@ -30,10 +30,11 @@ constexpr short kDialogY = 70;
 constexpr short kDialogWidth = 201;
 constexpr short kDialogHeight = 120;
 
-// WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CAPTION | WS_MINIMIZEBOX |
-// DS_MODALFRAME | DS_SETFONT | DS_NOFAILCREATE | DS_3DLOOK. No WS_SYSMENU:
-// the caption shows the title and no buttons.
-constexpr DWORD kDialogStyle = 0x94C200D4;
+// No WS_SYSMENU: the caption shows the title and no buttons.
+constexpr DWORD kDialogStyle = WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CAPTION |
+                               WS_MINIMIZEBOX | DS_MODALFRAME | DS_SETFONT | DS_NOFAILCREATE |
+                               DS_3DLOOK;
+static_assert(kDialogStyle == 0x94C200D4);
 constexpr DWORD kDialogExStyle = WS_EX_CONTROLPARENT;
 
 // The template font; dialog units are measured in it.
@@ -46,9 +47,9 @@ constexpr const wchar_t* kIconResource = L"#200";
 constexpr int kBigIconSize = 32;
 constexpr int kSmallIconSize = 16;
 
-// WS_CHILD | WS_VISIBLE | WS_TABSTOP, and WS_CHILD | WS_VISIBLE | WS_BORDER.
-constexpr DWORD kTabStopChild = 0x50010000;
-constexpr DWORD kBorderedChild = 0x50800000;
+constexpr DWORD kTabStopChild = WS_CHILD | WS_VISIBLE | WS_TABSTOP;
+constexpr DWORD kBorderedChild = WS_CHILD | WS_VISIBLE | WS_BORDER;
+static_assert(kTabStopChild == 0x50010000 && kBorderedChild == 0x50800000);
 
 struct ControlLayout {
   int id;
@@ -85,9 +86,9 @@ constexpr float kPickerPoints = 18.0f;
 constexpr float kControlPoints = 10.0f;
 constexpr double kPointsPerInch = 72.0;
 
-// Common-control classes: ICC_WIN95_CLASSES | ICC_DATE_CLASSES |
-// ICC_INTERNET_CLASSES.
-constexpr DWORD kCommonControlClasses = 0x000009FF;
+// The common-control classes the dialog registers.
+constexpr DWORD kCommonControlClasses = ICC_WIN95_CLASSES | ICC_DATE_CLASSES | ICC_INTERNET_CLASSES;
+static_assert(kCommonControlClasses == 0x000009FF);
 
 // The modal display's pause when the thread has no message, milliseconds.
 constexpr DWORD kIdlePause = 1;
