@@ -283,7 +283,7 @@ class PdfSurface final : public DocumentSurface {
       return std::nullopt;
     }
     const DocumentFont& font = *font_;
-    std::string codes = Utf8ToCp1252(run.utf8);
+    std::string codes(run.text);  // WinAnsi is Windows-1252
     std::erase_if(codes, [](char c) { return static_cast<unsigned char>(c) < kFirstDocumentCode; });
     double units = 0;
     for (char c : codes) {
