@@ -8,6 +8,7 @@
 
 #include "calendar/names.h"
 #include "calendar/saints.h"
+#include "canvas/bitmap_file.h"
 #include "canvas/canvas.h"
 #include "canvas/png_file.h"
 #include "page/day_page.h"

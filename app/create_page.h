@@ -16,7 +16,7 @@
 #include "agenda/agenda.h"
 #include "base/result.h"
 #include "calendar/calendar.h"
-#include "canvas/bitmap_file.h"
+#include "canvas/safe_save.h"
 #include "canvas/canvas.h"
 #include "page/day_page.h"
 

@@ -13,7 +13,7 @@
 
 #include "app/create_page.h"
 #include "canvas/text.h"
-#include "text/cp1252.h"
+#include "text/wide_text.h"
 
 namespace trevalda {
 namespace {
@@ -125,27 +125,6 @@ DialogState& State() {
   return state;
 }
 
-std::wstring ToWide(std::string_view text1252) {
-  const std::u16string utf16 = Cp1252ToUtf16(text1252);
-  return std::wstring(utf16.begin(), utf16.end());
-}
-
-// The page command's messages are UTF-8.
-std::wstring Utf8ToWide(std::string_view text) {
-  if (text.empty()) {
-    return {};
-  }
-  const int size =
-      MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(size > 0 ? size : 0), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), size);
-  return wide;
-}
-
-std::string FromWide(std::wstring_view text) {
-  return Utf16ToCp1252(std::u16string(text.begin(), text.end()));
-}
-
 // ---------------------------------------------------------------------------
 // The in-memory dialog template
 
@@ -198,7 +177,7 @@ TemplateWriter MainDialogTemplate() {
 HWND AddControl(HWND dialog, const ControlLayout& layout) {
   RECT rect{layout.x, layout.y, layout.x + layout.width, layout.y + layout.height};
   MapDialogRect(dialog, &rect);
-  const std::wstring text = ToWide(layout.text);
+  const std::wstring text = Cp1252ToWide(layout.text);
   return CreateWindowExW(layout.exStyle, layout.windowClass, text.c_str(), layout.style, rect.left,
                          rect.top, rect.right - rect.left, rect.bottom - rect.top, dialog,
                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(layout.id)),
@@ -258,7 +237,7 @@ HFONT MakeControlFont(const ControlFont& description, HWND control) {
   lf.lfStrikeOut = (description.style & kFontStrikeOut) != 0 ? TRUE : FALSE;
   lf.lfCharSet = 0;
   lf.lfPitchAndFamily = 0;
-  const std::wstring face = ToWide(description.face).substr(0, LF_FACESIZE - 1);
+  const std::wstring face = Cp1252ToWide(description.face).substr(0, LF_FACESIZE - 1);
   face.copy(lf.lfFaceName, face.size());
   lf.lfFaceName[face.size()] = L'\0';
   return CreateFontIndirectW(&lf);
@@ -400,7 +379,7 @@ std::int32_t ShowMainDialog(HWND owner) {
   }
   state.dialog = dialog;
   state.result = 0;
-  const std::wstring title = ToWide(kTitle);
+  const std::wstring title = Cp1252ToWide(kTitle);
   SetWindowTextW(dialog, title.c_str());
 
   // 2. The icons.
@@ -529,9 +508,9 @@ void CreatePage(HWND dialog) {
   }
   // The portable command: file stem, date check, drawing and saving in the
   // current folder.
-  const PageOutcome outcome = WriteDayPageFromText(FromWide(shown), std::filesystem::path());
+  const PageOutcome outcome = WriteDayPageFromText(WideToCp1252(shown), std::filesystem::path());
   const std::wstring message = Utf8ToWide(outcome.message);
-  const std::wstring title = ToWide(kReportTitle);
+  const std::wstring title = Cp1252ToWide(kReportTitle);
   const UINT style = outcome.status == PageStatus::kSaved ? MB_OK : MB_OK | MB_ICONERROR;
   // No owner: the dialog stays usable while the box is open.
   MessageBoxW(nullptr, message.c_str(), title.c_str(), style);

@@ -14,7 +14,6 @@
 #include "canvas/engine_internal.h"
 #include "canvas/surface.h"
 #include "canvas/text.h"
-#include "text/cp1252.h"
 
 namespace trevalda {
 namespace canvas {
@@ -59,7 +58,7 @@ FontEntry MakeEntry(std::string_view face1252, float size, std::int32_t style, s
   d.strikeOut = (style & kFontStrikeOut) != 0;
   d.charSet = charSet;
   d.pitchAndFamily = pitchAndFamily;
-  d.face = Cp1252ToUtf8(entry.face1252);
+  d.face = entry.face1252;
   return entry;
 }
 
@@ -191,10 +190,9 @@ void PrintText(std::string_view text) {
   canvas::WithAttachedCanvas([&](canvas::CanvasRecord& c) {
     const std::int64_t lineStep =
         static_cast<std::int64_t>(c.metrics.lineHeight) + c.metrics.externalLeading;
-    const std::string utf8 = Cp1252ToUtf8(text);
-    if (!utf8.empty()) {
+    if (!text.empty()) {
       canvas::TextRun run;
-      run.utf8 = utf8;
+      run.text = text;
       run.x = c.x;
       run.y = c.y;
       run.foreColor = static_cast<canvas::Rgb>(c.foreColor);
