@@ -119,19 +119,17 @@ bool ReadRange(const CliOptions& options, DateRange& range) {
 bool LoadAgenda(const CliOptions& options, Agenda& agenda) {
   if (options.holidays) agenda.AddNationalHolidays();
   for (const std::string& typed : options.dateFiles) {
-    const AgendaFileResult file = ReadAgendaFile(PathFromArgument(typed));
-    const std::string name = ShownText(typed, kShownPathLimit);
-    if (!file.ok) {
-      const std::string where = file.line == 0 ? name : name + ":" + std::to_string(file.line);
-      // A reason may quote the file: escaped too.
-      Refuse(where + ": " + ShownText(Cp1252ToUtf8(file.reason), kShownPathLimit));
+    const Result<AgendaFile> file = ReadAgendaFile(PathFromArgument(typed));
+    if (!file) {
+      Refuse(file.message());
       return false;
     }
-    for (const std::string& note : file.notes) {
+    const std::string name = ShownText(typed, kShownPathLimit);
+    for (const std::string& note : file->notes) {
       PrintLine(stderr,
                 "trevalda: aviso: " + name + ": " + ShownText(Cp1252ToUtf8(note), kShownPathLimit));
     }
-    for (const AgendaRule& rule : file.rules) agenda.Add(rule);
+    for (const AgendaRule& rule : file->rules) agenda.Add(rule);
   }
   return true;
 }
