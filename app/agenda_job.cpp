@@ -113,19 +113,15 @@ Result<> LoadJobAgenda(const CliOptions& options, Agenda& agenda,
                        const std::function<void(const std::string&)>& warn) {
   if (options.holidays) agenda.AddNationalHolidays();
   for (const std::string& typed : options.dateFiles) {
-    const AgendaFileResult file = ReadAgendaFile(PathFromArgument(typed));
-    const std::string name = ShownText(typed, kShownPathLimit);
-    if (!file.ok) {
-      const std::string where = file.line == 0 ? name : name + ":" + std::to_string(file.line);
-      // A reason may quote the file: escaped too.
-      return Failure(where + ": " + ShownText(Cp1252ToUtf8(file.reason), kShownPathLimit));
-    }
+    const Result<AgendaFile> file = ReadAgendaFile(PathFromArgument(typed));
+    if (!file) return file.failure();
     if (warn) {
-      for (const std::string& note : file.notes) {
+      const std::string name = ShownText(typed, kShownPathLimit);
+      for (const std::string& note : file->notes) {
         warn("aviso: " + name + ": " + ShownText(Cp1252ToUtf8(note), kShownPathLimit));
       }
     }
-    for (const AgendaRule& rule : file.rules) agenda.Add(rule);
+    for (const AgendaRule& rule : file->rules) agenda.Add(rule);
   }
   return {};
 }

@@ -90,6 +90,8 @@ std::filesystem::path PathFromCp1252(std::string_view name) {
   return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
 }
 
+constexpr const char* kNoCanvas = "no hay lienzo para dibujar la página.";
+
 // One page at a time: the canvas and the tables are shared by the process.
 std::mutex pageMutex;
 
@@ -194,6 +196,14 @@ void ReportSave(PageOutcome& outcome, const Result<>& made) {
   }
 }
 
+// Saves the page drawn on `canvas` as outcome.file and reports how it went.
+void SaveCanvasPage(PageOutcome& outcome, CanvasHandle canvas, PageFormat format) {
+  AttachCanvas(canvas, 0, 0);
+  outcome.save =
+      format == PageFormat::kPng ? SaveCanvasPng(outcome.file) : SaveCanvasBitmap(outcome.file);
+  ReportSave(outcome, {});
+}
+
 // One page alone: drawn on the process's page canvas, then saved.
 PageOutcome WriteNamedPage(PageOutcome outcome, PageFormat format, const AgendaOptions& agenda) {
   if (outcome.status == PageStatus::kBadDate) return outcome;
@@ -205,10 +215,7 @@ PageOutcome WriteNamedPage(PageOutcome outcome, PageFormat format, const AgendaO
     ReportSave(outcome, drawn);
     return outcome;
   }
-  AttachCanvas(canvas, 0, 0);
-  outcome.save =
-      format == PageFormat::kPng ? SaveCanvasPng(outcome.file) : SaveCanvasBitmap(outcome.file);
-  ReportSave(outcome, {});
+  SaveCanvasPage(outcome, canvas, format);
   return outcome;
 }
 
@@ -216,7 +223,7 @@ PageOutcome WriteNamedPage(PageOutcome outcome, PageFormat format, const AgendaO
 
 Result<> DrawPageOnCanvas(CanvasHandle canvas, const PageDate& date,
                           const DayPageContent& content) {
-  if (canvas == 0) return Failure("no hay lienzo para dibujar la página.");
+  if (canvas == 0) return Failure(kNoCanvas);
   static_cast<void>(TakeCanvasError());  // an earlier page's failure is not this one's
   PreparePage(canvas);
   DrawDayPage(canvas, date, content);
@@ -246,13 +253,10 @@ PageOutcome SaveDrawnPage(CanvasHandle canvas, const PageDate& date,
   PageOutcome outcome = NamePage(date, DateStem(date), folder, format);
   if (outcome.status == PageStatus::kBadDate) return outcome;
   if (canvas == 0) {
-    ReportSave(outcome, Failure("no hay lienzo para dibujar la página."));
+    ReportSave(outcome, Failure(kNoCanvas));
     return outcome;
   }
-  AttachCanvas(canvas, 0, 0);
-  outcome.save =
-      format == PageFormat::kPng ? SaveCanvasPng(outcome.file) : SaveCanvasBitmap(outcome.file);
-  ReportSave(outcome, {});
+  SaveCanvasPage(outcome, canvas, format);
   return outcome;
 }
 
