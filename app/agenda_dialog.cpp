@@ -20,6 +20,7 @@
 #include "app/agenda_settings.h"
 #include "app/cli_options.h"
 #include "app/resources/agenda_ids.h"
+#include "text/wide_text.h"
 
 namespace trevalda {
 namespace {
@@ -78,25 +79,6 @@ DialogState& State() {
 // ---------------------------------------------------------------------------
 // Text and paths
 
-std::wstring Wide(std::string_view utf8) {
-  if (utf8.empty()) return {};
-  const int size =
-      MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(std::max(size, 0)), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), size);
-  return wide;
-}
-
-std::string Utf8(std::wstring_view wide) {
-  if (wide.empty()) return {};
-  const int size = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
-                                       nullptr, 0, nullptr, nullptr);
-  std::string utf8(static_cast<std::size_t>(std::max(size, 0)), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), utf8.data(), size,
-                      nullptr, nullptr);
-  return utf8;
-}
-
 std::filesystem::path KnownFolder(REFKNOWNFOLDERID id) {
   PWSTR path = nullptr;
   std::filesystem::path folder;
@@ -115,7 +97,7 @@ std::wstring ControlText(HWND window, int id) {
 }
 
 void ShowError(HWND window, std::string_view message) {
-  MessageBoxW(window, Wide(message).c_str(), kTitle, MB_OK | MB_ICONERROR);
+  MessageBoxW(window, Utf8ToWide(message).c_str(), kTitle, MB_OK | MB_ICONERROR);
 }
 
 // ---------------------------------------------------------------------------
@@ -218,10 +200,10 @@ AgendaSettings ReadControls(HWND window) {
   settings.format = SelectedValue(window, IDC_AGENDA_FORMAT, kFormats);
   settings.paper = SelectedValue(window, IDC_AGENDA_PAPER, kPapers);
   settings.booklet = Checked(window, IDC_AGENDA_BOOKLET);
-  settings.margin = Utf8(ControlText(window, IDC_AGENDA_MARGIN));
+  settings.margin = WideToUtf8(ControlText(window, IDC_AGENDA_MARGIN));
   settings.holidays = Checked(window, IDC_AGENDA_HOLIDAYS);
-  for (const std::wstring& file : DateFiles(window)) settings.dateFiles.push_back(Utf8(file));
-  settings.folder = Utf8(ControlText(window, IDC_AGENDA_FOLDER));
+  for (const std::wstring& file : DateFiles(window)) settings.dateFiles.push_back(WideToUtf8(file));
+  settings.folder = WideToUtf8(ControlText(window, IDC_AGENDA_FOLDER));
   return settings;
 }
 
@@ -266,10 +248,10 @@ void ShowSettings(HWND window, const AgendaSettings& settings) {
   SelectValue(window, IDC_AGENDA_FORMAT, kFormats, settings.format);
   SelectValue(window, IDC_AGENDA_PAPER, kPapers, settings.paper);
   CheckDlgButton(window, IDC_AGENDA_BOOKLET, settings.booklet ? BST_CHECKED : BST_UNCHECKED);
-  SetDlgItemTextW(window, IDC_AGENDA_MARGIN, Wide(settings.margin).c_str());
+  SetDlgItemTextW(window, IDC_AGENDA_MARGIN, Utf8ToWide(settings.margin).c_str());
   CheckDlgButton(window, IDC_AGENDA_HOLIDAYS, settings.holidays ? BST_CHECKED : BST_UNCHECKED);
-  for (const std::string& file : settings.dateFiles) AddDateFile(window, Wide(file));
-  std::wstring folder = Wide(settings.folder);
+  for (const std::string& file : settings.dateFiles) AddDateFile(window, Utf8ToWide(file));
+  std::wstring folder = Utf8ToWide(settings.folder);
   if (folder.empty()) folder = KnownFolder(FOLDERID_Documents).wstring();
   SetDlgItemTextW(window, IDC_AGENDA_FOLDER, folder.c_str());
   SyncYear(window);
@@ -407,10 +389,10 @@ INT_PTR CALLBACK DoneProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam) 
       SetWindowLongPtrW(box, DWLP_USER, lParam);
       std::string text = finished->report.message;
       if (finished->report.format != CliFormat::kPdf) {
-        text += "\nen " + Utf8(OpenedPath(finished->report).wstring());
+        text += "\nen " + WideToUtf8(OpenedPath(finished->report).wstring());
       }
       for (const std::string& warning : finished->warnings) text += "\n" + warning;
-      SetDlgItemTextW(box, IDC_AGENDA_DONE_TEXT, Wide(text).c_str());
+      SetDlgItemTextW(box, IDC_AGENDA_DONE_TEXT, Utf8ToWide(text).c_str());
       return TRUE;
     }
     case WM_COMMAND:
@@ -444,7 +426,7 @@ void Finish(HWND window, std::unique_ptr<Finished> finished) {
                       DoneProc, reinterpret_cast<LPARAM>(finished.get()));
       break;
     case JobStatus::kStopped:
-      MessageBoxW(window, Wide(report.message).c_str(), kTitle, MB_OK | MB_ICONINFORMATION);
+      MessageBoxW(window, Utf8ToWide(report.message).c_str(), kTitle, MB_OK | MB_ICONINFORMATION);
       break;
     case JobStatus::kRefused:
     case JobStatus::kFailed:

@@ -70,4 +70,22 @@ std::u16string Utf8ToUtf16(std::string_view utf8) {
   return out;
 }
 
+std::string Utf16ToUtf8(std::u16string_view utf16) {
+  std::string out;
+  out.reserve(utf16.size());
+  const auto isLow = [](char32_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; };
+  for (std::size_t i = 0; i < utf16.size(); ++i) {
+    const char32_t unit = utf16[i];
+    if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < utf16.size() && isLow(utf16[i + 1])) {
+      AppendUtf8(out, 0x10000 + ((unit - 0xD800) << 10) + (utf16[i + 1] - 0xDC00));
+      ++i;
+    } else if (unit >= 0xD800 && unit <= 0xDFFF) {
+      AppendUtf8(out, 0xFFFD);
+    } else {
+      AppendUtf8(out, unit);
+    }
+  }
+  return out;
+}
+
 }  // namespace trevalda

@@ -25,4 +25,8 @@ void AppendUtf8(std::string& out, char32_t code);
 // malformed byte becomes U+FFFD, as Windows converts.
 std::u16string Utf8ToUtf16(std::string_view utf8);
 
+// UTF-16 as UTF-8; an unpaired surrogate becomes U+FFFD, as Windows
+// converts.
+std::string Utf16ToUtf8(std::u16string_view utf16);
+
 }  // namespace trevalda

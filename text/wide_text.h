@@ -24,6 +24,11 @@ inline std::wstring Utf8ToWide(std::string_view utf8) {
   return std::wstring(utf16.begin(), utf16.end());
 }
 
+// What the Windows API gives back (a path, a typed text) as UTF-8.
+inline std::string WideToUtf8(std::wstring_view text) {
+  return Utf16ToUtf8(std::u16string(text.begin(), text.end()));
+}
+
 // What the Windows API gives back (the date picker's text) as Windows-1252.
 inline std::string WideToCp1252(std::wstring_view text) {
   return Utf16ToCp1252(std::u16string(text.begin(), text.end()));
