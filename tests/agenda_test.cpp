@@ -295,10 +295,9 @@ TEST_F(AgendaFileTest, MissingOversizedAndFolderAreRefusedAsAWhole) {
 TEST(AgendaTest, NationalHolidaysComeFirstAndAreHolidays) {
   Agenda agenda;
   agenda.AddNationalHolidays();
-  for (const AgendaRule& rule :
-       ReadDateList("25/12 Comida familiar\n!25/12 Otra fiesta\n")->rules) {
-    agenda.Add(rule);
-  }
+  const Result<AgendaFile> file = ReadDateList("25/12 Comida familiar\n!25/12 Otra fiesta\n");
+  ASSERT_TRUE(file.ok()) << file.message();
+  for (const AgendaRule& rule : file->rules) agenda.Add(rule);
   EXPECT_EQ(Texts(agenda, {25, 12, 2026}),
             (Texts_{"!Natividad del Se\xF1or", "Comida familiar", "!Otra fiesta"}));
   EXPECT_EQ(Texts(agenda, {3, 4, 2026}), Texts_{"!Viernes Santo"});
