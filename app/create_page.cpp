@@ -11,8 +11,10 @@
 #include "canvas/bitmap_file.h"
 #include "canvas/canvas.h"
 #include "canvas/png_file.h"
+#include "canvas/text.h"
 #include "page/day_page.h"
 #include "text/cp1252.h"
+#include "text/error_text.h"
 #include "text/shown_text.h"
 
 namespace trevalda {
@@ -192,7 +194,7 @@ void ReportSave(PageOutcome& outcome, const Result<>& made) {
   if (!made) {
     outcome.message += ": " + made.message();
   } else if (outcome.save.error) {
-    outcome.message += " (" + outcome.save.step + "): " + outcome.save.error.message();
+    outcome.message += " (" + outcome.save.step + "): " + ErrorText(outcome.save.error);
   }
 }
 
@@ -209,17 +211,27 @@ PageOutcome WriteNamedPage(PageOutcome outcome, PageFormat format, const AgendaO
   if (outcome.status == PageStatus::kBadDate) return outcome;
   const std::lock_guard lock(pageMutex);
   const CanvasHandle canvas = InitializePageCommand();
+  static_cast<void>(TakeTextProblem());  // only this page's texts count
   const Result<> drawn =
       DrawPageOnCanvas(canvas, outcome.date, PageContentFor(agenda, outcome.date));
   if (!drawn) {
     ReportSave(outcome, drawn);
     return outcome;
   }
+  if (RefuseUnwrittenTexts(outcome)) return outcome;
   SaveCanvasPage(outcome, canvas, format);
   return outcome;
 }
 
 }  // namespace
+
+bool RefuseUnwrittenTexts(PageOutcome& outcome) {
+  const std::string problem = TakeTextProblem();
+  if (problem.empty()) return false;
+  outcome.status = PageStatus::kNotSaved;
+  outcome.message = "No se pudo grabar " + ShownPath(outcome.file) + ": " + problem;
+  return true;
+}
 
 Result<> DrawPageOnCanvas(CanvasHandle canvas, const PageDate& date,
                           const DayPageContent& content) {

@@ -16,8 +16,8 @@
 #include "agenda/agenda.h"
 #include "base/result.h"
 #include "calendar/calendar.h"
-#include "canvas/safe_save.h"
 #include "canvas/canvas.h"
+#include "canvas/safe_save.h"
 #include "page/day_page.h"
 
 namespace trevalda {
@@ -89,9 +89,16 @@ struct AgendaOptions {
 // and the week rule.
 DayPageContent PageContentFor(const AgendaOptions& options, const PageDate& date);
 
+// For a page just drawn under the name in `outcome`: when a text of it did
+// not show as written (TakeTextProblem, canvas/text.h: no usable font, a
+// character the font lacks), marks `outcome` not saved with the reason and
+// returns true; the page must not be saved.
+bool RefuseUnwrittenTexts(PageOutcome& outcome);
+
 // Checks `date`, draws its page (with what `agenda` adds) and saves it as
 // <folder>/<DateStem(date)>.bmp (or .png; the current folder when `folder`
-// is empty). Initialises the command first if needed. Safe to call many
+// is empty); a page whose texts did not show is not saved
+// (RefuseUnwrittenTexts). Initialises the command first if needed. Safe to call many
 // times, also from several threads; each call stands alone.
 PageOutcome WriteDayPage(const PageDate& date, const std::filesystem::path& folder = {},
                          PageFormat format = PageFormat::kBmp, const AgendaOptions& agenda = {});
