@@ -16,6 +16,7 @@
 #include "canvas/engine_internal.h"
 #include "canvas/surface.h"
 #include "canvas/text.h"
+#include "text/utf8.h"
 
 namespace trevalda {
 namespace canvas {
@@ -134,8 +135,8 @@ void CheckGlyphs(const CanvasRecord& record, std::string_view text) {
   std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(*missing));
   const std::string family = record.font->FamilyName();
   RecordTextProblem("la fuente «" + (family.empty() ? std::string("?") : family) +
-                    "» no tiene el carácter «" +
-                    Cp1252ToUtf8(Utf16ToCp1252(std::u16string(1, *missing))) + "» (" + code +
+                    "» no tiene el carácter «" + Utf16ToUtf8(std::u16string(1, *missing)) + "» (" +
+                    code +
                     "); hace falta una fuente con las letras del español, como "
                     "DejaVu Sans o Liberation Sans");
 }
