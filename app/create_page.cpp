@@ -214,11 +214,11 @@ PageOutcome WriteNamedPage(PageOutcome outcome, PageFormat format, const AgendaO
   static_cast<void>(TakeTextProblem());  // only this page's texts count
   const Result<> drawn =
       DrawPageOnCanvas(canvas, outcome.date, PageContentFor(agenda, outcome.date));
+  if (RefuseUnwrittenTexts(outcome)) return outcome;  // the more telling reason first
   if (!drawn) {
     ReportSave(outcome, drawn);
     return outcome;
   }
-  if (RefuseUnwrittenTexts(outcome)) return outcome;
   SaveCanvasPage(outcome, canvas, format);
   return outcome;
 }
