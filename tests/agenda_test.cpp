@@ -84,8 +84,8 @@ TEST(DateListTest, DatesTakeTheCommandLinesSeparators) {
   EXPECT_EQ(Texts(agenda, {1, 2, 2027}), Texts_{"Una vez"});
   EXPECT_EQ(Texts(agenda, {3, 2, 2027}), Texts_{"El a\xF1o primero"});
   EXPECT_TRUE(Texts(agenda, {1, 2, 2028}).empty());
-  EXPECT_FALSE(ReadAgendaText("2027-13-01 Mal\n").ok);
-  EXPECT_FALSE(ReadAgendaText("12_10 Mal\n").ok);
+  EXPECT_FALSE(ReadAgendaText("2027-13-01 Mal\n").ok());
+  EXPECT_FALSE(ReadAgendaText("12_10 Mal\n").ok());
 }
 
 TEST(DateListTest, BadFilesNameTheLineAndTheReason) {
