@@ -77,10 +77,8 @@ struct PlannerOptions {
 // holidays and entries to the index (app/yearbook_layout.h). `planner`
 // adds the planner's pages, tabs and outline (app/planner.h).
 RangeOutcome CreateYearbookPdf(const DateRange& range, const std::filesystem::path& file,
-                               const SheetOptions& sheets, const RangeProgress& progress = {},
+                               const SheetOptions& sheets = {}, const RangeProgress& progress = {},
                                const AgendaOptions& agenda = {},
                                const PlannerOptions& planner = {});
-RangeOutcome CreateYearbookPdf(const DateRange& range, const std::filesystem::path& file,
-                               const RangeProgress& progress = {});
 
 }  // namespace trevalda
