@@ -1,8 +1,11 @@
 #include "app/cli_options.h"
 
+#include <cmath>
 #include <cstdio>
 #include <utility>
 
+#include "page/modern_page.h"
+#include "text/cp1252.h"
 #include "text/shown_text.h"
 
 namespace trevalda {
@@ -103,6 +106,84 @@ std::optional<double> ReadMillimetres(std::string_view text) {
   return value;
 }
 
+// "H1-H2": two whole hours from 0 to 23, the first before the second, at
+// most kMaxLabelledHours labels.
+std::optional<HourSpan> ReadHours(std::string_view text) {
+  const std::size_t dash = text.find('-');
+  if (dash == std::string_view::npos) return std::nullopt;
+  const std::string_view first = text.substr(0, dash);
+  const std::string_view last = text.substr(dash + 1);
+  const auto hour = [](std::string_view digits) -> std::optional<int> {
+    if (digits.empty() || digits.size() > 2) return std::nullopt;
+    for (char c : digits) {
+      if (!IsDigit(c)) return std::nullopt;
+    }
+    const int value = GroupValue(digits);
+    return value <= 23 ? std::optional<int>(value) : std::nullopt;
+  };
+  const std::optional<int> h1 = hour(first);
+  const std::optional<int> h2 = hour(last);
+  if (!h1 || !h2 || *h1 >= *h2 || *h2 - *h1 + 1 > kMaxLabelledHours) return std::nullopt;
+  return HourSpan{*h1, *h2};
+}
+
+// A decimal number as typed in "LAT,LON": an optional sign, digits and an
+// optional fraction after ".", at most 12 characters.
+std::optional<double> ReadDegrees(std::string_view text) {
+  while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
+  if (text.empty() || text.size() > 12) return std::nullopt;
+  std::size_t i = text[0] == '-' || text[0] == '+' ? 1 : 0;
+  const bool negative = text[0] == '-';
+  double value = 0;
+  const std::size_t start = i;
+  while (i < text.size() && IsDigit(text[i])) value = value * 10 + (text[i++] - '0');
+  if (i == start) return std::nullopt;
+  if (i < text.size() && text[i] == '.') {
+    double scale = 0.1;
+    const std::size_t fraction = ++i;
+    while (i < text.size() && IsDigit(text[i])) {
+      value += (text[i++] - '0') * scale;
+      scale /= 10;
+    }
+    if (i == fraction) return std::nullopt;
+  }
+  if (i != text.size()) return std::nullopt;
+  return negative ? -value : value;
+}
+
+// --place: "none", a place FindPlace knows, or "LAT,LON" in degrees.
+// Returns false with the reason in `error`.
+bool ReadPlace(const std::string& typed, std::optional<SunPlace>& place, std::string& error) {
+  if (typed == "none") {
+    place.reset();
+    return true;
+  }
+  if (const std::optional<Place> known = FindPlace(typed)) {
+    place = SunPlace{Utf8ToCp1252(known->name), known->where, known->zone};
+    return true;
+  }
+  const std::size_t comma = typed.find(',');
+  if (comma != std::string::npos && typed.find(',', comma + 1) == std::string::npos) {
+    const std::optional<double> latitude = ReadDegrees(std::string_view(typed).substr(0, comma));
+    const std::optional<double> longitude = ReadDegrees(std::string_view(typed).substr(comma + 1));
+    if (latitude && longitude) {
+      if (std::abs(*latitude) > 90 || std::abs(*longitude) > 180) {
+        error = "coordenadas fuera de rango en --place: \"" + ShownText(typed) +
+                "\" (latitud de -90 a 90, longitud de -180 a 180)";
+        return false;
+      }
+      char name[64];
+      std::snprintf(name, sizeof name, "%.2f, %.2f", *latitude, *longitude);
+      place = SunPlace{name, GeoPoint{*latitude, *longitude}, SpanishTime::kPeninsula};
+      return true;
+    }
+  }
+  error = "lugar desconocido en --place: \"" + ShownText(typed) +
+          "\" (una capital de provincia, Ceuta, Melilla, LAT,LON en grados o none)";
+  return false;
+}
+
 // The value of an option that takes one: "--name=value", "-xvalue" or
 // "-x=value" for a one-letter option, or the next argument. Every option's
 // value goes through here, and an empty one is refused like a missing one:
@@ -134,6 +215,12 @@ std::string_view OptionName(std::string_view arg) {
 }
 
 }  // namespace
+
+std::optional<SpanishTime> SpanishTimeNamed(std::string_view zone) {
+  if (zone == "Europe/Madrid") return SpanishTime::kPeninsula;
+  if (zone == "Atlantic/Canary") return SpanishTime::kCanary;
+  return std::nullopt;
+}
 
 std::string FormatDateText(int day, int month, int year) {
   char text[32];
@@ -171,7 +258,8 @@ CliParseResult ParseCommandLine(const std::vector<std::string>& args) {
   CliOptions& options = result.options;
   bool haveDate = false;
   bool optionsEnded = false;
-  std::string pdfOnly;  // the last option given that needs --format pdf
+  std::string pdfOnly;     // the last option given that needs --format pdf
+  std::string modernOnly;  // the last option given that needs --style modern
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
     const bool isOption = !optionsEnded && arg.size() > 1 && arg[0] == '-' && !IsDigit(arg[1]);
@@ -223,6 +311,40 @@ CliParseResult ParseCommandLine(const std::vector<std::string>& args) {
         return result;
       }
       options.isoWeek = week == "iso";
+    } else if (name == "--style") {
+      std::string style;
+      if (!TakeValue(args, i, name, style, result.error)) return result;
+      if (style != "classic" && style != "modern") {
+        result.error = "estilo desconocido: \"" + ShownText(style) + "\" (classic o modern)";
+        return result;
+      }
+      options.style = style == "modern" ? PageStyle::kModern : PageStyle::kClassic;
+    } else if (name == "--hours") {
+      std::string hours;
+      if (!TakeValue(args, i, name, hours, result.error)) return result;
+      options.hours = ReadHours(hours);
+      if (!options.hours) {
+        result.error = "horas no válidas: \"" + ShownText(hours) +
+                       "\" (H1-H2, de 0 a 23, la primera antes que la segunda, como mucho " +
+                       std::to_string(kMaxLabelledHours) + " horas; por ejemplo 8-21)";
+        return result;
+      }
+      modernOnly = "--hours";
+    } else if (name == "--place") {
+      std::string place;
+      if (!TakeValue(args, i, name, place, result.error)) return result;
+      if (!ReadPlace(place, options.place, result.error)) return result;
+      options.placeGiven = true;
+      modernOnly = "--place";
+    } else if (name == "--tz") {
+      std::string zone;
+      if (!TakeValue(args, i, name, zone, result.error)) return result;
+      options.zone = SpanishTimeNamed(zone);
+      if (!options.zone) {
+        result.error = "zona horaria no admitida: \"" + ShownText(zone) +
+                       "\" (Europe/Madrid o Atlantic/Canary)";
+        return result;
+      }
     } else if (name == "-f" || name == "--format") {
       std::string format;
       if (!TakeValue(args, i, name, format, result.error)) return result;
@@ -286,6 +408,14 @@ CliParseResult ParseCommandLine(const std::vector<std::string>& args) {
   if (!pdfOnly.empty() && options.format != CliFormat::kPdf) {
     result.error = pdfOnly + " solo vale con --format pdf";
     return result;
+  }
+  if (!modernOnly.empty() && options.style != PageStyle::kModern) {
+    result.error = modernOnly + " solo vale con --style modern";
+    return result;
+  }
+  if (options.style == PageStyle::kModern && !options.placeGiven) {
+    std::string ignored;
+    ReadPlace("Madrid", options.place, ignored);
   }
   if (options.sheets.booklet && options.sheets.paper != Paper::kA4) {
     result.error = "--booklet imprime páginas A5 en hojas A4 apaisadas; no se combina con --paper";

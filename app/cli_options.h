@@ -19,6 +19,8 @@
 #include <vector>
 
 #include "app/imposition.h"
+#include "calendar/almanac.h"
+#include "page/day_page.h"
 
 namespace trevalda {
 
@@ -42,9 +44,16 @@ struct CliOptions {
   bool quiet = false;  // no progress bar
   // How the PDF is laid out on paper; only with --format pdf.
   SheetOptions sheets;
-  bool holidays = false;               // --holidays: Spain's national holidays on the pages
-  std::vector<std::string> dateFiles;  // --dates, as typed, in order
-  bool isoWeek = false;                // --week iso: the ISO 8601 week in the footer
+  bool holidays = false;                  // --holidays: Spain's national holidays on the pages
+  std::vector<std::string> dateFiles;     // --dates, as typed, in order
+  bool isoWeek = false;                   // --week iso: the ISO 8601 week in the footer
+  PageStyle style = PageStyle::kClassic;  // --style
+  std::optional<HourSpan> hours;          // --hours, modern style only
+  // --place, modern style only: the place of the sunrise and sunset (Madrid
+  // unless given; none after --place none).
+  std::optional<SunPlace> place;
+  bool placeGiven = false;
+  std::optional<SpanishTime> zone;  // --tz; none: the place's own time
 };
 
 // The most --dates files one command line takes.
@@ -65,6 +74,11 @@ CliParseResult ParseCommandLine(const std::vector<std::string>& args);
 // as in 2026-12-07. Returns nothing when the text has neither form. It does
 // not check that the date exists.
 std::optional<std::string> NormalizeDateText(std::string_view text);
+
+// The Spanish local time a time-zone name gives: "Europe/Madrid" (the
+// peninsula, the Balearic Islands, Ceuta and Melilla) or "Atlantic/Canary",
+// spelt exactly so; nothing for any other name.
+std::optional<SpanishTime> SpanishTimeNamed(std::string_view zone);
 
 // "dd/mm/yyyy" for a day, month and year.
 std::string FormatDateText(int day, int month, int year);

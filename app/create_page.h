@@ -93,10 +93,13 @@ bool ReadDateText(std::string_view dateText, std::string& stem, PageDate& date, 
 struct AgendaOptions {
   const Agenda* agenda = nullptr;  // holidays and the user's dates; must outlive the pages
   WeekRule week = WeekRule::kDiary;
+  PageStyle style = PageStyle::kClassic;
+  ModernPageOptions modern;  // the modern page's hours, place and time
 };
 
-// The page content for `date`: its agenda entries (none without an agenda)
-// and the week rule.
+// The page content for `date`: its agenda entries (none without an agenda),
+// the week rule and the style with its options; for the modern page also
+// the holidays of the month.
 DayPageContent PageContentFor(const AgendaOptions& options, const PageDate& date);
 
 // Turns `dateText` into a stem and a date, checks the date, draws the page

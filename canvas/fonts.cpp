@@ -214,6 +214,16 @@ void PrintText(std::string_view text) {
   });
 }
 
+std::int32_t TextWidth(std::string_view text) {
+  std::int32_t width = 0;
+  canvas::WithAttachedCanvas([&](canvas::CanvasRecord& c) {
+    const std::string utf8 = Cp1252ToUtf8(text);
+    if (utf8.empty()) return;
+    width = c.surface->MeasureText(utf8).value_or(0);
+  });
+  return width;
+}
+
 std::int32_t FontPixelHeight(std::int32_t number) {
   canvas::FontTable& table = canvas::Table();
   std::lock_guard<std::mutex> lock(table.lock);

@@ -46,6 +46,12 @@ void SetFont(std::int32_t number);
 // moves the position.
 void PrintText(std::string_view text);
 
+// How far PrintText would move the position along x for `text` in the
+// attached canvas's selected font, in pixels, without drawing anything: the
+// width to subtract to end a text at a given x. 0 for an empty text, with no
+// canvas attached or when the platform cannot measure.
+std::int32_t TextWidth(std::string_view text);
+
 // The pixel height stored in the description of font `number` once its
 // platform font exists (negative: character height; positive: cell height);
 // 0 for an unknown number or a font not made yet.
