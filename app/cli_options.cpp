@@ -413,9 +413,14 @@ CliParseResult ParseCommandLine(const std::vector<std::string>& args) {
     result.error = modernOnly + " solo vale con --style modern";
     return result;
   }
-  if (options.style == PageStyle::kModern && !options.placeGiven) {
-    std::string ignored;
-    ReadPlace("Madrid", options.place, ignored);
+  if (options.style == PageStyle::kModern) {
+    if (!options.placeGiven) {
+      std::string ignored;
+      ReadPlace("Madrid", options.place, ignored);
+    }
+    // The page's own 5 mm stay 5 mm on any paper.
+    options.sheets.safeEdgeMm = 5;
+    options.sheets.pageMarginPx = kPrintSafeMargin;
   }
   if (options.sheets.booklet && options.sheets.paper != Paper::kA4) {
     result.error = "--booklet imprime páginas A5 en hojas A4 apaisadas; no se combina con --paper";
