@@ -95,7 +95,7 @@ void Line(int x0, int y0, int x1, int y1, Color color) {
 
 std::string ClockText(int minuteOfDay) {
   minuteOfDay = ((minuteOfDay % 1440) + 1440) % 1440;
-  char text[8];
+  char text[16];
   std::snprintf(text, sizeof text, "%02d:%02d", minuteOfDay / 60, minuteOfDay % 60);
   return text;
 }
