@@ -196,8 +196,8 @@ RangeOutcome CreateYearbookPdf(const DateRange& range, const std::filesystem::pa
       return outcome;
     }
   }
-  const SaveResult save =
-      document.Save(file, MakeYearbookLayout(range, std::move(indexLinks), sheets, CreationTime()));
+  const SaveResult save = document.Save(
+      file, MakeYearbookLayout(range, std::move(indexLinks), sheets, CreationTime(), agenda.style));
   if (!save.Saved()) {
     outcome.message = "No se pudo grabar " + ShownPath(file) + ReasonOf(save);
     return outcome;

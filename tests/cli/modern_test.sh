@@ -104,6 +104,10 @@ if command -v pdftotext >/dev/null; then
     check "PDF $paper: saved" test "$rc" -eq 0 -a -n "$pdf"
     check "PDF $paper: the modern texts" grep -q "Miércoles" <(pdftotext "$pdf" - 2>/dev/null)
   done
+  # The links over the modern page's month name and footer, and the index.
+  run 28/11/2027 --to 03/01/2028 --style modern --format pdf -o nav.pdf
+  check "PDF navigation" /usr/bin/python3 "$(dirname "$(realpath "$0")")/../scripts/pdf_check.py" \
+    navigation "$dir/nav.pdf"
 fi
 
 finish_checks
