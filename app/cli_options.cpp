@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <utility>
 
+#include "agenda/time_zone.h"
 #include "calendar/calendar.h"
 #include "page/modern_page.h"
 #include "text/cp1252.h"
@@ -19,8 +20,8 @@ constexpr std::string_view kUsageHead =
     "     trevalda --year AAAA [-o SALIDA] [--format bmp|png|pdf] [--quiet] [AGENDA]\n"
     "     trevalda --year AAAA --format pdf [--paper a4|a5|letter|tablet]\n"
     "              [--binding-margin MM] [--booklet] [AGENDA]\n"
-    "AGENDA:  [--holidays] [--dates ARCHIVO]... [--week iso|agenda] [ESTILO]\n"
-    "ESTILO:  [--style classic|modern] [--hours H1-H2] [--place LUGAR] [--tz ZONA]\n"
+    "AGENDA:  [--holidays] [--dates ARCHIVO]... [--week iso|agenda] [--tz ZONA]\n"
+    "         [--style classic|modern] [--hours H1-H2] [--place LUGAR]\n"
     "\n"
     "Crea la hoja de agenda (A4) del día FECHA y la graba como CARPETA/dd-mm-aaaa.bmp.\n"
     "Sin FECHA, crea la hoja de hoy. Con --to o --year crea una hoja por día.\n"
@@ -126,6 +127,19 @@ Result<> SetWeek(std::string_view value, CliOptions& options) {
   return Choose(value, kWeeks, "semana desconocida", options.isoWeek);
 }
 
+// The zone as TimeZone::FromName names it, so a Windows name is stored as
+// its IANA zone.
+Result<> SetTimeZone(std::string_view value, CliOptions& options) {
+  const std::optional<TimeZone> zone = TimeZone::FromName(value);
+  if (!zone) {
+    return Failure("zona horaria desconocida: \"" + ShownText(value) +
+                   "\" (un nombre IANA, por ejemplo Europe/Madrid o Atlantic/Canary)");
+  }
+  options.timeZone = zone->Name();
+  options.timeZoneGiven = true;
+  return {};
+}
+
 Result<> SetBindingMargin(std::string_view value, CliOptions& options) {
   const std::optional<double> millimetres = ReadMillimetres(value);
   if (!millimetres) {
@@ -228,15 +242,6 @@ Result<> SetPlace(std::string_view value, CliOptions& options) {
                  "\" (una capital de provincia, Ceuta, Melilla, LAT,LON en grados o none)");
 }
 
-Result<> SetZone(std::string_view value, CliOptions& options) {
-  options.zone = SpanishTimeNamed(value);
-  if (!options.zone) {
-    return Failure("zona horaria no admitida: \"" + ShownText(value) +
-                   "\" (Europe/Madrid o Atlantic/Canary)");
-  }
-  return {};
-}
-
 Result<> AddDateFile(std::string_view value, CliOptions& options) {
   if (options.dateFiles.size() == kMaxDateFiles) {
     return Failure("demasiados --dates: como mucho " + std::to_string(kMaxDateFiles));
@@ -301,9 +306,12 @@ constexpr CliOption kOptions[] = {
      .apply = SetStyle},
     {.name = "--tz",
      .value = "ZONA",
-     .help = "hora local de la luna y el sol: Europe/Madrid (peninsular)\n"
-             "o Atlantic/Canary (Canarias); por omisión, la del lugar",
-     .apply = SetZone},
+     .help = "zona horaria de las horas de la agenda: un nombre IANA\n"
+             "como Atlantic/Canary (por omisión Europe/Madrid, la hora\n"
+             "peninsular); con --style modern, también la de la luna y\n"
+             "el sol (Europe/Madrid o Atlantic/Canary; por omisión, la\n"
+             "del lugar)",
+     .apply = SetTimeZone},
     {.name = "--describe",
      .help = "muestra los textos de cada hoja en vez de grabarla",
      .apply = [](std::string_view, CliOptions& options) -> Result<> {
@@ -430,12 +438,22 @@ Result<> CheckCombination(const CliOptions& options, std::string_view pdfOnly,
 }
 
 // What the modern style implies: the sun of Madrid unless --place says
-// otherwise, and the page's 5 mm kept on any paper.
-void ApplyStyle(CliOptions& options) {
-  if (options.style != PageStyle::kModern) return;
+// otherwise, the moon and the sun in the time --tz names (one of Spain's
+// two) or else in the place's own, and the page's 5 mm kept on any paper.
+Result<> ApplyStyle(CliOptions& options) {
+  if (options.style != PageStyle::kModern) return {};
   if (!options.placeGiven) (void)SetPlace("Madrid", options);
+  if (options.timeZoneGiven) {
+    options.zone = SpanishTimeNamed(options.timeZone);
+    if (!options.zone) {
+      return Failure("la hoja moderna da la luna y el sol en hora de España: --tz \"" +
+                     ShownText(options.timeZone) +
+                     "\" no vale con --style modern (Europe/Madrid o Atlantic/Canary)");
+    }
+  }
   options.sheets.safeEdgeMm = 5;
   options.sheets.pageMarginPx = kPrintSafeMargin;
+  return {};
 }
 
 // One option's lines in --help: its spellings, then its description from
@@ -545,7 +563,7 @@ Result<CliOptions> ParseCommandLine(const std::vector<std::string>& args) {
   if (Result<> combined = CheckCombination(options, pdfOnly, modernOnly); !combined) {
     return combined.failure();
   }
-  ApplyStyle(options);
+  if (Result<> styled = ApplyStyle(options); !styled) return styled.failure();
   return options;
 }
 

@@ -4,8 +4,8 @@
 //   trevalda [FECHA [--to FECHA] | --year AAAA] [-o SALIDA]
 //            [--format bmp|png|pdf] [--describe] [--quiet] [--help] [--version]
 //            [--paper a4|a5|letter|tablet] [--binding-margin MM] [--booklet]
-//            [--holidays] [--dates ARCHIVO]... [--week iso|agenda]
-//            [--style classic|modern] [--hours H1-H2] [--place LUGAR] [--tz ZONA]
+//            [--holidays] [--dates ARCHIVO]... [--week iso|agenda] [--tz ZONA]
+//            [--style classic|modern] [--hours H1-H2] [--place LUGAR]
 //
 // Every option is one entry of one table (CliOptionTable, in
 // app/cli_options.cpp): its names, the value it takes, how that value is
@@ -43,6 +43,9 @@ enum class CliAction {
 
 enum class CliFormat { kBmp, kPng, kPdf };
 
+// The zone of the agenda's times without --tz: peninsular Spain.
+inline constexpr std::string_view kDefaultTimeZone = "Europe/Madrid";
+
 struct CliOptions {
   CliAction action = CliAction::kWritePage;
   std::string date;      // as typed (see hasDate)
@@ -54,16 +57,24 @@ struct CliOptions {
   bool quiet = false;  // no progress bar
   // How the PDF is laid out on paper; only with --format pdf.
   SheetOptions sheets;
-  bool holidays = false;                  // --holidays: Spain's national holidays on the pages
-  std::vector<std::string> dateFiles;     // --dates, as typed, in order
-  bool isoWeek = false;                   // --week iso: the ISO 8601 week in the footer
+  bool holidays = false;               // --holidays: Spain's national holidays on the pages
+  std::vector<std::string> dateFiles;  // --dates, as typed, in order
+  bool isoWeek = false;                // --week iso: the ISO 8601 week in the footer
+  // --tz: the zone the agenda's times are shown in, as TimeZone::FromName
+  // names it (an IANA name; a Windows name gives its IANA zone, the UTC
+  // names "UTC"). The parser has checked that the zone is known.
+  std::string timeZone = std::string(kDefaultTimeZone);
+  bool timeZoneGiven = false;             // --tz was given
   PageStyle style = PageStyle::kClassic;  // --style
   std::optional<HourSpan> hours;          // --hours, modern style only
   // --place, modern style only: the place of the sunrise and sunset (Madrid
   // unless given; none after --place none).
   std::optional<SunPlace> place;
   bool placeGiven = false;
-  std::optional<SpanishTime> zone;  // --tz; none: the place's own time
+  // The modern page's time for the moon and the sun when --tz names one of
+  // Spain's two (the parser refuses other zones with --style modern); none:
+  // the place's own.
+  std::optional<SpanishTime> zone;
 };
 
 // The most --dates files one command line takes.

@@ -19,6 +19,7 @@ linux_packages=(
   poppler-utils qpdf python3 valgrind
   python3-ephem tzdata  # the almanac is compared with PyEphem
   mandoc groff man-db  # the man page is checked with all three
+  tzdata unicode-cldr-core  # time zones: the tz database and CLDR's Windows zone names
 )
 windows_packages=(
   g++-mingw-w64-x86-64-posix libz-mingw-w64-dev wine64 wine fonts-wine xvfb xauth googletest

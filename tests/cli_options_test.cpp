@@ -121,6 +121,13 @@ TEST(ParseCommandLineTest, ReadsTheStyleOptions) {
   EXPECT_FALSE(full->zone);
   EXPECT_EQ(ParseCommandLine({"--style=modern", "--tz", "Atlantic/Canary"})->zone,
             SpanishTime::kCanary);
+  // The modern page's moon and sun are in one of Spain's two times.
+  const Result<CliOptions> paris = ParseCommandLine({"--style=modern", "--tz", "Europe/Paris"});
+  ASSERT_FALSE(paris.ok());
+  EXPECT_NE(paris.message().find("--tz \"Europe/Paris\" no vale con --style modern"),
+            std::string::npos)
+      << paris.message();
+  EXPECT_TRUE(ParseCommandLine({"--tz", "Europe/Paris"}).ok());
   EXPECT_FALSE(ParseCommandLine({"--style=modern", "--place", "none"})->place);
   const Result<CliOptions> point = ParseCommandLine({"--style=modern", "--place", " 43.5 ,-8.25"});
   ASSERT_TRUE(point.ok()) << point.message();
@@ -131,6 +138,29 @@ TEST(ParseCommandLineTest, ReadsTheStyleOptions) {
   for (const char* hours : {"0-21", "9-9", "10-9", "8-", "-8", "08-021", "8:00-9", "a-b"}) {
     EXPECT_FALSE(ParseCommandLine({"--style=modern", std::string("--hours=") + hours}).ok())
         << hours;
+  }
+}
+
+TEST(ParseCommandLineTest, ReadsTheTimeZoneByName) {
+  EXPECT_EQ(ParseCommandLine({"07/12/2026"})->timeZone, "Europe/Madrid");
+  const struct {
+    const char* typed;
+    const char* zone;
+  } kZones[] = {{"Atlantic/Canary", "Atlantic/Canary"},
+                {"America/New_York", "America/New_York"},
+                {"Romance Standard Time", "Europe/Paris"},
+                {"UTC", "UTC"}};
+  for (const auto& z : kZones) {
+    const Result<CliOptions> result = ParseCommandLine({"--tz", z.typed});
+    ASSERT_TRUE(result.ok()) << result.message();
+    EXPECT_EQ(result->timeZone, z.zone);
+  }
+  for (const char* bad : {"Europe/Nowhere", "../../etc/passwd", "/etc/localtime", "CEST"}) {
+    const Result<CliOptions> result = ParseCommandLine({"--tz=" + std::string(bad)});
+    EXPECT_FALSE(result.ok()) << bad;
+    EXPECT_NE(result.message().find("zona horaria desconocida: \"" + std::string(bad) + "\""),
+              std::string::npos)
+        << result.message();
   }
 }
 

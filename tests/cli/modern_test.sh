@@ -77,8 +77,8 @@ done <<'TABLE'
 --style modern --place Narnia|lugar desconocido en --place: "Narnia"
 --style modern --place 91,0|coordenadas fuera de rango en --place: "91,0"
 --style modern --place 40.4,-3.7,1|lugar desconocido en --place
---style modern --tz Europe/Paris|zona horaria no admitida: "Europe/Paris"
---style modern --tz europe/madrid|zona horaria no admitida: "europe/madrid"
+--style modern --tz Europe/Paris|--tz "Europe/Paris" no vale con --style modern
+--style modern --tz Europe/Nowhere|zona horaria desconocida: "Europe/Nowhere"
 --hours 8-21|--hours solo vale con --style modern
 --place Madrid|--place solo vale con --style modern
 --style=|el valor de --style no puede estar vacío
