@@ -11,6 +11,7 @@
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -20,6 +21,7 @@
 #include "app/agenda_settings.h"
 #include "app/cli_options.h"
 #include "app/resources/agenda_ids.h"
+#include "text/shown_text.h"
 
 namespace trevalda {
 namespace {
@@ -46,13 +48,21 @@ constexpr Item kFormats[] = {{L"PDF", "pdf"}, {L"PNG", "png"}, {L"BMP", "bmp"}};
 constexpr Item kPapers[] = {
     {L"A4", "a4"}, {L"A5", "a5"}, {L"Carta", "letter"}, {L"Tableta", "tablet"}};
 
-// The controls a run disables, and the choices' controls by AgendaChoice.
-constexpr int kInputs[] = {
-    IDC_AGENDA_FROM,    IDC_AGENDA_TO,     IDC_AGENDA_YEAR,     IDC_AGENDA_FORMAT, IDC_AGENDA_PAPER,
-    IDC_AGENDA_BOOKLET, IDC_AGENDA_MARGIN, IDC_AGENDA_HOLIDAYS, IDC_AGENDA_DATES,  IDC_AGENDA_ADD,
-    IDC_AGENDA_REMOVE,  IDC_AGENDA_FOLDER, IDC_AGENDA_BROWSE,   IDC_AGENDA_CREATE};
-constexpr int kChoiceControls[kAgendaChoiceCount] = {IDC_AGENDA_PAPER, IDC_AGENDA_MARGIN,
-                                                     IDC_AGENDA_BOOKLET};
+// The controls a run disables, besides the choices' ones.
+constexpr int kInputs[] = {IDC_AGENDA_FROM,   IDC_AGENDA_TO,       IDC_AGENDA_YEAR,
+                           IDC_AGENDA_FORMAT, IDC_AGENDA_HOLIDAYS, IDC_AGENDA_DATES,
+                           IDC_AGENDA_ADD,    IDC_AGENDA_REMOVE,   IDC_AGENDA_FOLDER,
+                           IDC_AGENDA_BROWSE, IDC_AGENDA_CREATE};
+// The control of each AgendaChoice: a list (with its items), a check box
+// for a switch, or else an edit field.
+struct ChoiceControl {
+  int id;
+  std::span<const Item> items;
+};
+constexpr ChoiceControl kChoiceControls[kAgendaChoiceCount] = {{IDC_AGENDA_PAPER, kPapers},
+                                                               {IDC_AGENDA_MARGIN, {}},
+                                                               {IDC_AGENDA_BOOKLET, {}},
+                                                               {IDC_AGENDA_ZONE, {}}};
 
 struct Finished {
   JobReport report;
@@ -67,7 +77,7 @@ struct DialogState {
   std::atomic<bool> stop{false};
   bool running = false;
   bool closeWhenDone = false;
-  AgendaSettings running_settings;
+  AgendaSettings runSettings;
 };
 
 DialogState& State() {
@@ -168,24 +178,21 @@ void SetPickerDate(HWND window, int id, const PageDate& date) {
   SendDlgItemMessageW(window, id, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&time));
 }
 
-template <std::size_t N>
-void FillCombo(HWND window, int id, const Item (&items)[N]) {
+void FillCombo(HWND window, int id, std::span<const Item> items) {
   for (const Item& item : items) {
     SendDlgItemMessageW(window, id, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.shown));
   }
 }
 
-template <std::size_t N>
-void SelectValue(HWND window, int id, const Item (&items)[N], std::string_view value) {
-  for (std::size_t i = 0; i < N; ++i) {
+void SelectValue(HWND window, int id, std::span<const Item> items, std::string_view value) {
+  for (std::size_t i = 0; i < items.size(); ++i) {
     if (value == items[i].value) SendDlgItemMessageW(window, id, CB_SETCURSEL, i, 0);
   }
 }
 
-template <std::size_t N>
-std::string SelectedValue(HWND window, int id, const Item (&items)[N]) {
+std::string SelectedValue(HWND window, int id, std::span<const Item> items) {
   const LRESULT index = SendDlgItemMessageW(window, id, CB_GETCURSEL, 0, 0);
-  return items[index >= 0 && static_cast<std::size_t>(index) < N ? index : 0].value;
+  return items[index >= 0 && static_cast<std::size_t>(index) < items.size() ? index : 0].value;
 }
 
 bool Checked(HWND window, int id) { return IsDlgButtonChecked(window, id) == BST_CHECKED; }
@@ -216,9 +223,16 @@ AgendaSettings ReadControls(HWND window) {
   settings.from = PickerDate(window, IDC_AGENDA_FROM);
   settings.to = PickerDate(window, IDC_AGENDA_TO);
   settings.format = SelectedValue(window, IDC_AGENDA_FORMAT, kFormats);
-  settings.paper = SelectedValue(window, IDC_AGENDA_PAPER, kPapers);
-  settings.booklet = Checked(window, IDC_AGENDA_BOOKLET);
-  settings.margin = Utf8(ControlText(window, IDC_AGENDA_MARGIN));
+  for (std::size_t i = 0; i < kAgendaChoiceCount; ++i) {
+    const ChoiceControl& control = kChoiceControls[i];
+    if (!control.items.empty()) {
+      settings.choices[i] = SelectedValue(window, control.id, control.items);
+    } else if (SpecOf(static_cast<AgendaChoice>(i)).isSwitch) {
+      settings.choices[i] = Checked(window, control.id) ? "1" : "0";
+    } else {
+      settings.choices[i] = Utf8(ControlText(window, control.id));
+    }
+  }
   settings.holidays = Checked(window, IDC_AGENDA_HOLIDAYS);
   for (const std::wstring& file : DateFiles(window)) settings.dateFiles.push_back(Utf8(file));
   settings.folder = Utf8(ControlText(window, IDC_AGENDA_FOLDER));
@@ -256,7 +270,7 @@ void ChooseYear(HWND window) {
 void UpdateChoices(HWND window) {
   const std::array<bool, kAgendaChoiceCount> allowed = AllowedChoices(ReadControls(window));
   for (std::size_t i = 0; i < kAgendaChoiceCount; ++i) {
-    EnableWindow(GetDlgItem(window, kChoiceControls[i]), allowed[i] ? TRUE : FALSE);
+    EnableWindow(GetDlgItem(window, kChoiceControls[i].id), allowed[i] ? TRUE : FALSE);
   }
 }
 
@@ -264,9 +278,16 @@ void ShowSettings(HWND window, const AgendaSettings& settings) {
   SetPickerDate(window, IDC_AGENDA_FROM, settings.from);
   SetPickerDate(window, IDC_AGENDA_TO, settings.to);
   SelectValue(window, IDC_AGENDA_FORMAT, kFormats, settings.format);
-  SelectValue(window, IDC_AGENDA_PAPER, kPapers, settings.paper);
-  CheckDlgButton(window, IDC_AGENDA_BOOKLET, settings.booklet ? BST_CHECKED : BST_UNCHECKED);
-  SetDlgItemTextW(window, IDC_AGENDA_MARGIN, Wide(settings.margin).c_str());
+  for (std::size_t i = 0; i < kAgendaChoiceCount; ++i) {
+    const ChoiceControl& control = kChoiceControls[i];
+    if (!control.items.empty()) {
+      SelectValue(window, control.id, control.items, settings.choices[i]);
+    } else if (SpecOf(static_cast<AgendaChoice>(i)).isSwitch) {
+      CheckDlgButton(window, control.id, settings.choices[i] == "1" ? BST_CHECKED : BST_UNCHECKED);
+    } else {
+      SetDlgItemTextW(window, control.id, Wide(settings.choices[i]).c_str());
+    }
+  }
   CheckDlgButton(window, IDC_AGENDA_HOLIDAYS, settings.holidays ? BST_CHECKED : BST_UNCHECKED);
   for (const std::string& file : settings.dateFiles) AddDateFile(window, Wide(file));
   std::wstring folder = Wide(settings.folder);
@@ -298,7 +319,7 @@ void InitDialog(HWND window) {
                         reinterpret_cast<LPARAM>(std::to_wstring(year).c_str()));
   }
   FillCombo(window, IDC_AGENDA_FORMAT, kFormats);
-  FillCombo(window, IDC_AGENDA_PAPER, kPapers);
+  for (const ChoiceControl& control : kChoiceControls) FillCombo(window, control.id, control.items);
   SendDlgItemMessageW(window, IDC_AGENDA_MARGIN, EM_SETLIMITTEXT, 8, 0);
   ShowSettings(window, LoadSettings(today));
 }
@@ -357,6 +378,9 @@ void SetRunning(HWND window, bool running) {
   DialogState& state = State();
   state.running = running;
   for (int id : kInputs) EnableWindow(GetDlgItem(window, id), running ? FALSE : TRUE);
+  for (const ChoiceControl& control : kChoiceControls) {
+    EnableWindow(GetDlgItem(window, control.id), running ? FALSE : TRUE);
+  }
   EnableWindow(GetDlgItem(window, IDC_AGENDA_STOP), running ? TRUE : FALSE);
   if (!running) UpdateChoices(window);
   const int focus = running ? IDC_AGENDA_STOP : IDC_AGENDA_CREATE;
@@ -376,16 +400,34 @@ void RunJob(HWND window, CliOptions options, std::atomic<bool>* stop) {
   PostMessageW(window, kFinishedMessage, 0, reinterpret_cast<LPARAM>(finished.release()));
 }
 
+// The output folder is a folder here (the command line's -o would take a
+// name that does not exist as the PDF's): Documents when none is given,
+// made when it does not exist yet.
+Result<> PrepareFolder(AgendaSettings& settings) {
+  if (settings.folder.empty()) settings.folder = Utf8(KnownFolder(FOLDERID_Documents).wstring());
+  const std::filesystem::path folder(Wide(settings.folder));
+  std::error_code error;
+  if (std::filesystem::is_directory(folder, error)) return {};
+  std::filesystem::create_directories(folder, error);
+  if (!error && std::filesystem::is_directory(folder, error)) return {};
+  return Failure("no se pudo crear la carpeta " + ShownPath(folder) + ": " +
+                 (error ? error.message() : "ese nombre ya lo tiene un archivo"));
+}
+
 void Create(HWND window) {
   DialogState& state = State();
   if (state.running) return;
-  const AgendaSettings settings = ReadControls(window);
+  AgendaSettings settings = ReadControls(window);
+  if (const Result<> ready = PrepareFolder(settings); !ready) {
+    ShowError(window, ready.message());
+    return;
+  }
   const Result<CliOptions> parsed = ParseCommandLine(AgendaArguments(settings));
   if (!parsed) {
     ShowError(window, parsed.message());
     return;
   }
-  state.running_settings = settings;
+  state.runSettings = settings;
   state.stop = false;
   SendDlgItemMessageW(window, IDC_AGENDA_PROGRESS, PBM_SETPOS, 0, 0);
   SetRunning(window, true);
@@ -431,7 +473,7 @@ INT_PTR CALLBACK DoneProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam) 
 void Finish(HWND window, std::unique_ptr<Finished> finished) {
   DialogState& state = State();
   if (state.worker.joinable()) state.worker.join();
-  StoreSettings(state.running_settings);
+  StoreSettings(state.runSettings);
   SetRunning(window, false);
   if (state.closeWhenDone) {
     EndDialog(window, 0);
@@ -463,6 +505,15 @@ void Close(HWND window) {
   EndDialog(window, 0);
 }
 
+// A notification that a choice's control has a new value.
+bool ChangesAChoice(int id, int code) {
+  for (const ChoiceControl& control : kChoiceControls) {
+    if (control.id != id) continue;
+    return control.items.empty() ? code == BN_CLICKED || code == EN_CHANGE : code == CBN_SELCHANGE;
+  }
+  return false;
+}
+
 void OnCommand(HWND window, int id, int code) {
   switch (id) {
     case IDC_AGENDA_CREATE:
@@ -482,14 +533,7 @@ void OnCommand(HWND window, int id, int code) {
       if (code == CBN_SELCHANGE) ChooseYear(window);
       break;
     case IDC_AGENDA_FORMAT:
-    case IDC_AGENDA_PAPER:
       if (code == CBN_SELCHANGE) UpdateChoices(window);
-      break;
-    case IDC_AGENDA_BOOKLET:
-      UpdateChoices(window);
-      break;
-    case IDC_AGENDA_MARGIN:
-      if (code == EN_CHANGE) UpdateChoices(window);
       break;
     case IDC_AGENDA_ADD:
       BrowseDateFiles(window);
@@ -501,6 +545,7 @@ void OnCommand(HWND window, int id, int code) {
       BrowseFolder(window);
       break;
     default:
+      if (ChangesAChoice(id, code)) UpdateChoices(window);
       break;
   }
 }

@@ -14,7 +14,31 @@ namespace {
 constexpr std::string_view kFilesKey = "fechas";
 constexpr std::int16_t kFirstAutumnMonth = 10;  // from October on, next year's agenda
 
+// The choices, by AgendaChoice. A choice's values are checked with
+// --format pdf, under which every one of them is possible.
+constexpr AgendaChoiceSpec kChoices[kAgendaChoiceCount] = {
+    {.key = "papel", .option = "--paper", .byDefault = "a4", .probe = "a5"},
+    {.key = "margen", .option = "--binding-margin", .byDefault = "", .probe = "10"},
+    {.key = "librito", .option = "--booklet", .isSwitch = true, .byDefault = "0", .probe = "1"},
+    {.key = "zona", .option = "--tz", .byDefault = kDefaultTimeZone, .probe = "Atlantic/Canary"},
+};
+
 bool Accepted(const std::vector<std::string>& args) { return ParseCommandLine(args).ok(); }
+
+// The arguments that make `value` of a choice; none for its default.
+std::vector<std::string> ChoiceArguments(const AgendaChoiceSpec& spec, std::string_view value) {
+  if (value == spec.byDefault || value.empty()) return {};
+  if (spec.isSwitch) return {std::string(spec.option)};
+  return {std::string(spec.option), std::string(value)};
+}
+
+bool ValidChoice(const AgendaChoiceSpec& spec, std::string_view value) {
+  if (spec.isSwitch) return value == "0" || value == "1";
+  if (value == spec.byDefault || value.empty()) return true;
+  std::vector<std::string> args = {"--format", "pdf"};
+  for (std::string& arg : ChoiceArguments(spec, value)) args.push_back(std::move(arg));
+  return Accepted(args);
+}
 
 std::string_view Trimmed(std::string_view text) {
   const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r'; };
@@ -38,10 +62,6 @@ std::optional<bool> ReadSwitch(std::string_view text) {
   return std::nullopt;
 }
 
-bool OneOf(std::string_view value, std::initializer_list<std::string_view> choices) {
-  return std::find(choices.begin(), choices.end(), value) != choices.end();
-}
-
 // "fechas7" → 7; 0 for any other key.
 std::size_t FileKeyNumber(std::string_view key) {
   if (!key.starts_with(kFilesKey) || key.size() == kFilesKey.size() || key.size() > 9) return 0;
@@ -61,44 +81,18 @@ void ApplySetting(std::string_view key, std::string_view value, AgendaSettings& 
   } else if (key == "hasta") {
     to = ReadDate(value);
   } else if (key == "formato") {
-    if (OneOf(value, {"bmp", "png", "pdf"})) settings.format = value;
-  } else if (key == "papel") {
-    if (OneOf(value, {"a4", "a5", "letter", "tablet"})) settings.paper = value;
-  } else if (key == "librito") {
-    settings.booklet = ReadSwitch(value).value_or(settings.booklet);
-  } else if (key == "margen") {
-    // Whatever --binding-margin takes.
-    if (Accepted({"--format", "pdf", "--binding-margin", std::string(value)})) {
-      settings.margin = value;
-    }
+    if (value == "bmp" || value == "png" || value == "pdf") settings.format = value;
   } else if (key == "festivos") {
     settings.holidays = ReadSwitch(value).value_or(settings.holidays);
   } else if (key == "carpeta") {
     settings.folder = value;
   } else if (const std::size_t number = FileKeyNumber(key); number != 0 && !value.empty()) {
     files[number] = value;
+  } else {
+    for (std::size_t i = 0; i < kAgendaChoiceCount; ++i) {
+      if (key == kChoices[i].key && ValidChoice(kChoices[i], value)) settings.choices[i] = value;
+    }
   }
-}
-
-// Each choice: what the parser is asked to take to see whether the choice
-// is possible, and what the settings add when it is made.
-struct ChoiceArguments {
-  std::vector<std::string> probe;
-  std::vector<std::string> chosen;  // empty: the default, nothing to add
-};
-
-std::array<ChoiceArguments, kAgendaChoiceCount> ChoiceArgumentsOf(const AgendaSettings& settings) {
-  std::array<ChoiceArguments, kAgendaChoiceCount> choices;
-  auto& paper = choices[static_cast<std::size_t>(AgendaChoice::kPaper)];
-  paper.probe = {"--paper", "a5"};
-  if (settings.paper != "a4") paper.chosen = {"--paper", settings.paper};
-  auto& margin = choices[static_cast<std::size_t>(AgendaChoice::kMargin)];
-  margin.probe = {"--binding-margin", "10"};
-  if (!settings.margin.empty()) margin.chosen = {"--binding-margin", settings.margin};
-  auto& booklet = choices[static_cast<std::size_t>(AgendaChoice::kBooklet)];
-  booklet.probe = {"--booklet"};
-  if (settings.booklet) booklet.chosen = {"--booklet"};
-  return choices;
 }
 
 // The arguments every run has: range, format, folder, agenda.
@@ -118,22 +112,30 @@ std::vector<std::string> DecideChoices(const AgendaSettings& settings,
                                        std::array<bool, kAgendaChoiceCount>& allowed) {
   std::vector<std::string> args = BaseArguments(settings);
   std::vector<std::string> accepted = args;
-  const auto choices = ChoiceArgumentsOf(settings);
-  for (std::size_t i = 0; i < choices.size(); ++i) {
+  for (std::size_t i = 0; i < kAgendaChoiceCount; ++i) {
     const auto with = [&accepted](const std::vector<std::string>& more) {
       std::vector<std::string> probe = accepted;
       probe.insert(probe.end(), more.begin(), more.end());
       return probe;
     };
-    allowed[i] = Accepted(with(choices[i].probe));
-    if (!allowed[i] || choices[i].chosen.empty()) continue;
-    args.insert(args.end(), choices[i].chosen.begin(), choices[i].chosen.end());
-    if (Accepted(with(choices[i].chosen))) accepted = with(choices[i].chosen);
+    const std::vector<std::string> chosen = ChoiceArguments(kChoices[i], settings.choices[i]);
+    allowed[i] = Accepted(with(ChoiceArguments(kChoices[i], kChoices[i].probe)));
+    if (!allowed[i] || chosen.empty()) continue;
+    args.insert(args.end(), chosen.begin(), chosen.end());
+    if (Accepted(with(chosen))) accepted = with(chosen);
   }
   return args;
 }
 
 }  // namespace
+
+const AgendaChoiceSpec& SpecOf(AgendaChoice choice) {
+  return kChoices[static_cast<std::size_t>(choice)];
+}
+
+AgendaSettings::AgendaSettings() {
+  for (std::size_t i = 0; i < kAgendaChoiceCount; ++i) choices[i] = kChoices[i].byDefault;
+}
 
 std::int16_t DefaultAgendaYear(const PageDate& today) {
   return static_cast<std::int16_t>(today.month >= kFirstAutumnMonth ? today.year + 1 : today.year);
@@ -184,9 +186,7 @@ std::string WriteAgendaSettings(const AgendaSettings& settings) {
   line("desde", DateText(settings.from));
   line("hasta", DateText(settings.to));
   line("formato", settings.format);
-  line("papel", settings.paper);
-  line("librito", settings.booklet ? "1" : "0");
-  line("margen", settings.margin);
+  for (std::size_t i = 0; i < kAgendaChoiceCount; ++i) line(kChoices[i].key, settings.choices[i]);
   line("festivos", settings.holidays ? "1" : "0");
   for (std::size_t i = 0; i < settings.dateFiles.size() && i < kMaxDateFiles; ++i) {
     line(std::string(kFilesKey) + std::to_string(i + 1), settings.dateFiles[i]);

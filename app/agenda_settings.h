@@ -14,9 +14,11 @@
 // ignored and a value that is not valid leaves that choice at its default:
 //   desde, hasta   dd/mm/aaaa (a range the command line takes: hasta not
 //                  before desde, at most kMaxRangeDays days; else both default)
-//   formato        bmp | png | pdf            papel   a4 | a5 | letter | tablet
-//   librito        0 | 1                      margen  millimetres, as --binding-margin
-//   festivos       0 | 1
+//   formato        bmp | png | pdf            festivos  0 | 1
+//   papel          a4 | a5 | letter | tablet, as --paper takes it
+//   margen         millimetres, as --binding-margin takes them
+//   librito        0 | 1 (--booklet)
+//   zona           a time zone, as --tz takes it
 //   fechas1..N     full paths of dates files (N up to kMaxDateFiles, in N order)
 //   carpeta        the output folder (empty: the front end's default)
 // Paths are UTF-8. Reading never fails; at most kMaxSettingsBytes are read.
@@ -35,16 +37,42 @@ namespace trevalda {
 // The longest agenda.ini a front end reads; the rest is ignored.
 inline constexpr std::size_t kMaxSettingsBytes = 64 * 1024;
 
+// The choices that map to one page option each and that only some
+// combinations allow (AllowedChoices), in the order they are decided: an
+// earlier one that is allowed and made can rule a later one out.
+enum class AgendaChoice { kPaper, kMargin, kBooklet, kZone };
+inline constexpr std::size_t kAgendaChoiceCount = 4;
+
+// What a choice is: its key in agenda.ini, its option, whether it is a
+// switch (an option without a value, "0" or "1" in the settings), the value
+// that adds nothing (as does an empty value), and a value the parser is asked to take to see
+// whether the choice is possible at all.
+struct AgendaChoiceSpec {
+  std::string_view key;
+  std::string_view option;
+  bool isSwitch = false;
+  std::string_view byDefault;
+  std::string_view probe;
+};
+
+const AgendaChoiceSpec& SpecOf(AgendaChoice choice);
+
 struct AgendaSettings {
   PageDate from;
   PageDate to;
   std::string format = "pdf";  // as --format takes it
-  std::string paper = "a4";    // as --paper takes it
-  bool booklet = false;
-  std::string margin;  // as --binding-margin takes it; empty: none
   bool holidays = true;
   std::vector<std::string> dateFiles;  // full paths, UTF-8
   std::string folder;                  // UTF-8; empty: the front end's default
+  // Each AgendaChoice's value as its option takes it ("a5", "7,5"), a
+  // switch's "0" or "1".
+  std::array<std::string, kAgendaChoiceCount> choices;
+
+  AgendaSettings();
+  std::string& operator[](AgendaChoice choice) { return choices[static_cast<std::size_t>(choice)]; }
+  const std::string& operator[](AgendaChoice choice) const {
+    return choices[static_cast<std::size_t>(choice)];
+  }
 };
 
 // The year the dialog starts on: this one, or the next from October on.
@@ -59,11 +87,6 @@ AgendaSettings ReadAgendaSettings(std::string_view text, const PageDate& today);
 // The text of agenda.ini for `settings` (CR LF lines). A path that holds a
 // line break cannot be written and is left out.
 std::string WriteAgendaSettings(const AgendaSettings& settings);
-
-// The choices that only some combinations allow, in the order they are
-// decided: an earlier one that is allowed and made can rule a later one out.
-enum class AgendaChoice { kPaper, kMargin, kBooklet };
-inline constexpr std::size_t kAgendaChoiceCount = 3;
 
 // For each AgendaChoice, whether the command line takes it (with a value
 // other than its default) together with the settings' other choices: the

@@ -28,6 +28,6 @@ set_source_files_properties(${TREVALDA_AGENDA_RESOURCES} PROPERTIES
 add_executable(trevalda_agenda_dialog WIN32 agenda_main.cpp agenda_dialog.cpp ${TREVALDA_AGENDA_RESOURCES})
 set_target_properties(trevalda_agenda_dialog PROPERTIES OUTPUT_NAME trevalda-agenda)
 trevalda_version_resource(trevalda_agenda_dialog trevalda-agenda
-                          "Trevalda - Agenda: años, formatos, festivos y fechas propias")
+                          "Trevalda - Agenda: años de hojas de un día por página, con festivos y fechas propias")
 target_link_libraries(trevalda_agenda_dialog PRIVATE trevalda_dialog trevalda_app trevalda_warnings
                       comctl32 comdlg32 shell32 ole32)

@@ -20,6 +20,7 @@
 #define IDC_AGENDA_DATES 1122
 #define IDC_AGENDA_ADD 1123
 #define IDC_AGENDA_REMOVE 1124
+#define IDC_AGENDA_ZONE 1125
 // Dónde: the output folder.
 #define IDC_AGENDA_FOLDER 1131
 #define IDC_AGENDA_BROWSE 1132

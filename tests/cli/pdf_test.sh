@@ -66,6 +66,7 @@ check "range: navigation" python3 "$checker" navigation "$dir/corto.pdf"
 while read -r paper size; do
   run 03/01/2027 --to 04/01/2027 --format pdf --paper "$paper" -o p.pdf
   valid "$dir/p.pdf" "$paper"
+  check "$paper: navigation, links inside the page" python3 "$checker" navigation "$dir/p.pdf"
   check "$paper: size" has "$(info "$dir/p.pdf" 'Page size')" "$size"
   page="$(text "$dir/p.pdf" 2)"
   for expected in Enero Domingo 03 "Año 2027" "Semana 1"; do  # the four corners and the middle
@@ -75,8 +76,12 @@ done <<'TABLE'
 a4 595.276 x 841.89 pts
 a5 419.528 x 595.276 pts
 letter 612 x 792 pts
-tablet 447.307 x 596.409 pts
+tablet 447.292 x 596.389 pts
 TABLE
+# The tablet's sheet rendered at its density is its screen, pixel for pixel.
+run 03/01/2027 --format pdf --paper tablet -o t.pdf
+pdftoppm -r 226 -singlefile "$dir/t.pdf" "$dir/t"
+check "tablet: 1404 x 1872 pixels at 226 dpi" test "$(head -c 20 "$dir/t.ppm" | sed -n 2p)" = "1404 1872"
 run 03/01/2027 --to 06/01/2027 --format pdf --paper a5 --binding-margin 12,5 -o m.pdf
 valid "$dir/m.pdf" margin
 
@@ -84,6 +89,10 @@ valid "$dir/m.pdf" margin
 # sheets, both halves of each side named by what they show; "-" is blank.
 run 01/01/2027 --to 20/01/2027 --format pdf --booklet -o librito.pdf
 booklet="$dir/librito.pdf"
+check "booklet: the print dialog starts duplex, short edge, at 100 %" \
+  bash -c "qpdf --qdf --object-streams=disable '$booklet' - | tr -d '\n ' |
+    grep -aq '/ViewerPreferences<</Duplex/DuplexFlipShortEdge/PrintScaling/None>>'"
+check "booklet: the notice counts the sheets that print" grep -q "(6 hojas)" "$work/out"
 valid "$booklet" booklet
 check "booklet: sides" test "$(info "$booklet" Pages)" = 12
 check "booklet: landscape A4" has "$(info "$booklet" 'Page size')" "841.89 x 595.276 pts (A4)"

@@ -230,6 +230,63 @@ class AgendaProgramTest : public ::testing::Test {
   HWND dialog_ = nullptr;
 };
 
+// The manifest asks for common controls 6 and per-monitor DPI awareness.
+TEST(AgendaManifestTest, AsksForCommonControlsAndPerMonitorDpi) {
+  HMODULE program = LoadLibraryExW(Given().agenda.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  ASSERT_NE(program, nullptr);
+  HRSRC found = FindResourceW(program, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));  // RT_MANIFEST
+  ASSERT_NE(found, nullptr);
+  const auto* bytes = static_cast<const char*>(LockResource(LoadResource(program, found)));
+  const std::string manifest(bytes, SizeofResource(program, found));
+  FreeLibrary(program);
+  EXPECT_NE(manifest.find("Microsoft.Windows.Common-Controls"), std::string::npos);
+  EXPECT_NE(manifest.find("<dpiAwareness"), std::string::npos);
+  EXPECT_NE(manifest.find("PerMonitorV2"), std::string::npos);
+}
+
+// Chooses item `index` of a list as the user would: the selection, then
+// the notification the dialog acts on.
+void Choose(HWND dialog, int id, int index) {
+  HWND list = GetDlgItem(dialog, id);
+  SendMessageW(list, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+  SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+}
+
+TEST_F(AgendaProgramTest, ControlsComeInTabOrderAndFollowTheCommandLinesRule) {
+  WriteSettings("formato=pdf\npapel=a4\nlibrito=0\n");
+  ASSERT_NO_FATAL_FAILURE(Start());
+  std::vector<int> order;
+  for (HWND child = GetWindow(dialog_, GW_CHILD); child != nullptr;
+       child = GetWindow(child, GW_HWNDNEXT)) {
+    if ((GetWindowLongW(child, GWL_STYLE) & WS_TABSTOP) != 0) order.push_back(GetDlgCtrlID(child));
+  }
+  EXPECT_EQ(order, (std::vector<int>{
+                       IDC_AGENDA_FROM, IDC_AGENDA_TO, IDC_AGENDA_YEAR, IDC_AGENDA_FORMAT,
+                       IDC_AGENDA_PAPER, IDC_AGENDA_BOOKLET, IDC_AGENDA_MARGIN, IDC_AGENDA_HOLIDAYS,
+                       IDC_AGENDA_ZONE, IDC_AGENDA_DATES, IDC_AGENDA_ADD, IDC_AGENDA_REMOVE,
+                       IDC_AGENDA_FOLDER, IDC_AGENDA_BROWSE, IDC_AGENDA_STOP, IDC_AGENDA_CREATE}));
+  EXPECT_EQ(TextOf(Control(IDC_AGENDA_CREATE)), L"C&rear");
+  EXPECT_NE(GetWindowLongW(Control(IDC_AGENDA_CREATE), GWL_STYLE) & BS_DEFPUSHBUTTON, 0);
+
+  const auto enabled = [&](int id) { return IsWindowEnabled(Control(id)) != FALSE; };
+  EXPECT_TRUE(enabled(IDC_AGENDA_PAPER) && enabled(IDC_AGENDA_MARGIN) &&
+              enabled(IDC_AGENDA_BOOKLET));
+  Choose(dialog_, IDC_AGENDA_PAPER, 1);  // A5: the booklet is printed on A4 only
+  EXPECT_TRUE(enabled(IDC_AGENDA_PAPER) && enabled(IDC_AGENDA_MARGIN));
+  EXPECT_FALSE(enabled(IDC_AGENDA_BOOKLET));
+  Choose(dialog_, IDC_AGENDA_FORMAT, 1);  // PNG: no paper, margin or booklet
+  EXPECT_FALSE(enabled(IDC_AGENDA_PAPER) || enabled(IDC_AGENDA_MARGIN) ||
+               enabled(IDC_AGENDA_BOOKLET));
+
+  // The year shortcut sets the whole year.
+  Choose(dialog_, IDC_AGENDA_YEAR, 0);
+  const std::wstring year = TextOf(Control(IDC_AGENDA_YEAR));
+  ASSERT_EQ(year.size(), 4u);
+  EXPECT_EQ(TextOf(Control(IDC_AGENDA_FROM)), L"01/01/" + year);
+  EXPECT_EQ(TextOf(Control(IDC_AGENDA_TO)), L"31/12/" + year);
+  ASSERT_NO_FATAL_FAILURE(CloseProgram());
+}
+
 TEST_F(AgendaProgramTest, AYearAsPdfFromThePreparedChoices) {
   const fs::path dialogOut = Folder(L"pdf-dialog");
   const fs::path cliOut = Folder(L"pdf-cli");
@@ -238,7 +295,7 @@ TEST_F(AgendaProgramTest, AYearAsPdfFromThePreparedChoices) {
   ASSERT_NO_FATAL_FAILURE(Start());
   EXPECT_EQ(TextOf(Control(IDC_AGENDA_YEAR)), L"2027");
   const std::wstring text = CreateAndReadDone(kYearTimeout);
-  EXPECT_EQ(text, L"Grabado " + (dialogOut / L"agenda-2027.pdf").wstring() + L" (365 hojas)");
+  EXPECT_EQ(text, L"Grabado " + (dialogOut / L"agenda-2027.pdf").wstring() + L" (366 páginas)");
   ASSERT_NO_FATAL_FAILURE(CloseProgram());
   EXPECT_EQ(Names(dialogOut), std::vector<std::wstring>{L"agenda-2027.pdf"});
 
