@@ -52,8 +52,6 @@ class Agenda {
 
   void Add(AgendaRule rule) { rules_.push_back(std::move(rule)); }
 
-  const std::vector<AgendaRule>& Rules() const { return rules_; }
-
   // The entries of `date`: the national holiday first (when added), then
   // the rules' entries in the order they were added. Empty for a date that
   // is not valid.

@@ -262,7 +262,7 @@ bool ApplyYearlyRule(std::string_view rrule, AgendaRule& rule) {
 
 class CalendarReader {
  public:
-  explicit CalendarReader(AgendaFileResult& result) : result_(result) {}
+  explicit CalendarReader(agenda_internal::FileReading& result) : result_(result) {}
 
   // Takes one unfolded content line; false when the file is refused.
   bool Take(std::string_view text, std::size_t lineNumber) {
@@ -440,7 +440,7 @@ class CalendarReader {
     uids_.push_back(event_.uid);
   }
 
-  AgendaFileResult& result_;
+  agenda_internal::FileReading& result_;
   std::vector<std::string> stack_;
   Event event_;
   std::size_t events_ = 0;
@@ -455,8 +455,8 @@ class CalendarReader {
 
 }  // namespace
 
-AgendaFileResult ReadCalendar(std::string_view bytes) {
-  AgendaFileResult result;
+agenda_internal::FileReading agenda_internal::ReadCalendarText(std::string_view bytes) {
+  agenda_internal::FileReading result;
   // UTF-16 is refused at once; UTF-8 is checked line by line once unfolded.
   if (bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF")) {
     agenda_internal::CheckUtf8Text(bytes, result);

@@ -30,11 +30,7 @@ Result<PageDate> ReadTypedDate(const std::string& typed) {
     return Failure("fecha no válida: " + Shown(typed) +
                    ". Escribe día/mes/año con el año en cuatro cifras, por ejemplo 07/12/2026.");
   }
-  std::string stem;
-  std::string why;
-  PageDate date;
-  if (!ReadDateText(*dateText, stem, date, why)) return Failure(why);
-  return date;
+  return ReadDateText(*dateText);
 }
 
 }  // namespace
@@ -130,19 +126,15 @@ Result<> LoadJobAgenda(const CliOptions& options, Agenda& agenda,
                        const std::function<void(const std::string&)>& warn) {
   if (options.holidays) agenda.AddNationalHolidays();
   for (const std::string& typed : options.dateFiles) {
-    const AgendaFileResult file = ReadAgendaFile(PathFromArgument(typed));
-    const std::string name = ShownText(typed, kShownPathLimit);
-    if (!file.ok) {
-      const std::string where = file.line == 0 ? name : name + ":" + std::to_string(file.line);
-      // A reason may quote the file: escaped too.
-      return Failure(where + ": " + ShownText(Cp1252ToUtf8(file.reason), kShownPathLimit));
-    }
+    const Result<AgendaFile> file = ReadAgendaFile(PathFromArgument(typed));
+    if (!file) return file.failure();
     if (warn) {
-      for (const std::string& note : file.notes) {
+      const std::string name = ShownText(typed, kShownPathLimit);
+      for (const std::string& note : file->notes) {
         warn("aviso: " + name + ": " + ShownText(Cp1252ToUtf8(note), kShownPathLimit));
       }
     }
-    for (const AgendaRule& rule : file.rules) agenda.Add(rule);
+    for (const AgendaRule& rule : file->rules) agenda.Add(rule);
   }
   return {};
 }

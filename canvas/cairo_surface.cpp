@@ -224,7 +224,8 @@ cairo_font_face_t* ResolveFaceLocked(FaceCache& cache, const FontDescription& d)
     return nullptr;
   }
   if (!d.face.empty()) {
-    FcPatternAddString(request, FC_FAMILY, reinterpret_cast<const FcChar8*>(d.face.c_str()));
+    const std::string face = Cp1252ToUtf8(d.face);  // fontconfig reads UTF-8
+    FcPatternAddString(request, FC_FAMILY, reinterpret_cast<const FcChar8*>(face.c_str()));
   }
   if (const char* generic = GenericFamily(d.pitchAndFamily)) {
     FcPatternAddString(request, FC_FAMILY, reinterpret_cast<const FcChar8*>(generic));
@@ -444,9 +445,10 @@ std::optional<std::int32_t> ShowTextRun(cairo_t* cr, const CairoFont& cairoFont,
   const double baseline = static_cast<double>(run.y) + cairoFont.ascent();
   cairo_glyph_t* glyphs = nullptr;
   int glyphCount = 0;
-  if (cairo_scaled_font_text_to_glyphs(font, run.x, baseline, run.utf8.data(),
-                                       static_cast<int>(run.utf8.size()), &glyphs, &glyphCount,
-                                       nullptr, nullptr, nullptr) != CAIRO_STATUS_SUCCESS) {
+  const std::string utf8 = Cp1252ToUtf8(run.text);  // Cairo reads UTF-8
+  if (cairo_scaled_font_text_to_glyphs(font, run.x, baseline, utf8.data(),
+                                       static_cast<int>(utf8.size()), &glyphs, &glyphCount, nullptr,
+                                       nullptr, nullptr) != CAIRO_STATUS_SUCCESS) {
     return std::nullopt;
   }
   const std::int32_t advance = GlyphsAdvance(font, glyphs, glyphCount);
@@ -497,11 +499,11 @@ class CairoText : public Base {
     return font_->metrics();
   }
 
-  std::optional<std::int32_t> MeasureText(std::string_view utf8) const override {
+  std::optional<std::int32_t> MeasureText(std::string_view text) const override {
     if (font_ == nullptr) {
       return std::nullopt;
     }
-    return MeasureTextRun(*font_, utf8);
+    return MeasureTextRun(*font_, Cp1252ToUtf8(text));
   }
 
  protected:

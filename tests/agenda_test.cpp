@@ -6,6 +6,7 @@
 #include "agenda/agenda.h"
 #include "agenda/agenda_file.h"
 #include "test_support.h"
+#include "text/shown_text.h"
 
 namespace trevalda {
 namespace {
@@ -19,10 +20,12 @@ std::vector<std::string> Texts(const Agenda& agenda, const PageDate& date) {
   return texts;
 }
 
-Agenda AgendaOf(const AgendaFileResult& file) {
-  EXPECT_TRUE(file.ok) << file.line << ": " << file.reason;
+Agenda AgendaOf(const Result<AgendaFile>& file) {
+  EXPECT_TRUE(file.ok()) << file.message();
   Agenda agenda;
-  for (const AgendaRule& rule : file.rules) agenda.Add(rule);
+  if (file) {
+    for (const AgendaRule& rule : file->rules) agenda.Add(rule);
+  }
   return agenda;
 }
 
@@ -81,8 +84,8 @@ TEST(DateListTest, DatesTakeTheCommandLinesSeparators) {
   EXPECT_EQ(Texts(agenda, {1, 2, 2027}), Texts_{"Una vez"});
   EXPECT_EQ(Texts(agenda, {3, 2, 2027}), Texts_{"El a\xF1o primero"});
   EXPECT_TRUE(Texts(agenda, {1, 2, 2028}).empty());
-  EXPECT_FALSE(ReadAgendaText("2027-13-01 Mal\n").ok);
-  EXPECT_FALSE(ReadAgendaText("12_10 Mal\n").ok);
+  EXPECT_FALSE(ReadAgendaText("2027-13-01 Mal\n").ok());
+  EXPECT_FALSE(ReadAgendaText("12_10 Mal\n").ok());
 }
 
 TEST(DateListTest, BadFilesNameTheLineAndTheReason) {
@@ -120,24 +123,24 @@ TEST(DateListTest, BadFilesNameTheLineAndTheReason) {
       {many, kMaxEntriesPerFile + 1, "demasiadas fechas"},
   };
   for (const Case& c : cases) {
-    const AgendaFileResult file = ReadDateList(c.bytes);
-    EXPECT_FALSE(file.ok) << c.reasonHas;
-    EXPECT_TRUE(file.rules.empty());
-    EXPECT_EQ(file.line, c.line) << c.reasonHas;
-    EXPECT_NE(file.reason.find(c.reasonHas), std::string::npos)
-        << c.reasonHas << " | " << file.reason;
+    const Result<AgendaFile> file = ReadDateList(c.bytes);
+    EXPECT_FALSE(file.ok()) << c.reasonHas;
+    EXPECT_TRUE(file.message().starts_with("línea " + std::to_string(c.line) + ": "))
+        << c.reasonHas << " | " << file.message();
+    EXPECT_NE(file.message().find(c.reasonHas), std::string::npos)
+        << c.reasonHas << " | " << file.message();
   }
 }
 
 TEST(DateListTest, CharactersOutsideWindows1252BecomeQuestionMarksAndAreNoted) {
-  const AgendaFileResult file =
+  const Result<AgendaFile> file =
       ReadDateList("01/01 A\xC3\xB1o nuevo \xF0\x9F\x8E\x89\n02/01 \xE4\xB8\xAD\xE6\x96\x87\n");
-  ASSERT_TRUE(file.ok);
-  EXPECT_EQ(file.rules[0].entry.text, "A\xF1o nuevo ?");
-  EXPECT_EQ(file.rules[1].entry.text, "??");
-  ASSERT_EQ(file.notes.size(), 1u);
-  EXPECT_NE(file.notes[0].find("3 caracteres"), std::string::npos) << file.notes[0];
-  EXPECT_NE(file.notes[0].find("1, 2"), std::string::npos) << file.notes[0];
+  ASSERT_TRUE(file.ok());
+  EXPECT_EQ(file->rules[0].entry.text, "A\xF1o nuevo ?");
+  EXPECT_EQ(file->rules[1].entry.text, "??");
+  ASSERT_EQ(file->notes.size(), 1u);
+  EXPECT_NE(file->notes[0].find("3 caracteres"), std::string::npos) << file->notes[0];
+  EXPECT_NE(file->notes[0].find("1, 2"), std::string::npos) << file->notes[0];
 }
 
 // A personal calendar as calendar programs export it.
@@ -197,7 +200,8 @@ constexpr std::string_view kCalendar =
     "END:VCALENDAR\r\n";
 
 TEST(CalendarFileTest, EventsLandOnTheirDays) {
-  const AgendaFileResult file = ReadAgendaText(kCalendar);
+  const Result<AgendaFile> file = ReadAgendaText(kCalendar);
+  ASSERT_TRUE(file.ok()) << file.message();
   const Agenda agenda = AgendaOf(file);
   const std::string congress = "Congreso, Madrid; sala 2 / planta \\3";
   struct Case {
@@ -237,11 +241,12 @@ TEST(CalendarFileTest, EventsLandOnTheirDays) {
     EXPECT_EQ(Texts(agenda, c.date), c.texts)
         << c.date.day << "/" << c.date.month << "/" << c.date.year;
   }
-  ASSERT_EQ(file.notes.size(), 1u);
-  EXPECT_NE(file.notes[0].find("6 de 20 eventos sin colocar"), std::string::npos) << file.notes[0];
-  EXPECT_NE(file.notes[0].find("2 con una repetici"), std::string::npos) << file.notes[0];
-  EXPECT_NE(file.notes[0].find("2 con STATUS:CANCELLED"), std::string::npos) << file.notes[0];
-  EXPECT_NE(file.notes[0].find("2 sin una fecha"), std::string::npos) << file.notes[0];
+  ASSERT_EQ(file->notes.size(), 1u);
+  EXPECT_NE(file->notes[0].find("6 de 20 eventos sin colocar"), std::string::npos)
+      << file->notes[0];
+  EXPECT_NE(file->notes[0].find("2 con una repetici"), std::string::npos) << file->notes[0];
+  EXPECT_NE(file->notes[0].find("2 con STATUS:CANCELLED"), std::string::npos) << file->notes[0];
+  EXPECT_NE(file->notes[0].find("2 sin una fecha"), std::string::npos) << file->notes[0];
 }
 
 TEST(CalendarFileTest, BrokenCalendarsNameTheLineAndTheReason) {
@@ -264,11 +269,11 @@ TEST(CalendarFileTest, BrokenCalendarsNameTheLineAndTheReason) {
       {"begin:vcalendar\nEND:VCALENDAR\nX:1\n", 3, "fuera de BEGIN:VCALENDAR"},
   };
   for (const Case& c : cases) {
-    const AgendaFileResult file = ReadAgendaText(c.bytes);
-    EXPECT_FALSE(file.ok) << c.reasonHas;
-    EXPECT_TRUE(file.rules.empty());
-    EXPECT_EQ(file.line, c.line) << c.reasonHas;
-    EXPECT_NE(file.reason.find(c.reasonHas), std::string::npos) << file.reason;
+    const Result<AgendaFile> file = ReadAgendaText(c.bytes);
+    EXPECT_FALSE(file.ok()) << c.reasonHas;
+    EXPECT_TRUE(file.message().starts_with("línea " + std::to_string(c.line) + ": "))
+        << c.reasonHas << " | " << file.message();
+    EXPECT_NE(file.message().find(c.reasonHas), std::string::npos) << file.message();
   }
 }
 
@@ -289,22 +294,23 @@ TEST_F(AgendaFileTest, MissingOversizedAndFolderAreRefusedAsAWhole) {
       {dir(), "carpeta"},
   };
   for (const auto& [path, reasonHas] : cases) {
-    const AgendaFileResult file = ReadAgendaFile(path);
-    EXPECT_FALSE(file.ok);
-    EXPECT_EQ(file.line, 0u);
-    EXPECT_NE(file.reason.find(reasonHas), std::string::npos) << file.reason;
+    const Result<AgendaFile> file = ReadAgendaFile(path);
+    EXPECT_FALSE(file.ok());
+    // The file as a whole: its name, then why.
+    EXPECT_EQ(file.message().find(ShownPath(path) + ": "), 0u) << file.message();
+    EXPECT_NE(file.message().find(reasonHas), std::string::npos) << file.message();
   }
-  const AgendaFileResult file = ReadAgendaFile(good);
-  ASSERT_TRUE(file.ok);
-  EXPECT_EQ(file.rules.size(), 1u);
+  const Result<AgendaFile> file = ReadAgendaFile(good);
+  ASSERT_TRUE(file.ok()) << file.message();
+  EXPECT_EQ(file->rules.size(), 1u);
 }
 
 TEST(AgendaTest, NationalHolidaysComeFirstAndAreHolidays) {
   Agenda agenda;
   agenda.AddNationalHolidays();
-  for (const AgendaRule& rule : ReadDateList("25/12 Comida familiar\n!25/12 Otra fiesta\n").rules) {
-    agenda.Add(rule);
-  }
+  const Result<AgendaFile> file = ReadDateList("25/12 Comida familiar\n!25/12 Otra fiesta\n");
+  ASSERT_TRUE(file.ok()) << file.message();
+  for (const AgendaRule& rule : file->rules) agenda.Add(rule);
   EXPECT_EQ(Texts(agenda, {25, 12, 2026}),
             (Texts_{"!Natividad del Se\xF1or", "Comida familiar", "!Otra fiesta"}));
   EXPECT_EQ(Texts(agenda, {3, 4, 2026}), Texts_{"!Viernes Santo"});
