@@ -8,6 +8,7 @@
 #                            (--planner, --holidays and the two example date files)
 #   docs/agenda-page.png     the top of 12 October 2026 with --holidays and the two example
 #                            date files in docs/ (a festivo and personal dates)
+#   docs/modern-page.png     the same day as a modern page (--style modern --hours 8-21)
 set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
 "$here/scripts/setup-deps.sh" --tools
@@ -59,5 +60,11 @@ side_by_side "$here/docs/planner-pages.png" "$work"/planner-month.png "$work"/pl
   --dates "$here/docs/ejemplo-calendario.ics" --format png -o "$work" >/dev/null
 convert "$work/12-10-2026.png" -crop 794x260+0+0 +repage -bordercolor '#999999' -border 1 \
   -strip "$here/docs/agenda-page.png"
+mkdir "$work/modern"
+"$here/scripts/trevalda.sh" 12/10/2026 --style modern --hours 8-21 --holidays \
+  --dates "$here/docs/ejemplo-fechas.txt" --dates "$here/docs/ejemplo-calendario.ics" \
+  --format png -o "$work/modern" >/dev/null
+convert "$work/modern/12-10-2026.png" -bordercolor '#999999' -border 1 -strip \
+  "$here/docs/modern-page.png"
 echo "docs/sample-page.png docs/yearbook-pages.png docs/tablet-page.png docs/booklet-sheet.png" \
-  "docs/planner-pages.png docs/agenda-page.png"
+  "docs/planner-pages.png docs/agenda-page.png docs/modern-page.png"
