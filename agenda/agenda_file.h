@@ -32,6 +32,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -70,5 +71,9 @@ AgendaFileResult ReadCalendar(std::string_view bytes);
 // bytes as ReadAgendaText does. A missing, unreadable or oversized file is
 // refused with line 0.
 AgendaFileResult ReadAgendaFile(const std::filesystem::path& path);
+
+// Reads `stream` (standard input, already in binary mode) to its end, at
+// most kMaxAgendaFileBytes, and then as ReadAgendaText does.
+AgendaFileResult ReadAgendaStream(std::FILE* stream);
 
 }  // namespace trevalda

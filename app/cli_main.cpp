@@ -6,6 +6,7 @@
 #include <csignal>
 #include <cstdio>
 #include <ctime>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -114,20 +115,36 @@ bool ReadRange(const CliOptions& options, DateRange& range) {
 
 // Fills `agenda` from --holidays and every --dates file, in order. A file
 // that cannot be used refuses the whole command: nothing is written.
+// "-" is standard input, read once.
 bool LoadAgenda(const CliOptions& options, Agenda& agenda) {
   if (options.holidays) agenda.AddNationalHolidays();
+  bool inputRead = false;
   for (const std::string& typed : options.dateFiles) {
-    const AgendaFileResult file = ReadAgendaFile(PathFromArgument(typed));
-    const std::string name = ShownText(typed, kShownPathLimit);
+    const bool input = typed == "-";
+    if (input && inputRead) {
+      Refuse("--dates - lee la entrada estándar, y solo se puede leer una vez");
+      return false;
+    }
+    if (input) {
+      inputRead = true;
+      UseBinaryStandardInput();
+    }
+    const std::string name = input ? "(entrada estándar)" : ShownText(typed, kShownPathLimit);
+    AgendaFileResult file;
+    try {
+      file = input ? ReadAgendaStream(stdin) : ReadAgendaFile(PathFromArgument(typed));
+    } catch (const std::bad_alloc&) {
+      Refuse(name + ": no hay memoria suficiente para leerlo");
+      return false;
+    }
     if (!file.ok) {
       const std::string where = file.line == 0 ? name : name + ":" + std::to_string(file.line);
       // A reason may quote the file: escaped too.
-      Refuse(where + ": " + ShownText(Cp1252ToUtf8(file.reason), kShownPathLimit));
+      Refuse(where + ": " + ShownText(file.reason, kShownPathLimit));
       return false;
     }
     for (const std::string& note : file.notes) {
-      PrintLine(stderr,
-                "trevalda: aviso: " + name + ": " + ShownText(Cp1252ToUtf8(note), kShownPathLimit));
+      PrintLine(stderr, "trevalda: aviso: " + name + ": " + ShownText(note, kShownPathLimit));
     }
     for (const AgendaRule& rule : file.rules) agenda.Add(rule);
   }
@@ -266,12 +283,25 @@ int Run(const std::vector<std::string>& args) {
   DateRange range;
   if (!ReadRange(options, range)) return kExitUsage;
   Agenda agenda;
-  if (!LoadAgenda(options, agenda)) return kExitUsage;
+  try {
+    if (!LoadAgenda(options, agenda)) return kExitUsage;
+  } catch (const std::bad_alloc&) {
+    return Refuse("no hay memoria suficiente para las fechas de --dates");
+  }
   AgendaOptions agendaOptions;
   agendaOptions.agenda = &agenda;
   agendaOptions.week = options.isoWeek ? WeekRule::kIso : WeekRule::kDiary;
-  if (options.action == CliAction::kDescribe) return Describe(range, agendaOptions);
-  return WriteRange(options, range, agendaOptions);
+  // Memory that runs out while the pages are made ends the run there:
+  // nothing more is written.
+  try {
+    if (options.action == CliAction::kDescribe) return Describe(range, agendaOptions);
+    return WriteRange(options, range, agendaOptions);
+  } catch (const std::bad_alloc&) {
+    std::fflush(stdout);
+    PrintLine(stderr,
+              "trevalda: no hay memoria suficiente; se detiene aquí y no se graba nada más");
+    return kExitNotSaved;
+  }
 }
 
 }  // namespace
@@ -279,5 +309,10 @@ int Run(const std::vector<std::string>& args) {
 
 int main(int argc, char** argv) {
   trevalda::PrepareConsole();
-  return trevalda::Run(trevalda::CommandLineArguments(argc, argv));
+  try {
+    return trevalda::Run(trevalda::CommandLineArguments(argc, argv));
+  } catch (const std::bad_alloc&) {
+    std::fputs("trevalda: no hay memoria suficiente\n", stderr);
+    return 1;
+  }
 }

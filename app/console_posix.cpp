@@ -53,6 +53,8 @@ void PrepareConsole() {
 
 bool OutputWasClosed() { return outputWasClosed; }
 
+void UseBinaryStandardInput() {}  // bytes already
+
 bool ErrorIsTerminal() { return ::isatty(STDERR_FILENO) == 1; }
 
 void CatchStopSignals(void (*onStop)(int)) {

@@ -2,7 +2,11 @@
 
 #include <shellapi.h>  // after <windows.h>, which it needs
 
+#include <fcntl.h>
+#include <io.h>
+
 #include <csignal>
+#include <cstdio>
 
 #include "app/console.h"
 
@@ -42,6 +46,8 @@ void PrepareConsole() {
   SetConsoleOutputCP(CP_UTF8);
   SetConsoleCP(CP_UTF8);
 }
+
+void UseBinaryStandardInput() { _setmode(_fileno(stdin), _O_BINARY); }
 
 // Standard handles are not reused by files the program opens.
 bool OutputWasClosed() { return false; }

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <mutex>
+#include <new>
 #include <utility>
 #include <vector>
 
@@ -125,6 +126,7 @@ RangeOutcome CreatePageFiles(const DateRange& range, const std::filesystem::path
     struct DrawnPage {
       CanvasHandle canvas = 0;         // a drawn BMP page, back to the pool once saved
       std::vector<std::uint8_t> file;  // an encoded PNG page
+      bool outOfMemory = false;        // the page's content could not be made
     };
     MakeInParallelUseInOrder<DrawnPage>(
         total, workers,
@@ -132,20 +134,30 @@ RangeOutcome CreatePageFiles(const DateRange& range, const std::filesystem::path
           DrawnPage page;
           const PageDate date = DateFromSerial(first + i);
           const CanvasHandle canvas = pool.Take();
-          if (format == PageFormat::kPng) {
-            page.file = DrawPagePng(canvas, date, PageContentFor(agenda, date));
+          try {
+            const DayPageContent content = PageContentFor(agenda, date);
+            if (format == PageFormat::kPng) {
+              page.file = DrawPagePng(canvas, date, content);
+              pool.Give(canvas);
+            } else {
+              PreparePage(canvas);
+              DrawDayPage(canvas, date, content);
+              page.canvas = canvas;
+            }
+          } catch (const std::bad_alloc&) {
+            page = DrawnPage{};
+            page.outOfMemory = true;
             pool.Give(canvas);
-          } else {
-            PreparePage(canvas);
-            DrawDayPage(canvas, date, PageContentFor(agenda, date));
-            page.canvas = canvas;
           }
           return page;
         },
         [&](std::int32_t i, DrawnPage& page) {
           const std::string date = DateText(DateFromSerial(first + i));
           PageOutcome saved;
-          if (page.canvas != 0) {
+          if (page.outOfMemory) {
+            saved.status = PageStatus::kNotSaved;
+            saved.message = "no hay memoria suficiente para hacer la hoja";
+          } else if (page.canvas != 0) {
             saved = SaveDrawnPage(page.canvas, date, folder, format);
             pool.Give(page.canvas);
           } else {
