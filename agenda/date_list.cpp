@@ -1,11 +1,11 @@
 // The date list: "dd/mm Texto", "dd/mm/aaaa Texto", "pascua+N Texto", each
 // optionally marked a holiday with a leading '!'.
-#include <cstdio>
 #include <string>
 #include <string_view>
 
 #include "agenda/agenda_file.h"
 #include "agenda/reader_support.h"
+#include "calendar/calendar.h"
 
 namespace trevalda {
 namespace {
@@ -109,13 +109,8 @@ bool ReadDatePart(std::string_view& text, AgendaRule& rule, std::string& why) {
   const PageDate check{rule.date.day, rule.date.month,
                        static_cast<std::int16_t>(once ? year : 2000)};
   if (!IsValidPageDate(check)) {
-    char shown[40];
-    if (!once) {
-      std::snprintf(shown, sizeof shown, "%02d/%02d", day, month);
-    } else {
-      std::snprintf(shown, sizeof shown, "%02d/%02d/%04d", day, month, year);
-    }
-    why = std::string(shown) + " no existe en el calendario";
+    const std::string shown = DateText(check);
+    why = (once ? shown : shown.substr(0, 5)) + " no existe en el calendario";
     return false;
   }
   return true;

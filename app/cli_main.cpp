@@ -67,7 +67,9 @@ std::string TodayText() {
   const std::time_t now = std::time(nullptr);
   const std::tm* local = std::localtime(&now);
   if (local == nullptr) return {};
-  return FormatDateText(local->tm_mday, local->tm_mon + 1, local->tm_year + 1900);
+  return DateText({static_cast<std::int16_t>(local->tm_mday),
+                   static_cast<std::int16_t>(local->tm_mon + 1),
+                   static_cast<std::int16_t>(local->tm_year + 1900)});
 }
 
 // Reads a typed date into a checked page date; on failure prints why.
@@ -264,11 +266,9 @@ int WriteRange(const CliOptions& options, const DateRange& range, const AgendaOp
 }
 
 int Run(const std::vector<std::string>& args) {
-  const CliParseResult parsed = ParseCommandLine(args);
-  if (!parsed.ok) {
-    return Refuse(parsed.error + "\nPrueba 'trevalda --help'.");
-  }
-  const CliOptions& options = parsed.options;
+  const Result<CliOptions> parsed = ParseCommandLine(args);
+  if (!parsed) return Refuse(parsed.message() + "\nPrueba 'trevalda --help'.");
+  const CliOptions& options = *parsed;
   switch (options.action) {
     case CliAction::kHelp:
       std::fwrite(UsageText().data(), 1, UsageText().size(), stdout);

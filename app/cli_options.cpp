@@ -1,14 +1,15 @@
 #include "app/cli_options.h"
 
-#include <cstdio>
 #include <utility>
 
+#include "calendar/calendar.h"
 #include "text/shown_text.h"
 
 namespace trevalda {
 namespace {
 
-constexpr std::string_view kUsage =
+// --help: this head, the options of the table, then the tail.
+constexpr std::string_view kUsageHead =
     "Uso: trevalda [FECHA] [-o CARPETA] [--format bmp|png] [--describe] [AGENDA]\n"
     "     trevalda FECHA --to FECHA [-o SALIDA] [--format bmp|png|pdf] [--quiet] [AGENDA]\n"
     "     trevalda --year AAAA [-o SALIDA] [--format bmp|png|pdf] [--quiet] [AGENDA]\n"
@@ -22,34 +23,11 @@ constexpr std::string_view kUsage =
     "FECHA    día/mes/año con el año en cuatro cifras: 07/12/2026, 7-12-2026,\n"
     "         7.12.2026 o 2026-12-07\n"
     "\n"
-    "Opciones:\n"
-    "      --to FECHA         último día de la serie (como mucho diez años)\n"
-    "      --year AAAA        todos los días del año AAAA\n"
-    "  -f, --format FORMATO   bmp (por omisión): un BMP de 24 bits por día;\n"
-    "                         png: un PNG por día, los mismos píxeles;\n"
-    "                         pdf: un solo documento, una hoja A4 por día, con un\n"
-    "                         índice al principio, enlaces y marcadores por mes\n"
-    "  -o, --output SALIDA    carpeta de las hojas (por omisión, la actual); con pdf,\n"
-    "                         el archivo (por omisión primera_última.pdf o agenda-AAAA.pdf)\n"
-    "      --holidays         pone las fiestas nacionales en rojo bajo el santo\n"
-    "      --dates ARCHIVO    añade las fechas del ARCHIVO (se puede repetir): una lista\n"
-    "                         de fechas en UTF-8 o un calendario .ics (ver abajo)\n"
-    "      --week iso|agenda  número de semana ISO 8601, o el de la agenda (por omisión)\n"
-    "      --describe         muestra los textos de cada hoja en vez de grabarla\n"
-    "  -q, --quiet            sin barra de progreso\n"
-    "  -h, --help             muestra esta ayuda\n"
-    "  -V, --version          muestra la versión\n"
-    "\n"
-    "Solo con --format pdf:\n"
-    "      --paper PAPEL      a4 (por omisión), a5, letter (carta, 215,9 x 279,4 mm) o\n"
-    "                         tablet (pantalla de 1404 x 1872 píxeles, 157,8 x 210,4 mm);\n"
-    "                         la hoja se escala entera y se centra\n"
-    "      --binding-margin MM  margen de encuadernación en milímetros (de 0 a 30),\n"
-    "                         a la izquierda en las páginas impares y a la derecha en\n"
-    "                         las pares\n"
-    "      --booklet          cuadernillo: dos páginas A5 por hoja A4 apaisada, en\n"
-    "                         cuadernillos de 4 hojas (16 páginas) para imprimir a doble\n"
-    "                         cara (volteo por el borde corto), doblar y coser\n"
+    "Opciones:\n";
+
+constexpr std::string_view kPdfOnlyHeading = "\nSolo con --format pdf:\n";
+
+constexpr std::string_view kUsageTail =
     "\n"
     "Lista de fechas (UTF-8), una por línea; se saltan las que empiezan por #:\n"
     "  dd/mm Texto         cada año             dd/mm/aaaa Texto   solo ese día\n"
@@ -60,6 +38,9 @@ constexpr std::string_view kUsage =
     "Códigos de salida: 0 grabado; 1 no se pudo grabar (o escribir la salida de --describe,\n"
     "--help o --version); 2 orden, fecha o archivo de fechas no válidos (no se graba nada);\n"
     "128 + la señal si se interrumpió (130 Ctrl-C, 143 TERM, 129 HUP).\n";
+
+// The column where an option's description starts in --help.
+constexpr std::size_t kHelpColumn = 25;
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
@@ -77,10 +58,10 @@ void SkipBlanks(std::string_view text, std::size_t& i) {
   while (i < text.size() && IsBlank(text[i])) ++i;
 }
 
-int GroupValue(std::string_view group) {
+std::int16_t GroupValue(std::string_view group) {
   int value = 0;
   for (char c : group) value = value * 10 + (c - '0');
-  return value;
+  return static_cast<std::int16_t>(value);
 }
 
 // A binding margin as typed: a number of millimetres with up to two
@@ -103,28 +84,161 @@ std::optional<double> ReadMillimetres(std::string_view text) {
   return value;
 }
 
-// The value of an option that takes one: "--name=value", "-xvalue" or
-// "-x=value" for a one-letter option, or the next argument. Every option's
-// value goes through here, and an empty one is refused like a missing one:
-// an empty --to or --year must not read as no option at all.
-bool TakeValue(const std::vector<std::string>& args, std::size_t& i, std::string_view name,
-               std::string& value, std::string& error) {
-  const std::string& arg = args[i];
-  if (arg.size() > name.size()) {
-    value = arg.substr(name.size());
-    if (value.front() == '=') value.erase(0, 1);
-  } else if (i + 1 < args.size()) {
-    value = args[++i];
-  } else {
-    error = "falta el valor de " + std::string(name);
-    return false;
+// One of a few words: stores the meaning of `value` in `target`, or refuses
+// it as "<refusal>: "value" (a, b o c)".
+template <typename T, std::size_t N>
+Result<> Choose(std::string_view value, const std::pair<std::string_view, T> (&choices)[N],
+                std::string_view refusal, T& target) {
+  std::string words;
+  for (std::size_t i = 0; i < N; ++i) {
+    if (value == choices[i].first) {
+      target = choices[i].second;
+      return {};
+    }
+    words += i == 0 ? "" : i + 1 == N ? " o " : ", ";
+    words += choices[i].first;
   }
-  if (value.empty()) {
-    error = "el valor de " + std::string(name) + " no puede estar vacío";
-    return false;
-  }
-  return true;
+  return Failure(std::string(refusal) + ": \"" + ShownText(value) + "\" (" + words + ")");
 }
+
+Result<> SetFormat(std::string_view value, CliOptions& options) {
+  static constexpr std::pair<std::string_view, CliFormat> kFormats[] = {
+      {"bmp", CliFormat::kBmp}, {"png", CliFormat::kPng}, {"pdf", CliFormat::kPdf}};
+  return Choose(value, kFormats, "formato desconocido", options.format);
+}
+
+Result<> SetPaper(std::string_view value, CliOptions& options) {
+  static constexpr std::pair<std::string_view, Paper> kPapers[] = {{"a4", Paper::kA4},
+                                                                   {"a5", Paper::kA5},
+                                                                   {"letter", Paper::kLetter},
+                                                                   {"tablet", Paper::kTablet}};
+  return Choose(value, kPapers, "papel desconocido", options.sheets.paper);
+}
+
+Result<> SetWeek(std::string_view value, CliOptions& options) {
+  static constexpr std::pair<std::string_view, bool> kWeeks[] = {{"iso", true}, {"agenda", false}};
+  return Choose(value, kWeeks, "semana desconocida", options.isoWeek);
+}
+
+Result<> SetBindingMargin(std::string_view value, CliOptions& options) {
+  const std::optional<double> millimetres = ReadMillimetres(value);
+  if (!millimetres) {
+    return Failure("margen de encuadernación no válido: \"" + ShownText(value) +
+                   "\" (milímetros de 0 a 30, por ejemplo 12 o 7,5)");
+  }
+  options.sheets.bindingMarginMm = *millimetres;
+  return {};
+}
+
+Result<> AddDateFile(std::string_view value, CliOptions& options) {
+  if (options.dateFiles.size() == kMaxDateFiles) {
+    return Failure("demasiados --dates: como mucho " + std::to_string(kMaxDateFiles));
+  }
+  options.dateFiles.emplace_back(value);
+  return {};
+}
+
+// The options, in the order --help lists them (those only for PDF under
+// their own heading). Help lines are cut to fit 80 columns.
+constexpr CliOption kOptions[] = {
+    {.name = "--to",
+     .value = "FECHA",
+     .help = "último día de la serie (como mucho diez años)",
+     .apply = [](std::string_view value, CliOptions& options) -> Result<> {
+       options.toDate = value;
+       return {};
+     }},
+    {.name = "--year",
+     .value = "AAAA",
+     .help = "todos los días del año AAAA",
+     .apply = [](std::string_view value, CliOptions& options) -> Result<> {
+       options.year = value;
+       return {};
+     }},
+    {.name = "--format",
+     .letter = 'f',
+     .value = "FORMATO",
+     .help = "bmp (por omisión): un BMP de 24 bits por día;\n"
+             "png: un PNG por día, los mismos píxeles;\n"
+             "pdf: un solo documento, una hoja A4 por día, con un\n"
+             "índice al principio, enlaces y marcadores por mes",
+     .apply = SetFormat},
+    {.name = "--output",
+     .letter = 'o',
+     .value = "SALIDA",
+     .help = "carpeta de las hojas (por omisión, la actual); con pdf,\n"
+             "el archivo (por omisión primera_última.pdf o agenda-AAAA.pdf)",
+     .apply = [](std::string_view value, CliOptions& options) -> Result<> {
+       options.output = value;
+       return {};
+     }},
+    {.name = "--holidays",
+     .help = "pone las fiestas nacionales en rojo bajo el santo",
+     .apply = [](std::string_view, CliOptions& options) -> Result<> {
+       options.holidays = true;
+       return {};
+     }},
+    {.name = "--dates",
+     .value = "ARCHIVO",
+     .help = "añade las fechas del ARCHIVO (se puede repetir): una lista\n"
+             "de fechas en UTF-8 o un calendario .ics (ver abajo)",
+     .apply = AddDateFile},
+    {.name = "--week",
+     .value = "iso|agenda",
+     .help = "número de semana ISO 8601, o el de la agenda (por omisión)",
+     .apply = SetWeek},
+    {.name = "--describe",
+     .help = "muestra los textos de cada hoja en vez de grabarla",
+     .apply = [](std::string_view, CliOptions& options) -> Result<> {
+       // --help and --version win, wherever they are.
+       if (options.action == CliAction::kWritePage) options.action = CliAction::kDescribe;
+       return {};
+     }},
+    {.name = "--quiet",
+     .letter = 'q',
+     .help = "sin barra de progreso",
+     .apply = [](std::string_view, CliOptions& options) -> Result<> {
+       options.quiet = true;
+       return {};
+     }},
+    {.name = "--help",
+     .letter = 'h',
+     .help = "muestra esta ayuda",
+     .apply = [](std::string_view, CliOptions& options) -> Result<> {
+       options.action = CliAction::kHelp;
+       return {};
+     }},
+    {.name = "--version",
+     .letter = 'V',
+     .help = "muestra la versión",
+     .apply = [](std::string_view, CliOptions& options) -> Result<> {
+       options.action = CliAction::kVersion;
+       return {};
+     }},
+    {.name = "--paper",
+     .value = "PAPEL",
+     .pdfOnly = true,
+     .help = "a4 (por omisión), a5, letter (carta, 215,9 x 279,4 mm) o\n"
+             "tablet (pantalla de 1404 x 1872 píxeles, 157,8 x 210,4 mm);\n"
+             "la hoja se escala entera y se centra",
+     .apply = SetPaper},
+    {.name = "--binding-margin",
+     .value = "MM",
+     .pdfOnly = true,
+     .help = "margen de encuadernación en milímetros (de 0 a 30),\n"
+             "a la izquierda en las páginas impares y a la derecha en\n"
+             "las pares",
+     .apply = SetBindingMargin},
+    {.name = "--booklet",
+     .pdfOnly = true,
+     .help = "cuadernillo: dos páginas A5 por hoja A4 apaisada, en\n"
+             "cuadernillos de 4 hojas (16 páginas) para imprimir a doble\n"
+             "cara (volteo por el borde corto), doblar y coser",
+     .apply = [](std::string_view, CliOptions& options) -> Result<> {
+       options.sheets.booklet = true;
+       return {};
+     }},
+};
 
 // The option an argument names: "--name" up to an "=", or the first two
 // characters of a one-letter option ("-o" of "-ocarpeta").
@@ -133,13 +247,86 @@ std::string_view OptionName(std::string_view arg) {
   return arg.substr(0, 2);
 }
 
-}  // namespace
+const CliOption* FindOption(std::string_view name) {
+  for (const CliOption& option : kOptions) {
+    if (name == option.name) return &option;
+    if (option.letter != 0 && name.size() == 2 && name[0] == '-' && name[1] == option.letter) {
+      return &option;
+    }
+  }
+  return nullptr;
+}
 
-std::string FormatDateText(int day, int month, int year) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%02d/%02d/%04d", day, month, year);
+// The value of an option that takes one: "--name=value", "-xvalue" or
+// "-x=value" for a one-letter option, or the next argument. Every option's
+// value goes through here, and an empty one is refused like a missing one:
+// an empty --to or --year must not read as no option at all.
+Result<std::string> TakeValue(const std::vector<std::string>& args, std::size_t& i,
+                              std::string_view name) {
+  const std::string& arg = args[i];
+  std::string value;
+  if (arg.size() > name.size()) {
+    value = arg.substr(name.size());
+    if (value.front() == '=') value.erase(0, 1);
+  } else if (i + 1 < args.size()) {
+    value = args[++i];
+  } else {
+    return Failure("falta el valor de " + std::string(name));
+  }
+  if (value.empty()) return Failure("el valor de " + std::string(name) + " no puede estar vacío");
+  return value;
+}
+
+// What no single option can check: how they combine. `pdfOnly` is the last
+// option given that needs --format pdf (empty: none).
+Result<> CheckCombination(const CliOptions& options, std::string_view pdfOnly) {
+  if (!options.year.empty() && (options.hasDate || !options.toDate.empty())) {
+    return Failure("--year no se combina con una fecha ni con --to");
+  }
+  if (!options.toDate.empty() && !options.hasDate) {
+    return Failure("--to necesita la fecha del primer día");
+  }
+  if (!pdfOnly.empty() && options.format != CliFormat::kPdf) {
+    return Failure(std::string(pdfOnly) + " solo vale con --format pdf");
+  }
+  if (options.sheets.booklet && options.sheets.paper != Paper::kA4) {
+    return Failure("--booklet imprime páginas A5 en hojas A4 apaisadas; no se combina con --paper");
+  }
+  return {};
+}
+
+// One option's lines in --help: its spellings, then its description from
+// kHelpColumn on (or two blanks further when the spellings reach it).
+void AppendHelp(std::string& text, const CliOption& option) {
+  std::string head = option.letter != 0 ? std::string("  -") + option.letter + ", " : "      ";
+  head += option.name;
+  if (!option.value.empty()) head.append(" ").append(option.value);
+  head.append(head.size() + 2 > kHelpColumn ? 2 : kHelpColumn - head.size(), ' ');
+  text += head;
+  std::string_view help = option.help;
+  for (std::size_t end = help.find('\n'); end != std::string_view::npos; end = help.find('\n')) {
+    text.append(help.substr(0, end + 1)).append(kHelpColumn, ' ');
+    help.remove_prefix(end + 1);
+  }
+  text.append(help).append("\n");
+}
+
+std::string MakeUsageText() {
+  std::string text(kUsageHead);
+  for (const CliOption& option : kOptions) {
+    if (!option.pdfOnly) AppendHelp(text, option);
+  }
+  text += kPdfOnlyHeading;
+  for (const CliOption& option : kOptions) {
+    if (option.pdfOnly) AppendHelp(text, option);
+  }
+  text += kUsageTail;
   return text;
 }
+
+}  // namespace
+
+std::span<const CliOption> CliOptionTable() { return kOptions; }
 
 std::optional<std::string> NormalizeDateText(std::string_view text) {
   std::size_t i = 0;
@@ -158,143 +345,55 @@ std::optional<std::string> NormalizeDateText(std::string_view text) {
 
   const auto fits = [](std::string_view group) { return group.size() <= 2; };
   if (fits(groups[0]) && fits(groups[1]) && groups[2].size() == 4) {
-    return FormatDateText(GroupValue(groups[0]), GroupValue(groups[1]), GroupValue(groups[2]));
+    return DateText({GroupValue(groups[0]), GroupValue(groups[1]), GroupValue(groups[2])});
   }
   if (groups[0].size() == 4 && fits(groups[1]) && fits(groups[2])) {
-    return FormatDateText(GroupValue(groups[2]), GroupValue(groups[1]), GroupValue(groups[0]));
+    return DateText({GroupValue(groups[2]), GroupValue(groups[1]), GroupValue(groups[0])});
   }
   return std::nullopt;
 }
 
-CliParseResult ParseCommandLine(const std::vector<std::string>& args) {
-  CliParseResult result;
-  CliOptions& options = result.options;
-  bool haveDate = false;
+Result<CliOptions> ParseCommandLine(const std::vector<std::string>& args) {
+  CliOptions options;
   bool optionsEnded = false;
-  std::string pdfOnly;  // the last option given that needs --format pdf
+  std::string_view pdfOnly;  // the last option given that needs --format pdf
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
     const bool isOption = !optionsEnded && arg.size() > 1 && arg[0] == '-' && !IsDigit(arg[1]);
     if (!isOption) {
-      if (haveDate) {
-        result.error = "sobra el argumento \"" + ShownText(arg) + "\": solo se admite una fecha";
-        return result;
+      if (options.hasDate) {
+        return Failure("sobra el argumento \"" + ShownText(arg) + "\": solo se admite una fecha");
       }
       options.date = arg;
-      options.hasDate = haveDate = true;
+      options.hasDate = true;
+      continue;
+    }
+    if (arg == "--") {
+      optionsEnded = true;
       continue;
     }
     const std::string_view name = OptionName(arg);
-    if (arg == "--") {
-      optionsEnded = true;
-    } else if (arg == "-h" || arg == "--help") {
-      options.action = CliAction::kHelp;
-    } else if (arg == "-V" || arg == "--version") {
-      options.action = CliAction::kVersion;
-    } else if (arg == "--describe") {
-      if (options.action == CliAction::kWritePage) options.action = CliAction::kDescribe;
-    } else if (arg == "-q" || arg == "--quiet") {
-      options.quiet = true;
-    } else if (name == "-o" || name == "--output") {
-      if (!TakeValue(args, i, name, options.output, result.error)) return result;
-    } else if (name == "--to") {
-      if (!TakeValue(args, i, name, options.toDate, result.error)) return result;
-    } else if (name == "--year") {
-      if (!TakeValue(args, i, name, options.year, result.error)) return result;
-    } else if (arg == "--holidays") {
-      options.holidays = true;
-    } else if (name == "--dates") {
-      std::string file;
-      if (!TakeValue(args, i, name, file, result.error)) return result;
-      if (file.empty()) {
-        result.error = "el archivo de --dates no puede estar vacío";
-        return result;
-      }
-      if (options.dateFiles.size() == kMaxDateFiles) {
-        result.error = "demasiados --dates: como mucho " + std::to_string(kMaxDateFiles);
-        return result;
-      }
-      options.dateFiles.push_back(std::move(file));
-    } else if (name == "--week") {
-      std::string week;
-      if (!TakeValue(args, i, name, week, result.error)) return result;
-      if (week != "iso" && week != "agenda") {
-        result.error = "semana desconocida: \"" + ShownText(week) + "\" (iso o agenda)";
-        return result;
-      }
-      options.isoWeek = week == "iso";
-    } else if (name == "-f" || name == "--format") {
-      std::string format;
-      if (!TakeValue(args, i, name, format, result.error)) return result;
-      if (format == "bmp") {
-        options.format = CliFormat::kBmp;
-      } else if (format == "png") {
-        options.format = CliFormat::kPng;
-      } else if (format == "pdf") {
-        options.format = CliFormat::kPdf;
-      } else {
-        result.error = "formato desconocido: \"" + ShownText(format) + "\" (bmp, png o pdf)";
-        return result;
-      }
-    } else if (name == "--paper") {
-      std::string paper;
-      if (!TakeValue(args, i, name, paper, result.error)) return result;
-      if (paper == "a4") {
-        options.sheets.paper = Paper::kA4;
-      } else if (paper == "a5") {
-        options.sheets.paper = Paper::kA5;
-      } else if (paper == "letter") {
-        options.sheets.paper = Paper::kLetter;
-      } else if (paper == "tablet") {
-        options.sheets.paper = Paper::kTablet;
-      } else {
-        result.error = "papel desconocido: \"" + ShownText(paper) + "\" (a4, a5, letter o tablet)";
-        return result;
-      }
-      pdfOnly = "--paper";
-    } else if (name == "--binding-margin") {
-      std::string margin;
-      if (!TakeValue(args, i, name, margin, result.error)) return result;
-      const std::optional<double> value = ReadMillimetres(margin);
-      if (!value) {
-        result.error = "margen de encuadernación no válido: \"" + ShownText(margin) +
-                       "\" (milímetros de 0 a 30, por ejemplo 12 o 7,5)";
-        return result;
-      }
-      options.sheets.bindingMarginMm = *value;
-      pdfOnly = "--binding-margin";
-    } else if (arg == "--booklet") {
-      options.sheets.booklet = true;
-      pdfOnly = "--booklet";
-    } else {
-      result.error = "opción desconocida: " + ShownText(arg);
-      return result;
+    const CliOption* option = FindOption(name);
+    if (option == nullptr || (option->value.empty() && arg != name)) {
+      return Failure("opción desconocida: " + ShownText(arg));
     }
+    std::string value;
+    if (!option->value.empty()) {
+      Result<std::string> taken = TakeValue(args, i, name);
+      if (!taken) return taken.failure();
+      value = std::move(*taken);
+    }
+    if (Result<> applied = option->apply(value, options); !applied) return applied.failure();
+    if (option->pdfOnly) pdfOnly = option->name;
   }
-  if (options.action == CliAction::kHelp || options.action == CliAction::kVersion) {
-    result.ok = true;
-    return result;
-  }
-  if (!options.year.empty() && (haveDate || !options.toDate.empty())) {
-    result.error = "--year no se combina con una fecha ni con --to";
-    return result;
-  }
-  if (!options.toDate.empty() && !haveDate) {
-    result.error = "--to necesita la fecha del primer día";
-    return result;
-  }
-  if (!pdfOnly.empty() && options.format != CliFormat::kPdf) {
-    result.error = pdfOnly + " solo vale con --format pdf";
-    return result;
-  }
-  if (options.sheets.booklet && options.sheets.paper != Paper::kA4) {
-    result.error = "--booklet imprime páginas A5 en hojas A4 apaisadas; no se combina con --paper";
-    return result;
-  }
-  result.ok = true;
-  return result;
+  if (options.action == CliAction::kHelp || options.action == CliAction::kVersion) return options;
+  if (Result<> combined = CheckCombination(options, pdfOnly); !combined) return combined.failure();
+  return options;
 }
 
-std::string_view UsageText() { return kUsage; }
+std::string_view UsageText() {
+  static const std::string text = MakeUsageText();
+  return text;
+}
 
 }  // namespace trevalda

@@ -6,19 +6,28 @@
 //            [--paper a4|a5|letter|tablet] [--binding-margin MM] [--booklet]
 //            [--holidays] [--dates ARCHIVO]... [--week iso|agenda]
 //
+// Every option is one entry of one table (CliOptionTable, in
+// app/cli_options.cpp): its names, the value it takes, how that value is
+// read and its lines in --help. The parser, the --help text and through it
+// the man page and completion checks (tests/packaging) all read that table;
+// a new option is one new entry there, one field in CliOptions, and its
+// paragraph in the man page and line in the completion.
+//
 // Arguments arrive as UTF-8 bytes. Parsing never fails hard: a bad command
-// line comes back as an error message for the user (Spanish, UTF-8), which
-// echoes arguments only through ShownText (text/shown_text.h). Every option
-// that takes a value (--opt VALUE, --opt=VALUE, -xVALUE) refuses an empty
-// one, as a usage error.
+// line comes back as a Failure for the user (Spanish, UTF-8), which echoes
+// arguments only through ShownText (text/shown_text.h). Every option that
+// takes a value (--opt VALUE, --opt=VALUE, -xVALUE, -x=VALUE) refuses an
+// empty one, as a usage error.
 #pragma once
 
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "app/imposition.h"
+#include "base/result.h"
 
 namespace trevalda {
 
@@ -50,14 +59,27 @@ struct CliOptions {
 // The most --dates files one command line takes.
 inline constexpr std::size_t kMaxDateFiles = 20;
 
-struct CliParseResult {
-  bool ok = false;
-  CliOptions options;
-  std::string error;  // why the command line was refused, when !ok
+// One option of the command line.
+struct CliOption {
+  std::string_view name = {};  // the long name, "--format"
+  char letter = 0;             // the one-letter spelling ('f' for -f), or 0
+  // What follows the option in --help ("FORMATO", "iso|agenda"); empty: the
+  // option takes no value (and "--name=..." is refused as unknown).
+  std::string_view value = {};
+  // Only with --format pdf; --help lists it under that heading.
+  bool pdfOnly = false;
+  // Its description in --help, lines separated by "\n" (--help indents them).
+  std::string_view help = {};
+  // Reads the value (empty for an option without one) into `options`, or
+  // says why it cannot (Spanish, UTF-8, the value shown with ShownText).
+  Result<> (*apply)(std::string_view value, CliOptions& options) = nullptr;
 };
 
+// Every option, in the order --help lists them.
+std::span<const CliOption> CliOptionTable();
+
 // Reads the arguments that follow the program name.
-CliParseResult ParseCommandLine(const std::vector<std::string>& args);
+Result<CliOptions> ParseCommandLine(const std::vector<std::string>& args);
 
 // Normalises a date as people type it to "dd/mm/yyyy": day, month and a
 // four-digit year separated by "/", "\", "-" or "." (blanks around the
@@ -66,10 +88,7 @@ CliParseResult ParseCommandLine(const std::vector<std::string>& args);
 // not check that the date exists.
 std::optional<std::string> NormalizeDateText(std::string_view text);
 
-// "dd/mm/yyyy" for a day, month and year.
-std::string FormatDateText(int day, int month, int year);
-
-// The usage text shown by --help (UTF-8).
+// The usage text shown by --help (UTF-8), made from the option table.
 std::string_view UsageText();
 
 }  // namespace trevalda

@@ -15,12 +15,6 @@
 namespace trevalda {
 namespace {
 
-std::string DateText(const PageDate& date) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%02d/%02d/%04d", date.day, date.month, date.year);
-  return text;
-}
-
 std::string ReasonOf(const SaveResult& save) {
   if (!save.error) return {};
   return " (" + save.step + "): " + save.error.message();
@@ -67,16 +61,6 @@ class CanvasPool {
 };
 
 }  // namespace
-
-std::int32_t RangeLength(const DateRange& range) {
-  if (!IsValidPageDate(range.first) || !IsValidPageDate(range.last)) return 0;
-  const std::int32_t days = DaySerial(range.last) - DaySerial(range.first) + 1;
-  return days > 0 ? days : 0;
-}
-
-DateRange YearRange(std::int16_t year) { return {{1, 1, year}, {31, 12, year}}; }
-
-std::string DateStem(const PageDate& date) { return MakeFileStem(DateText(date)); }
 
 std::string DefaultPdfName(const DateRange& range) {
   const DateRange year = YearRange(range.first.year);

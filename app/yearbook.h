@@ -24,21 +24,6 @@ namespace trevalda {
 // The longest range: ten years of pages.
 inline constexpr std::int32_t kMaxRangeDays = 3653;
 
-struct DateRange {
-  PageDate first;
-  PageDate last;
-};
-
-// Days in the range, both ends included; 0 when `last` comes before `first`
-// or either date is not valid.
-std::int32_t RangeLength(const DateRange& range);
-
-// The whole year: 1 January to 31 December.
-DateRange YearRange(std::int16_t year);
-
-// The stem of a date, dd-mm-yyyy.
-std::string DateStem(const PageDate& date);
-
 // The PDF's default name: agenda-YYYY.pdf for a whole year, else
 // <first stem>_<last stem>.pdf, or <stem>.pdf for a single day.
 std::string DefaultPdfName(const DateRange& range);

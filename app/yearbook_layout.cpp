@@ -19,12 +19,6 @@ constexpr canvas::PixelRect kNextDayArea{kPageWidth / 2, kFooterTop, kPageWidth,
 
 std::int32_t MonthSerial(const PageDate& date) { return date.year * 12 + (date.month - 1); }
 
-std::string DateText(const PageDate& date) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%02d/%02d/%04d", date.day, date.month, date.year);
-  return text;
-}
-
 bool WholeYear(const DateRange& range) {
   const DateRange year = YearRange(range.first.year);
   return range.first == year.first && range.last == year.last;

@@ -20,7 +20,8 @@
 #include <vector>
 
 #include "app/imposition.h"
-#include "app/yearbook.h"
+#include "calendar/calendar.h"
+#include "canvas/canvas.h"
 #include "canvas/document_layout.h"
 
 namespace trevalda {

@@ -1,6 +1,7 @@
 #include "calendar/calendar.h"
 
 #include <array>
+#include <cstdio>
 
 namespace trevalda {
 namespace {
@@ -117,6 +118,28 @@ PageDate DateFromSerial(std::int32_t serial) {
   const int year = yearOfEra + era * 400 + (month <= 2 ? 1 : 0);
   return {static_cast<std::int16_t>(day), static_cast<std::int16_t>(month),
           static_cast<std::int16_t>(year)};
+}
+
+std::int32_t RangeLength(const DateRange& range) {
+  if (!IsValidPageDate(range.first) || !IsValidPageDate(range.last)) return 0;
+  const std::int32_t days = DaySerial(range.last) - DaySerial(range.first) + 1;
+  return days > 0 ? days : 0;
+}
+
+DateRange YearRange(std::int16_t year) { return {{1, 1, year}, {31, 12, year}}; }
+
+std::string DateText(const PageDate& date) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%02d/%02d/%04d", date.day, date.month, date.year);
+  return text;
+}
+
+std::string DateStem(const PageDate& date) {
+  std::string stem = DateText(date);
+  for (char& c : stem) {
+    if (c == '/') c = '-';
+  }
+  return stem;
 }
 
 }  // namespace trevalda

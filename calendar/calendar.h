@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace trevalda {
 
@@ -65,5 +66,26 @@ std::int32_t DaySerial(const PageDate& date);
 // The date `serial` days after 1 January of the year 1; serial must lie
 // between DaySerial of 1/1/1 and of 31/12/9999.
 PageDate DateFromSerial(std::int32_t serial);
+
+// Every day from `first` to `last`, both included.
+struct DateRange {
+  PageDate first;
+  PageDate last;
+};
+
+// Days in the range, both ends included; 0 when `last` comes before `first`
+// or either date is not valid.
+std::int32_t RangeLength(const DateRange& range);
+
+// The whole year: 1 January to 31 December.
+DateRange YearRange(std::int16_t year);
+
+// A date as the program writes it for people, "dd/mm/aaaa" (07/12/2026),
+// the form the date picker shows: day and month in two digits, the year in
+// four (each field as it is, even when the date is not valid).
+std::string DateText(const PageDate& date);
+
+// A date as a file name stem, "dd-mm-aaaa" (07-12-2026).
+std::string DateStem(const PageDate& date);
 
 }  // namespace trevalda

@@ -32,12 +32,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   if (!current.empty()) args.push_back(current);
 
-  const CliParseResult result = ParseCommandLine(args);
-  if (!result.ok) {
-    Check(!result.error.empty());
+  const Result<CliOptions> result = ParseCommandLine(args);
+  if (!result) {
+    Check(!result.message().empty());
     return 0;
   }
   // What the program does next with an accepted date.
-  if (!result.options.date.empty()) static_cast<void>(NormalizeDateText(result.options.date));
+  if (!result->date.empty()) static_cast<void>(NormalizeDateText(result->date));
   return 0;
 }

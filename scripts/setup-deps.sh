@@ -17,6 +17,7 @@ linux_packages=(
   libcairo2-dev libfontconfig-dev libfreetype-dev libpng-dev zlib1g-dev
   fontconfig fonts-dejavu-core fonts-liberation
   poppler-utils qpdf python3 valgrind
+  python3-ephem tzdata  # the almanac is compared with PyEphem
   mandoc groff man-db  # the man page is checked with all three
 )
 windows_packages=(

@@ -70,31 +70,31 @@ TEST(ParseCommandLineTest, ReadsDateFolderAndActions) {
       {{"-oa=b"}, CliAction::kWritePage, "", "a=b"},
   };
   for (const auto& c : cases) {
-    const CliParseResult result = ParseCommandLine(c.args);
-    ASSERT_TRUE(result.ok) << result.error;
-    EXPECT_EQ(result.options.action, c.action);
-    EXPECT_EQ(result.options.date, c.date);
-    EXPECT_EQ(result.options.output, c.output);
+    const Result<CliOptions> result = ParseCommandLine(c.args);
+    ASSERT_TRUE(result.ok()) << result.message();
+    EXPECT_EQ(result->action, c.action);
+    EXPECT_EQ(result->date, c.date);
+    EXPECT_EQ(result->output, c.output);
   }
 }
 
 TEST(ParseCommandLineTest, ReadsTheAgendaOptions) {
-  const CliParseResult plain = ParseCommandLine({"07/12/2026"});
-  EXPECT_FALSE(plain.options.holidays || plain.options.isoWeek);
-  EXPECT_TRUE(plain.options.dateFiles.empty());
-  const CliParseResult result =
+  const Result<CliOptions> plain = ParseCommandLine({"07/12/2026"});
+  EXPECT_FALSE(plain->holidays || plain->isoWeek);
+  EXPECT_TRUE(plain->dateFiles.empty());
+  const Result<CliOptions> result =
       ParseCommandLine({"--dates", "a.txt", "--holidays", "--dates=b c.ics", "--week", "iso",
                         "07/12/2026", "--dates", "-raro.txt"});
-  ASSERT_TRUE(result.ok) << result.error;
-  EXPECT_TRUE(result.options.holidays);
-  EXPECT_TRUE(result.options.isoWeek);
-  EXPECT_EQ(result.options.dateFiles, (std::vector<std::string>{"a.txt", "b c.ics", "-raro.txt"}));
-  EXPECT_FALSE(ParseCommandLine({"--week=iso", "--week=agenda"}).options.isoWeek);
+  ASSERT_TRUE(result.ok()) << result.message();
+  EXPECT_TRUE(result->holidays);
+  EXPECT_TRUE(result->isoWeek);
+  EXPECT_EQ(result->dateFiles, (std::vector<std::string>{"a.txt", "b c.ics", "-raro.txt"}));
+  EXPECT_FALSE(ParseCommandLine({"--week=iso", "--week=agenda"})->isoWeek);
   std::vector<std::string> many;
   for (std::size_t i = 0; i <= kMaxDateFiles; ++i) many.push_back("--dates=f" + std::to_string(i));
-  EXPECT_FALSE(ParseCommandLine(many).ok);
+  EXPECT_FALSE(ParseCommandLine(many).ok());
   many.pop_back();
-  EXPECT_TRUE(ParseCommandLine(many).ok);
+  EXPECT_TRUE(ParseCommandLine(many).ok());
 }
 
 TEST(ParseCommandLineTest, RefusesBadCommandLinesWithAReason) {
@@ -113,9 +113,9 @@ TEST(ParseCommandLineTest, RefusesBadCommandLinesWithAReason) {
       {"--holidays=no"},
   };
   for (const auto& args : cases) {
-    const CliParseResult result = ParseCommandLine(args);
-    EXPECT_FALSE(result.ok) << args[0];
-    EXPECT_FALSE(result.error.empty());
+    const Result<CliOptions> result = ParseCommandLine(args);
+    EXPECT_FALSE(result.ok()) << args[0];
+    EXPECT_FALSE(result.message().empty());
   }
 }
 
@@ -140,11 +140,11 @@ TEST(ParseCommandLineTest, ReadsThePaperOptionsOfAPdf) {
       {{"--year=2027", "--format=pdf", "--booklet", "--binding-margin=3"}, Paper::kA4, 3, true},
   };
   for (const auto& c : cases) {
-    const CliParseResult result = ParseCommandLine(c.args);
-    ASSERT_TRUE(result.ok) << result.error;
-    EXPECT_EQ(result.options.sheets.paper, c.paper) << c.args.back();
-    EXPECT_DOUBLE_EQ(result.options.sheets.bindingMarginMm, c.margin) << c.args.back();
-    EXPECT_EQ(result.options.sheets.booklet, c.booklet) << c.args.back();
+    const Result<CliOptions> result = ParseCommandLine(c.args);
+    ASSERT_TRUE(result.ok()) << result.message();
+    EXPECT_EQ(result->sheets.paper, c.paper) << c.args.back();
+    EXPECT_DOUBLE_EQ(result->sheets.bindingMarginMm, c.margin) << c.args.back();
+    EXPECT_EQ(result->sheets.booklet, c.booklet) << c.args.back();
   }
 }
 
@@ -169,28 +169,34 @@ TEST(ParseCommandLineTest, RefusesPaperOptionsOutOfPlace) {
       {{"--year=2027", "--format=pdf", "--booklet", "--paper=a5"}, "--paper"},
   };
   for (const auto& c : cases) {
-    const CliParseResult result = ParseCommandLine(c.args);
-    EXPECT_FALSE(result.ok) << c.named;
-    EXPECT_NE(result.error.find(c.named), std::string::npos) << result.error;
+    const Result<CliOptions> result = ParseCommandLine(c.args);
+    EXPECT_FALSE(result.ok()) << c.named;
+    EXPECT_NE(result.message().find(c.named), std::string::npos) << result.message();
   }
 }
 
 // Every option that takes a value refuses an empty one, in every spelling:
 // an empty --to or --year must not read as no option at all.
 TEST(ParseCommandLineTest, RefusesAnEmptyValueForEveryOptionThatTakesOne) {
-  for (const std::string name : {"--to", "--year", "-o", "--output", "-f", "--format", "--paper",
-                                 "--binding-margin", "--dates", "--week"}) {
+  std::vector<std::string> names;
+  for (const CliOption& option : CliOptionTable()) {
+    if (option.value.empty()) continue;
+    names.emplace_back(option.name);
+    if (option.letter != 0) names.push_back(std::string("-") + option.letter);
+  }
+  ASSERT_GE(names.size(), 10u);
+  for (const std::string& name : names) {
     const std::vector<std::string> spellings[] = {{"01/01/2027", name, ""},
                                                   {"01/01/2027", name + "="}};
     for (const auto& args : spellings) {
-      const CliParseResult result = ParseCommandLine(args);
-      EXPECT_FALSE(result.ok) << args[1];
-      EXPECT_NE(result.error.find(name), std::string::npos) << result.error;
+      const Result<CliOptions> result = ParseCommandLine(args);
+      EXPECT_FALSE(result.ok()) << args[1];
+      EXPECT_NE(result.message().find(name), std::string::npos) << result.message();
     }
   }
-  const CliParseResult attached = ParseCommandLine({"-fpng", "07/12/2026"});
-  ASSERT_TRUE(attached.ok) << attached.error;
-  EXPECT_EQ(attached.options.format, CliFormat::kPng);
+  const Result<CliOptions> attached = ParseCommandLine({"-fpng", "07/12/2026"});
+  ASSERT_TRUE(attached.ok()) << attached.message();
+  EXPECT_EQ(attached->format, CliFormat::kPng);
 }
 
 // What the user typed comes back escaped: no control byte reaches the
@@ -202,11 +208,34 @@ TEST(ParseCommandLineTest, EchoedArgumentsHaveTheirControlCharactersEscaped) {
                                             {"--paper", "\x1B[2J"},
                                             {"--binding-margin", "\x1B[2J"}};
   for (const auto& args : cases) {
-    const CliParseResult result = ParseCommandLine(args);
-    ASSERT_FALSE(result.ok);
-    EXPECT_NE(result.error.find("\\e"), std::string::npos) << result.error;
-    for (const char c : result.error) {
-      EXPECT_GE(static_cast<unsigned char>(c), 0x20) << result.error;
+    const Result<CliOptions> result = ParseCommandLine(args);
+    ASSERT_FALSE(result.ok());
+    EXPECT_NE(result.message().find("\\e"), std::string::npos) << result.message();
+    for (const char c : result.message()) {
+      EXPECT_GE(static_cast<unsigned char>(c), 0x20) << result.message();
+    }
+  }
+}
+
+// --help is made from the option table: every option with its spellings
+// and its value, its description lined up after them, the pdf-only ones
+// under their heading; an option without a value refuses one.
+TEST(CliOptionTableTest, FeedsTheHelpAndTheParser) {
+  const std::string_view help = UsageText();
+  const std::size_t pdfHeading = help.find("\nSolo con --format pdf:\n");
+  ASSERT_NE(pdfHeading, std::string_view::npos);
+  for (const CliOption& option : CliOptionTable()) {
+    std::string head = option.letter != 0 ? std::string("  -") + option.letter + ", " : "      ";
+    head += option.name;
+    if (!option.value.empty()) head += " " + std::string(option.value);
+    const std::size_t line = help.find("\n" + head + "  ");
+    ASSERT_NE(line, std::string_view::npos) << head;
+    EXPECT_EQ(line > pdfHeading, option.pdfOnly) << head;
+    const std::string_view firstLine = option.help.substr(0, option.help.find('\n'));
+    EXPECT_EQ(help.substr(help.find_first_not_of(' ', line + head.size() + 1), firstLine.size()),
+              firstLine);
+    if (option.value.empty()) {
+      EXPECT_FALSE(ParseCommandLine({std::string(option.name) + "=x"}).ok()) << option.name;
     }
   }
 }
