@@ -10,11 +10,14 @@
 namespace trevalda {
 namespace {
 
-// Repeating events are placed this many page days at a time, and this many
-// spans are kept for the pages still to ask (parallel workers draw nearby
-// days at once).
-constexpr std::int32_t kSpanDays = 64;
-constexpr std::size_t kSpansKept = 4;
+// Repeating events are placed a span of page days at a time: a year, or
+// less when a span holds more than kMostHits occurrences (the next spans
+// are made shorter), and this many spans are kept for the pages still to
+// ask (parallel workers draw nearby days at once).
+constexpr std::int32_t kLongestSpan = 366;
+constexpr std::int32_t kShortestSpan = 8;
+constexpr std::size_t kMostHits = 1u << 19;
+constexpr std::size_t kSpansKept = 3;
 
 // The first day (DaySerial) of the rule's occurrence in `year`, if it has one.
 std::optional<std::int32_t> OccurrenceIn(const AgendaRule& rule, int year) {
@@ -92,6 +95,7 @@ struct Agenda::Placements {
   };
   struct Span {
     std::int32_t first = 0;
+    std::int32_t end = 0;
     std::vector<Hit> hits;  // one a day covered, by day, rule and time
     std::uint64_t used = 0;
   };
@@ -101,8 +105,10 @@ struct Agenda::Placements {
   std::vector<Hit> once;  // by day, rule and time
   std::int32_t longestOnce = 1;
   std::vector<std::pair<std::size_t, EventPlacement>> repeating;  // rule index, walk
+  std::vector<std::size_t> listed;  // the rules that are not calendar events
   std::vector<std::shared_ptr<Span>> spans;
   std::uint64_t clock = 0;
+  std::int32_t spanDays = kLongestSpan;
 
   static bool Before(const Hit& a, const Hit& b) {
     if (a.day != b.day) return a.day < b.day;
@@ -115,6 +121,7 @@ struct Agenda::Placements {
     const std::int32_t last = DaySerial({31, 12, 9999});
     for (std::size_t i = 0; i < rules.size(); ++i) {
       const AgendaRule& rule = rules[i];
+      if (rule.kind != AgendaRule::Kind::kEvent) listed.push_back(i);
       if (rule.kind != AgendaRule::Kind::kEvent || !rule.event) continue;
       if (rule.event->Repeats() || !rule.event->future.empty()) {
         repeating.emplace_back(i, EventPlacement(*rule.event));
@@ -135,27 +142,33 @@ struct Agenda::Placements {
   }
 
   std::shared_ptr<const Span> SpanHolding(std::int32_t day, const TimeZone& zone) {
-    const std::int32_t first = day - day % kSpanDays;
     for (const auto& span : spans) {
-      if (span->first == first) {
+      if (span->first <= day && day < span->end) {
         span->used = ++clock;
         return span;
       }
     }
     auto span = std::make_shared<Span>();
-    span->first = first;
+    span->first = day - day % spanDays;
+    span->end = span->first + spanDays;
+    // Spans never overlap: one made earlier may hold some of these days.
+    for (const auto& other : spans) {
+      if (other->end <= day) span->first = std::max(span->first, other->end);
+      if (other->first > day) span->end = std::min(span->end, other->first);
+    }
     span->used = ++clock;
     std::vector<PlacedOccurrence> placed;
     for (auto& [index, placement] : repeating) {
       placed.clear();
-      placement.Place(first, first + kSpanDays, zone, placed);
+      placement.Place(span->first, span->end, zone, placed);
       for (const PlacedOccurrence& occurrence : placed) {
-        const std::int32_t from = std::max(occurrence.day, first);
-        const std::int32_t to = std::min(occurrence.day + occurrence.spanDays, first + kSpanDays);
+        const std::int32_t from = std::max(occurrence.day, span->first);
+        const std::int32_t to = std::min(occurrence.day + occurrence.spanDays, span->end);
         for (std::int32_t d = from; d < to; ++d) span->hits.push_back({d, 1, index, occurrence});
       }
     }
     std::sort(span->hits.begin(), span->hits.end(), Before);
+    if (span->hits.size() > kMostHits) spanDays = std::max(kShortestSpan, spanDays / 2);
     if (spans.size() == kSpansKept) {
       spans.erase(std::min_element(spans.begin(), spans.end(),
                                    [](const auto& a, const auto& b) { return a->used < b->used; }));
@@ -190,6 +203,7 @@ std::vector<AgendaEntry> Agenda::EntriesFor(const PageDate& date) const {
   const std::int32_t serial = DaySerial(date);
   // The calendar events of the day, by rule and time.
   std::vector<Placements::Hit> hits;
+  const std::vector<std::size_t>* listed = nullptr;  // fixed once prepared
   {
     std::lock_guard<std::mutex> lock(placements_->mutex);
     Placements& p = *placements_;
@@ -202,24 +216,26 @@ std::vector<AgendaEntry> Agenda::EntriesFor(const PageDate& date) const {
     }
     if (!p.repeating.empty()) {
       const auto span = p.SpanHolding(serial, zone_);
-      for (const Placements::Hit& hit : span->hits) {
-        if (hit.day == serial) hits.push_back(hit);
-      }
+      const auto first =
+          std::lower_bound(span->hits.begin(), span->hits.end(), serial,
+                           [](const Placements::Hit& h, std::int32_t d) { return h.day < d; });
+      for (auto it = first; it != span->hits.end() && it->day == serial; ++it) hits.push_back(*it);
     }
+    listed = &p.listed;
   }
   std::stable_sort(hits.begin(), hits.end(), [](const auto& a, const auto& b) {
     return a.rule != b.rule ? a.rule < b.rule : a.occurrence.second < b.occurrence.second;
   });
+  // The date lists' rules and the events' occurrences, in the order of the rules.
   auto hit = hits.begin();
-  for (std::size_t i = 0; i < rules_.size(); ++i) {
-    const AgendaRule& rule = rules_[i];
-    if (rule.kind == AgendaRule::Kind::kEvent) {
-      for (; hit != hits.end() && hit->rule == i; ++hit) {
-        entries.push_back({OccurrenceText(hit->occurrence), rule.entry.holiday});
-      }
-    } else if (RuleCovers(rule, date)) {
-      entries.push_back(rule.entry);
+  for (const std::size_t i : *listed) {
+    for (; hit != hits.end() && hit->rule < i; ++hit) {
+      entries.push_back({OccurrenceText(hit->occurrence), rules_[hit->rule].entry.holiday});
     }
+    if (RuleCovers(rules_[i], date)) entries.push_back(rules_[i].entry);
+  }
+  for (; hit != hits.end(); ++hit) {
+    entries.push_back({OccurrenceText(hit->occurrence), rules_[hit->rule].entry.holiday});
   }
   return entries;
 }

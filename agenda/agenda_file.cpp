@@ -50,7 +50,8 @@ bool CheckUtf8Text(std::string_view bytes, AgendaFileResult& result, std::size_t
 
 bool NextLine(std::string_view bytes, std::size_t& position, std::string_view& line) {
   if (position >= bytes.size()) return false;
-  const std::size_t end = std::min(bytes.find_first_of("\r\n", position), bytes.size());
+  std::size_t end = position;
+  while (end < bytes.size() && bytes[end] != '\n' && bytes[end] != '\r') ++end;
   line = bytes.substr(position, end - position);
   position = end + (bytes.substr(end, 2) == "\r\n" ? 2 : 1);
   return true;

@@ -43,6 +43,13 @@ std::int64_t CalendarEvent::KeyOf(WallTime moment) const {
 
 void EventPlacement::Collect(WallTime from, WallTime to, std::vector<WallTime>& starts) {
   const CalendarEvent& event = *event_;
+  // Nothing new before `to`, nothing kept at or after `from`: a quick no.
+  if (from.Seconds() >= lastFrom_ && nextPossible_ >= to &&
+      std::none_of(recent_.begin(), recent_.end(), [&](WallTime t) { return t >= from; })) {
+    lastFrom_ = from.Seconds();
+    recent_.clear();
+    return;
+  }
   if (from.Seconds() < lastFrom_ || (walks_.empty() && !event.rules.empty())) {
     walks_.clear();
     recent_.clear();
@@ -70,9 +77,14 @@ void EventPlacement::Collect(WallTime from, WallTime to, std::vector<WallTime>& 
   }
   // DTSTART is always an occurrence; RDATE adds more.
   if (event.start >= from && event.start < to) starts.push_back(event.start);
-  const auto firstExtra =
-      std::lower_bound(event.extraStarts.begin(), event.extraStarts.end(), from);
-  for (auto it = firstExtra; it != event.extraStarts.end() && *it < to; ++it) starts.push_back(*it);
+  auto extra = std::lower_bound(event.extraStarts.begin(), event.extraStarts.end(), from);
+  for (; extra != event.extraStarts.end() && *extra < to; ++extra) starts.push_back(*extra);
+  // What can come next, for the quick no.
+  nextPossible_ = {std::numeric_limits<std::int32_t>::max(), 0};
+  for (const RecurrenceWalk& walk : walks_)
+    nextPossible_ = std::min(nextPossible_, walk.NextPossible());
+  if (extra != event.extraStarts.end()) nextPossible_ = std::min(nextPossible_, *extra);
+  if (event.start >= to) nextPossible_ = std::min(nextPossible_, event.start);
   std::sort(starts.begin(), starts.end());
   starts.erase(std::unique(starts.begin(), starts.end()), starts.end());
 }

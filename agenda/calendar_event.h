@@ -89,6 +89,7 @@ class EventPlacement {
   std::vector<RecurrenceWalk> walks_;
   std::vector<WallTime> recent_;  // what the walks gave last time, still possibly wanted
   std::int64_t lastFrom_ = std::numeric_limits<std::int64_t>::min();
+  WallTime nextPossible_{};  // no start comes before this, past what `recent_` holds
 };
 
 }  // namespace trevalda

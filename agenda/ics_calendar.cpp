@@ -204,6 +204,18 @@ struct RawEvent {
   bool cancelled = false;
 };
 
+// A VEVENT once read: the event (built at its END when the zones it names
+// are known by then, else kept to build at the end of the file), and what
+// links it to the repeating event it changes.
+struct Item {
+  std::shared_ptr<CalendarEvent> event;
+  std::unique_ptr<RawEvent> deferred;
+  std::string uid;
+  std::optional<ContentLine> recurrenceId;
+  bool cancelled = false;
+  std::size_t line = 0;
+};
+
 // What one STANDARD or DAYLIGHT block of a VTIMEZONE said.
 struct RawObservance {
   bool daylight = false;
@@ -233,7 +245,11 @@ std::optional<int> ReadOffset(std::string_view text) {
 // knows by name.
 class ZoneBook {
  public:
-  void AddFileZone(RawZone zone) { fileZones_.push_back(std::move(zone)); }
+  // A name not known before may be known now.
+  void AddFileZone(RawZone zone) {
+    fileZones_.push_back(std::move(zone));
+    std::erase_if(found_, [](const auto& entry) { return !entry.second.has_value(); });
+  }
 
   // The zone `tzid` names, nullopt when neither the system nor the file
   // knows it. A name the system knows wins over the file's description,
@@ -325,13 +341,14 @@ class CalendarReader {
     }
     stack_.push_back(component);
     if (component == "VEVENT" && stack_.size() == 2) {
-      if (events_.size() == kMaxEntriesPerFile) {
+      if (eventCount_ == kMaxEntriesPerFile) {
         return Refuse(result_, lineNumber,
                       "demasiados eventos: como mucho " + std::to_string(kMaxEntriesPerFile) +
                           " por archivo");
       }
-      events_.emplace_back();
-      events_.back().line = lineNumber;
+      ++eventCount_;
+      current_ = RawEvent{};
+      current_.line = lineNumber;
     } else if (component == "VTIMEZONE" && stack_.size() == 2) {
       zone_ = RawZone{};
     } else if ((component == "STANDARD" || component == "DAYLIGHT") && stack_.size() == 3 &&
@@ -349,12 +366,13 @@ class CalendarReader {
           "END:" + Quoted(component) + " no cierra ning\xC3\xBAn BEGIN abierto");
     }
     if (component == "VTIMEZONE" && stack_.size() == 2) zones_.AddFileZone(std::move(zone_));
+    if (component == "VEVENT" && stack_.size() == 2) EndEvent();
     stack_.pop_back();
     return true;
   }
 
   void NoteEventLine(ContentLine line, std::size_t lineNumber) {
-    RawEvent& event = events_.back();
+    RawEvent& event = current_;
     if (line.name == "DTSTART") {
       event.start = std::move(line);
     } else if (line.name == "DTEND") {
@@ -394,46 +412,51 @@ class CalendarReader {
     }
   }
 
-  void Unplace(const RawEvent& raw, std::string why) {
+  void Unplace(std::size_t line, std::string why) {
     for (Unplaced& u : unplaced_) {
       if (u.why == why) {
         ++u.count;
         return;
       }
     }
-    unplaced_.push_back({std::move(why), 1, raw.line, raw.line});
+    unplaced_.push_back({std::move(why), 1, line, line});
   }
 
   // The zone a TZID names; an unknown one is noted and the time is taken
   // as written.
-  std::optional<TimeZone> ZoneNamed(const std::string& tzid, const RawEvent& raw) {
+  std::optional<TimeZone> ZoneNamed(const std::string& tzid, std::size_t line) {
     std::optional<TimeZone> zone = zones_.Find(tzid);
     if (!zone) {
       for (Unplaced& u : unknownZones_) {
         if (u.why == tzid) {
-          if (u.lastLine != raw.line) ++u.count;  // events, not mentions
-          u.lastLine = raw.line;
+          if (u.lastLine != line) ++u.count;  // events, not mentions
+          u.lastLine = line;
           return zone;
         }
       }
-      unknownZones_.push_back({tzid, 1, raw.line, raw.line});
+      unknownZones_.push_back({tzid, 1, line, line});
     }
     return zone;
   }
 
   std::optional<WallTime> OnEventClock(const CalendarEvent& event, const Moment& moment,
-                                       const std::string& tzid, const RawEvent& raw);
+                                       const std::string& tzid, std::size_t line);
   std::optional<std::int64_t> KeyFor(const CalendarEvent& event, const Moment& moment,
-                                     const std::string& tzid, const RawEvent& raw);
+                                     const std::string& tzid, std::size_t line);
   std::shared_ptr<CalendarEvent> Build(const RawEvent& raw);
   bool AddRules(const RawEvent& raw, CalendarEvent& event);
   bool AddDates(const RawEvent& raw, CalendarEvent& event);
-  void Link(const RawEvent& raw, CalendarEvent* master, std::shared_ptr<CalendarEvent> built);
+  void EndEvent();
+  void AddRule(std::shared_ptr<CalendarEvent> event);
+  bool ZonesKnown(const RawEvent& raw);
+  void Link(const Item& item, CalendarEvent* master);
   void WriteNotes();
 
   AgendaFileResult& result_;
   std::vector<std::string> stack_;
-  std::vector<RawEvent> events_;
+  RawEvent current_;
+  std::size_t eventCount_ = 0;
+  std::vector<Item> items_;  // the VEVENTs in the order of the file
   RawZone zone_;
   ZoneBook zones_;
   std::vector<Unplaced> unplaced_;
@@ -465,25 +488,25 @@ std::optional<TimeZone> ZoneBook::FromFile(const RawZone& zone) {
 // is taken as written, a zoned or UTC time is moved to the event's zone.
 std::optional<WallTime> CalendarReader::OnEventClock(const CalendarEvent& event,
                                                      const Moment& moment, const std::string& tzid,
-                                                     const RawEvent& raw) {
+                                                     std::size_t line) {
   const WallTime wall = moment.Wall();
   if (event.frame == CalendarEvent::Frame::kAllDay) return WallTime{wall.day, 0};
   if (moment.second < 0) return WallTime{wall.day, event.start.second};
   if (event.frame == CalendarEvent::Frame::kFloating || (!moment.utc && tzid.empty())) return wall;
-  const std::optional<TimeZone> zone = moment.utc ? TimeZone::Utc() : ZoneNamed(tzid, raw);
+  const std::optional<TimeZone> zone = moment.utc ? TimeZone::Utc() : ZoneNamed(tzid, line);
   if (!zone) return wall;
   return WallOf(*event.zone, UtcKeyOf(*zone, wall));
 }
 
 // The key (see CalendarEvent::KeyOf) of a moment of the file for `event`.
 std::optional<std::int64_t> CalendarReader::KeyFor(const CalendarEvent& event, const Moment& moment,
-                                                   const std::string& tzid, const RawEvent& raw) {
-  const std::optional<WallTime> wall = OnEventClock(event, moment, tzid, raw);
+                                                   const std::string& tzid, std::size_t line) {
+  const std::optional<WallTime> wall = OnEventClock(event, moment, tzid, line);
   if (!wall) return std::nullopt;
   if (event.frame == CalendarEvent::Frame::kZoned && moment.second >= 0) {
     const std::optional<TimeZone> zone = moment.utc     ? TimeZone::Utc()
                                          : tzid.empty() ? event.zone
-                                                        : ZoneNamed(tzid, raw);
+                                                        : ZoneNamed(tzid, line);
     if (zone) return UtcKeyOf(*zone, moment.Wall());
   }
   return event.KeyOf(*wall);
@@ -494,18 +517,18 @@ bool CalendarReader::AddRules(const RawEvent& raw, CalendarEvent& event) {
     std::string why;
     std::optional<RecurrenceRule> rule = ParseRecurrenceRule(line.value, why);
     if (!rule) {
-      Unplace(raw, Cp1252ToUtf8(why));
+      Unplace(raw.line, Cp1252ToUtf8(why));
       return false;
     }
     if (rule->until) {
       const std::optional<Moment> until = ReadMoment(*rule->until);
       if (!until) {
-        Unplace(raw, "RRULE con UNTIL=" + Quoted(*rule->until) + " que no es una fecha");
+        Unplace(raw.line, "RRULE con UNTIL=" + Quoted(*rule->until) + " que no es una fecha");
         return false;
       }
       rule->untilWall = until->second < 0 && event.frame != CalendarEvent::Frame::kAllDay
                             ? WallTime{until->Wall().day, 86399}
-                            : OnEventClock(event, *until, {}, raw);
+                            : OnEventClock(event, *until, {}, raw.line);
     }
     const std::int64_t unit = rule->frequency == Frequency::kSecondly   ? 1
                               : rule->frequency == Frequency::kMinutely ? 60
@@ -527,10 +550,10 @@ bool CalendarReader::AddDates(const RawEvent& raw, CalendarEvent& event) {
         value = value.substr(0, value.find('/'));
       const std::optional<Moment> moment = ReadMoment(value, period ? "" : line.Param("VALUE"));
       if (!moment) {
-        Unplace(raw, "RDATE con " + Quoted(value) + " que no es una fecha");
+        Unplace(raw.line, "RDATE con " + Quoted(value) + " que no es una fecha");
         return false;
       }
-      if (const auto wall = OnEventClock(event, *moment, line.Param("TZID"), raw)) {
+      if (const auto wall = OnEventClock(event, *moment, line.Param("TZID"), raw.line)) {
         event.extraStarts.push_back(*wall);
       }
     }
@@ -540,12 +563,12 @@ bool CalendarReader::AddDates(const RawEvent& raw, CalendarEvent& event) {
     for (const std::string_view value : Values(line.value)) {
       const std::optional<Moment> moment = ReadMoment(value, line.Param("VALUE"));
       if (!moment) {
-        Unplace(raw, "EXDATE con " + Quoted(value) + " que no es una fecha");
+        Unplace(raw.line, "EXDATE con " + Quoted(value) + " que no es una fecha");
         return false;
       }
       if (moment->second < 0 && event.frame != CalendarEvent::Frame::kAllDay) {
         event.excludedDays.push_back(moment->Wall().day);
-      } else if (const auto key = KeyFor(event, *moment, line.Param("TZID"), raw)) {
+      } else if (const auto key = KeyFor(event, *moment, line.Param("TZID"), raw.line)) {
         event.excluded.push_back(*key);
       }
     }
@@ -560,7 +583,7 @@ std::shared_ptr<CalendarEvent> CalendarReader::Build(const RawEvent& raw) {
   const std::optional<Moment> start =
       raw.start ? ReadMoment(raw.start->value, raw.start->Param("VALUE")) : std::nullopt;
   if (!start) {
-    Unplace(raw, "sin una fecha de inicio (DTSTART) v\xC3\xA1lida");
+    Unplace(raw.line, "sin una fecha de inicio (DTSTART) v\xC3\xA1lida");
     return nullptr;
   }
   auto event = std::make_shared<CalendarEvent>();
@@ -577,7 +600,7 @@ std::shared_ptr<CalendarEvent> CalendarReader::Build(const RawEvent& raw) {
       if (seconds) days = (*seconds + 86399) / 86400;
     }
     if (days > AgendaRule::kMaxSpanDays) {
-      Unplace(raw, "dura m\xC3\xA1s de un a\xC3\xB1o");
+      Unplace(raw.line, "dura m\xC3\xA1s de un a\xC3\xB1o");
       return nullptr;
     }
     event->spanDays = static_cast<std::int32_t>(std::max<std::int64_t>(days, 1));
@@ -585,7 +608,7 @@ std::shared_ptr<CalendarEvent> CalendarReader::Build(const RawEvent& raw) {
     event->frame = CalendarEvent::Frame::kZoned;
     event->zone = TimeZone::Utc();
   } else if (!tzid.empty()) {
-    event->zone = ZoneNamed(tzid, raw);
+    event->zone = ZoneNamed(tzid, raw.line);
     event->frame = event->zone ? CalendarEvent::Frame::kZoned : CalendarEvent::Frame::kFloating;
   } else {
     event->frame = CalendarEvent::Frame::kFloating;
@@ -603,14 +626,13 @@ std::shared_ptr<CalendarEvent> CalendarReader::Build(const RawEvent& raw) {
 // An event with RECURRENCE-ID changes its master's occurrence at that
 // moment (with RANGE=THISANDFUTURE, that one and every later one): moves
 // it, or with STATUS:CANCELLED removes it.
-void CalendarReader::Link(const RawEvent& raw, CalendarEvent* master,
-                          std::shared_ptr<CalendarEvent> built) {
-  const bool future = Upper(raw.recurrenceId->Param("RANGE")) == "THISANDFUTURE";
-  const std::optional<Moment> original =
-      ReadMoment(raw.recurrenceId->value, raw.recurrenceId->Param("VALUE"));
+void CalendarReader::Link(const Item& item, CalendarEvent* master) {
+  const ContentLine& id = *item.recurrenceId;
+  const bool future = Upper(id.Param("RANGE")) == "THISANDFUTURE";
+  const std::optional<Moment> original = ReadMoment(id.value, id.Param("VALUE"));
   std::optional<std::int64_t> key;
-  if (master && original) key = KeyFor(*master, *original, raw.recurrenceId->Param("TZID"), raw);
-  if (raw.cancelled) {
+  if (master && original) key = KeyFor(*master, *original, id.Param("TZID"), item.line);
+  if (item.cancelled) {
     ++cancelledOccurrences_;
     if (!key) return;
     if (future) {
@@ -620,6 +642,7 @@ void CalendarReader::Link(const RawEvent& raw, CalendarEvent* master,
     }
     return;
   }
+  const std::shared_ptr<CalendarEvent>& built = item.event;
   if (!built) return;
   if (key && future) {
     std::int64_t moved = *key;
@@ -629,18 +652,60 @@ void CalendarReader::Link(const RawEvent& raw, CalendarEvent* master,
     if (built->frame == CalendarEvent::Frame::kZoned &&
         master->frame == CalendarEvent::Frame::kZoned) {
       moved = UtcKeyOf(*built->zone, built->start);
-    } else if (const auto wall = OnEventClock(*master, newStart, {}, raw)) {
+    } else if (const auto wall = OnEventClock(*master, newStart, {}, item.line)) {
       moved = master->KeyOf(*wall);
     }
     master->future.push_back({*key, moved - *key, false, built->text, built->spanDays});
     return;
   }
   if (key) master->replaced.push_back(*key);
+  AddRule(built);
+}
+
+// Whether every TZID the event names is known now (a VTIMEZONE may come
+// later in the file).
+bool CalendarReader::ZonesKnown(const RawEvent& raw) {
+  const auto known = [&](const std::optional<ContentLine>& line) {
+    if (!line) return true;
+    const std::string tzid = line->Param("TZID");
+    return tzid.empty() || zones_.Find(tzid).has_value();
+  };
+  if (!known(raw.start) || !known(raw.recurrenceId)) return false;
+  for (const auto* lines : {&raw.rdates, &raw.exdates}) {
+    for (const ContentLine& line : *lines) {
+      if (!known(line)) return false;
+    }
+  }
+  return true;
+}
+
+void CalendarReader::EndEvent() {
+  Item item;
+  item.uid = current_.uid;
+  item.recurrenceId = current_.recurrenceId;
+  item.cancelled = current_.cancelled;
+  item.line = current_.line;
+  if (current_.cancelled && !current_.recurrenceId) {
+    ++cancelledEvents_;
+    return;
+  }
+  if (!current_.cancelled) {
+    if (ZonesKnown(current_)) {
+      item.event = Build(current_);
+      if (!item.event) return;
+    } else {
+      item.deferred = std::make_unique<RawEvent>(std::move(current_));
+    }
+  }
+  items_.push_back(std::move(item));
+}
+
+void CalendarReader::AddRule(std::shared_ptr<CalendarEvent> event) {
   AgendaRule rule;
   rule.kind = AgendaRule::Kind::kEvent;
-  rule.date = DateFromSerial(built->start.day);
-  rule.entry.text = built->text;
-  rule.event = std::move(built);
+  rule.date = DateFromSerial(event->start.day);
+  rule.entry.text = event->text;
+  rule.event = std::move(event);
   result_.rules.push_back(std::move(rule));
 }
 
@@ -649,41 +714,32 @@ bool CalendarReader::Finish(std::size_t lineNumber) {
     return agenda_internal::RefuseUtf8(result_, lineNumber,
                                        "el calendario termina sin END:" + Quoted(stack_.back()));
   }
-  // The repeating events first, so that their changes find them.
-  std::vector<std::shared_ptr<CalendarEvent>> built(events_.size());
-  std::unordered_map<std::string, std::size_t> masters;
-  for (std::size_t i = 0; i < events_.size(); ++i) {
-    const RawEvent& raw = events_[i];
-    if (raw.recurrenceId) continue;
-    if (raw.cancelled) {
-      ++cancelledEvents_;
-      continue;
+  // What waited for a VTIMEZONE further on, then the repeating events by
+  // UID, so that their changes find them.
+  std::unordered_map<std::string, CalendarEvent*> masters;
+  for (Item& item : items_) {
+    if (item.deferred) {
+      item.event = Build(*item.deferred);
+      item.deferred.reset();
     }
-    built[i] = Build(raw);
-    if (built[i] && !raw.uid.empty()) masters.emplace(raw.uid, i);
-  }
-  for (std::size_t i = 0; i < events_.size(); ++i) {
-    const RawEvent& raw = events_[i];
-    if (raw.recurrenceId) {
-      const auto master = masters.find(raw.uid);
-      CalendarEvent* repeating = master == masters.end() ? nullptr : built[master->second].get();
-      Link(raw, repeating, raw.cancelled ? nullptr : Build(raw));
-      continue;
+    if (item.event && !item.recurrenceId && !item.uid.empty()) {
+      masters.emplace(item.uid, item.event.get());
     }
-    if (!built[i]) continue;
-    AgendaRule rule;
-    rule.kind = AgendaRule::Kind::kEvent;
-    rule.date = DateFromSerial(built[i]->start.day);
-    rule.entry.text = built[i]->text;
-    rule.event = built[i];
-    result_.rules.push_back(std::move(rule));
   }
-  for (const auto& event : built) {
-    if (!event) continue;
+  for (Item& item : items_) {
+    if (item.recurrenceId) {
+      const auto master = masters.find(item.uid);
+      Link(item, master == masters.end() ? nullptr : master->second);
+    } else if (item.event) {
+      AddRule(item.event);
+    }
+  }
+  for (const auto& [uid, event] : masters) {
     std::sort(event->replaced.begin(), event->replaced.end());
     std::sort(event->future.begin(), event->future.end(),
               [](const auto& a, const auto& b) { return a.key < b.key; });
   }
+  items_.clear();
   WriteNotes();
   return true;
 }
@@ -702,7 +758,7 @@ void CalendarReader::WriteNotes() {
     why += (why.empty() ? "" : "; ") + u.why + " " + where(u);
   }
   if (total > 0) {
-    result_.notes.push_back(std::to_string(total) + " de " + std::to_string(events_.size()) +
+    result_.notes.push_back(std::to_string(total) + " de " + std::to_string(eventCount_) +
                             " eventos sin colocar: " + why);
   }
   for (const Unplaced& u : unknownZones_) {

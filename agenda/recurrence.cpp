@@ -510,6 +510,31 @@ void RecurrenceWalk::AdvancePeriod() {
   }
 }
 
+WallTime RecurrenceWalk::PeriodStart() const {
+  switch (rule_->frequency) {
+    case Frequency::kYearly:
+      return {year_ > 9999 ? LastSerial() + 1 : DaySerial({1, 1, static_cast<std::int16_t>(year_)}),
+              0};
+    case Frequency::kMonthly:
+      return {year_ > 9999 ? LastSerial() + 1
+                           : DaySerial({1, static_cast<std::int16_t>(month_),
+                                        static_cast<std::int16_t>(year_)}),
+              0};
+    case Frequency::kWeekly:
+    case Frequency::kDaily:
+      return {day_, 0};
+    default:
+      return WallTime::FromSeconds(second_);
+  }
+}
+
+WallTime RecurrenceWalk::NextPossible() const {
+  if (ended_) return {LastSerial() + 1, 0};
+  if (!filled_) return PeriodStart();
+  if (next_ < buffer_.size()) return buffer_[next_];
+  return PeriodStart();  // the period is spent: the next one starts later still
+}
+
 std::optional<WallTime> RecurrenceWalk::NextBefore(WallTime limit) {
   const RecurrenceRule& r = *rule_;
   while (!ended_) {
@@ -534,27 +559,7 @@ std::optional<WallTime> RecurrenceWalk::NextBefore(WallTime limit) {
     }
     // The next period, unless it starts at or after the limit.
     if (filled_) AdvancePeriod();
-    WallTime periodStart{};
-    switch (r.frequency) {
-      case Frequency::kYearly:
-        periodStart = {
-            year_ > 9999 ? LastSerial() + 1 : DaySerial({1, 1, static_cast<std::int16_t>(year_)}),
-            0};
-        break;
-      case Frequency::kMonthly:
-        periodStart = {year_ > 9999 ? LastSerial() + 1
-                                    : DaySerial({1, static_cast<std::int16_t>(month_),
-                                                 static_cast<std::int16_t>(year_)}),
-                       0};
-        break;
-      case Frequency::kWeekly:
-      case Frequency::kDaily:
-        periodStart = {day_, 0};
-        break;
-      default:
-        periodStart = WallTime::FromSeconds(second_);
-        break;
-    }
+    const WallTime periodStart = PeriodStart();
     if (periodStart.day > LastSerial()) {
       ended_ = true;
       return std::nullopt;

@@ -80,8 +80,14 @@ class RecurrenceWalk {
 
   bool Ended() const { return ended_; }
 
+  // A moment no later than the next occurrence: exact when NextBefore last
+  // stopped at its limit with an occurrence waiting, the start of the
+  // period it stopped at otherwise; after the end, past 31/12/9999.
+  WallTime NextPossible() const;
+
  private:
   bool FillPeriod();  // the candidates of the current period; false past the year 9999
+  WallTime PeriodStart() const;
   void AdvancePeriod();
   bool DayMatches(std::int32_t serial) const;
   void CandidateDays(std::int32_t first, std::int32_t last, std::vector<std::int32_t>& days) const;
