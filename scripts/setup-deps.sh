@@ -18,6 +18,7 @@ linux_packages=(
   fontconfig fonts-dejavu-core fonts-liberation
   poppler-utils qpdf python3 valgrind
   python3-ephem tzdata  # the almanac is compared with PyEphem
+  python3-recurring-ical-events python3-icalendar python3-dateutil python3-tz  # the calendar reference
   mandoc groff man-db  # the man page is checked with all three
 )
 windows_packages=(

@@ -5,10 +5,10 @@
       writes COUNT calendars DIR/cal-NNN.ics (a fixed seed gives the same files)
   reference_calendars.py compare TREVALDA FIRST LAST ZONE FILE...
       runs TREVALDA --describe FIRST --to LAST --dates FILE (--tz ZONE) for
-      each FILE and compares its entries with FILE.expected; exit 1 when
+      each FILE and compares its entries with FILE.ZONE.expected; exit 1 when
       they differ
   reference_calendars.py expected FIRST LAST ZONE FILE...
-      for each FILE writes FILE.expected: the entries of every day from FIRST
+      for each FILE writes FILE.ZONE.expected (ZONE with "_" for "/"): the entries of every day from FIRST
       to LAST (dd/mm/yyyy) on the clock of ZONE, as recurring_ical_events with
       icalendar and dateutil place them
 
@@ -314,9 +314,13 @@ def expected(first, last, zone_name, files):
             for day in day_list:
                 if d0 <= day <= d1:
                     days.setdefault(day, []).append(text)
-        with open(name + ".expected", "w", encoding="utf-8") as out:
+        with open(expected_name(name, zone_name), "w", encoding="utf-8") as out:
             for day in sorted(days):
                 out.write(format_day(day, days[day]))
+
+
+def expected_name(name, zone_name):
+    return "%s.%s.expected" % (name, zone_name.replace("/", "_"))
 
 
 def format_day(day, texts):
@@ -342,7 +346,7 @@ def described(first, describe_text):
 
 
 def compare(trevalda, first, last, zone_name, files):
-    """Runs trevalda --describe on each file and compares with FILE.expected; prints
+    """Runs trevalda --describe on each file and compares with FILE.ZONE.expected; prints
     the differences and returns their count."""
     import subprocess
     differences = 0
@@ -355,7 +359,7 @@ def compare(trevalda, first, last, zone_name, files):
             differences += 1
             continue
         mine = described(first, run.stdout).splitlines()
-        with open(name + ".expected", encoding="utf-8") as source:
+        with open(expected_name(name, zone_name), encoding="utf-8") as source:
             theirs = source.read().splitlines()
         if mine != theirs:
             import difflib
