@@ -115,6 +115,11 @@ void EventPlacement::Place(std::int32_t firstDay, std::int32_t endDay, const Tim
   }
   std::vector<WallTime> starts;
   Collect(WallTime::FromSeconds(from - widest), WallTime::FromSeconds(to + widest), starts);
+  if (event.frame == CalendarEvent::Frame::kAllDay) {
+    // An all-day event occurs on dates: hours a rule names add nothing.
+    for (WallTime& start : starts) start.second = 0;
+    starts.erase(std::unique(starts.begin(), starts.end()), starts.end());
+  }
   const std::size_t firstOut = out.size();
   for (const WallTime start : starts) {
     std::int64_t key = event.KeyOf(start);

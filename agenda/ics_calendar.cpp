@@ -229,18 +229,6 @@ struct RawZone {
   std::vector<RawObservance> observances;
 };
 
-// "+0100", "-0530", "+013045": seconds east of UTC.
-std::optional<int> ReadOffset(std::string_view text) {
-  if ((text.size() != 5 && text.size() != 7) || (text[0] != '+' && text[0] != '-'))
-    return std::nullopt;
-  const int hours = Digits(text, 1, 2);
-  const int minutes = Digits(text, 3, 2);
-  const int seconds = text.size() == 7 ? Digits(text, 5, 2) : 0;
-  if (hours < 0 || minutes < 0 || seconds < 0 || minutes > 59 || seconds > 59) return std::nullopt;
-  const int total = hours * 3600 + minutes * 60 + seconds;
-  return text[0] == '-' ? -total : total;
-}
-
 // The zones a file names: its VTIMEZONE blocks and the zones the system
 // knows by name.
 class ZoneBook {
@@ -471,13 +459,17 @@ class CalendarReader {
 std::optional<TimeZone> ZoneBook::FromFile(const RawZone& zone) {
   std::vector<ZoneObservance> observances;
   for (const RawObservance& raw : zone.observances) {
-    const std::optional<Moment> start = raw.start ? ReadMoment(raw.start->value) : std::nullopt;
-    const std::optional<int> from = ReadOffset(raw.offsetFrom);
-    const std::optional<int> to = ReadOffset(raw.offsetTo);
-    if (!start || start->second < 0 || !from || !to) return std::nullopt;
-    ZoneObservance observance;
-    // (filled in once the zone module's observance is known)
-    observances.push_back(observance);
+    ZoneObservanceText text;
+    text.daylight = raw.daylight;
+    if (raw.start) text.start = raw.start->value;
+    text.offsetFrom = raw.offsetFrom;
+    text.offsetTo = raw.offsetTo;
+    for (const ContentLine& line : raw.rules) text.rules.push_back(line.value);
+    for (const ContentLine& line : raw.rdates) text.rdates.push_back(line.value);
+    std::string why;
+    std::optional<ZoneObservance> observance = ParseZoneObservance(text, why);
+    if (!observance) return std::nullopt;  // a zone described wrongly is an unknown zone
+    observances.push_back(std::move(*observance));
   }
   if (observances.empty()) return std::nullopt;
   return TimeZone::FromObservances(zone.tzid, std::move(observances));

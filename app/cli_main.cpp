@@ -5,13 +5,12 @@
 #include <chrono>
 #include <csignal>
 #include <cstdio>
-#include <ctime>
 #include <new>
 #include <string>
 #include <vector>
 
 #include "agenda/agenda.h"
-#include "agenda/agenda_file.h"
+#include "app/agenda_job.h"
 #include "app/cli_options.h"
 #include "app/console.h"
 #include "app/create_page.h"
@@ -47,8 +46,6 @@ int Refuse(std::string_view why) {
   return kExitUsage;
 }
 
-std::string Shown(const std::string& typed) { return "\"" + ShownText(typed) + "\""; }
-
 // When printing is the job (--describe, --help, --version), output that
 // could not be written is a failure, reported on stderr, as in the GNU tools.
 int FinishPrinting() {
@@ -60,97 +57,6 @@ int FinishPrinting() {
   PrintLine(stderr, "trevalda: no se pudo escribir en la salida estándar: " +
                         std::generic_category().message(error));
   return kExitNotSaved;
-}
-
-// Today's date in local time, as the date picker shows it.
-std::string TodayText() {
-  const std::time_t now = std::time(nullptr);
-  const std::tm* local = std::localtime(&now);
-  if (local == nullptr) return {};
-  return DateText({static_cast<std::int16_t>(local->tm_mday),
-                   static_cast<std::int16_t>(local->tm_mon + 1),
-                   static_cast<std::int16_t>(local->tm_year + 1900)});
-}
-
-// Reads a typed date into a checked page date; on failure prints why.
-bool ReadTypedDate(const std::string& typed, PageDate& date) {
-  const auto dateText = NormalizeDateText(typed);
-  std::string stem;
-  std::string why;
-  if (!dateText) {
-    Refuse("fecha no válida: " + Shown(typed) +
-           ". Escribe día/mes/año con el año en cuatro cifras, por ejemplo 07/12/2026.");
-    return false;
-  }
-  if (!ReadDateText(*dateText, stem, date, why)) {
-    Refuse(why);
-    return false;
-  }
-  return true;
-}
-
-// The range the command line asks for, checked.
-bool ReadRange(const CliOptions& options, DateRange& range) {
-  if (!options.year.empty()) {
-    const auto& y = options.year;
-    if (y.size() != 4 || y.find_first_not_of("0123456789") != std::string::npos || y == "0000") {
-      Refuse("año no válido: " + Shown(y) + ". Escribe el año en cuatro cifras, por ejemplo 2027.");
-      return false;
-    }
-    range = YearRange(static_cast<std::int16_t>(std::stoi(y)));
-    return true;
-  }
-  const std::string first = options.hasDate ? options.date : TodayText();
-  if (!ReadTypedDate(first, range.first)) return false;
-  range.last = range.first;
-  if (!options.toDate.empty() && !ReadTypedDate(options.toDate, range.last)) return false;
-  if (DaySerial(range.last) < DaySerial(range.first)) {
-    Refuse("la fecha de --to es anterior a la primera");
-    return false;
-  }
-  if (RangeLength(range) > kMaxRangeDays) {
-    Refuse("la serie pasa de diez años (" + std::to_string(kMaxRangeDays) + " días como mucho)");
-    return false;
-  }
-  return true;
-}
-
-// Fills `agenda` from --holidays and every --dates file, in order. A file
-// that cannot be used refuses the whole command: nothing is written.
-// "-" is standard input, read once.
-bool LoadAgenda(const CliOptions& options, Agenda& agenda) {
-  if (options.holidays) agenda.AddNationalHolidays();
-  bool inputRead = false;
-  for (const std::string& typed : options.dateFiles) {
-    const bool input = typed == "-";
-    if (input && inputRead) {
-      Refuse("--dates - lee la entrada estándar, y solo se puede leer una vez");
-      return false;
-    }
-    if (input) {
-      inputRead = true;
-      UseBinaryStandardInput();
-    }
-    const std::string name = input ? "(entrada estándar)" : ShownText(typed, kShownPathLimit);
-    AgendaFileResult file;
-    try {
-      file = input ? ReadAgendaStream(stdin) : ReadAgendaFile(PathFromArgument(typed));
-    } catch (const std::bad_alloc&) {
-      Refuse(name + ": no hay memoria suficiente para leerlo");
-      return false;
-    }
-    if (!file.ok) {
-      const std::string where = file.line == 0 ? name : name + ":" + std::to_string(file.line);
-      // A reason may quote the file: escaped too.
-      Refuse(where + ": " + ShownText(file.reason, kShownPathLimit));
-      return false;
-    }
-    for (const std::string& note : file.notes) {
-      PrintLine(stderr, "trevalda: aviso: " + name + ": " + ShownText(note, kShownPathLimit));
-    }
-    for (const AgendaRule& rule : file.rules) agenda.Add(rule);
-  }
-  return true;
 }
 
 int Describe(const DateRange& range, const AgendaOptions& agenda) {
@@ -216,52 +122,27 @@ class ProgressBar {
   Clock::time_point lastDrawn_{};
 };
 
-int WriteRange(const CliOptions& options, const DateRange& range, const AgendaOptions& agenda) {
-  const bool single = range.first == range.last;
-  ProgressBar bar(!single && !options.quiet && ErrorIsTerminal());
-  const RangeProgress progress = [&bar](std::int32_t done, std::int32_t total) {
-    return bar.Update(done, total);
+int WriteRange(const CliOptions& options) {
+  ProgressBar bar(!options.quiet && ErrorIsTerminal());
+  JobHooks hooks;
+  hooks.progress = [&bar](std::int32_t done, std::int32_t total) {
+    // A single page needs no bar.
+    return total > 1 ? bar.Update(done, total) : stopSignal == 0;
   };
+  hooks.warn = [](const std::string& warning) { PrintLine(stderr, "trevalda: " + warning); };
   CatchStopSignals(OnStop);
-
-  RangeOutcome outcome;
-  std::string report;
-  if (options.format == CliFormat::kPdf) {
-    std::filesystem::path file = PathFromArgument(options.output);
-    const std::filesystem::path defaultName(DefaultPdfName(range));
-    std::error_code ignored;
-    if (file.empty()) {
-      file = defaultName;
-    } else if (std::filesystem::is_directory(file, ignored)) {
-      file /= defaultName;
-    }
-    outcome = CreateYearbookPdf(range, file, options.sheets, progress, agenda);
-    report = "Grabado " + ShownPath(file) + " (" + std::to_string(outcome.pagesDone) + " hojas)";
-  } else {
-    const PageFormat format =
-        options.format == CliFormat::kPng ? PageFormat::kPng : PageFormat::kBmp;
-    outcome = CreatePageFiles(range, PathFromArgument(options.output), format, progress, agenda);
-    report = single ? "Grabado " + DateStem(range.first)
-                    : "Grabadas " + std::to_string(outcome.pagesDone) + " hojas";
-  }
+  const JobReport report = RunAgendaJob(options, hooks);
   bar.Finish();
   // The notice is not the job: if it cannot be printed (a closed pipe), the
   // exit code is still the save's.
-  if (outcome.status == RangeStatus::kDone) PrintLine(stdout, report);
+  if (report.status == JobStatus::kDone) PrintLine(stdout, report.message);
+  if (report.status == JobStatus::kRefused) return Refuse(report.message);
   if (stopSignal != 0) {
-    const bool pdf = options.format == CliFormat::kPdf;
-    if (outcome.status == RangeStatus::kDone) {
-      PrintLine(stderr, "trevalda: interrumpido cuando ya estaba todo grabado");
-    } else if (pdf) {
-      PrintLine(stderr, "trevalda: interrumpido; el documento no se ha grabado");
-    } else {
-      PrintLine(stderr, "trevalda: interrumpido tras " + std::to_string(outcome.pagesDone) +
-                            " hojas; no queda ningún archivo a medias");
-    }
+    PrintLine(stderr, "trevalda: " + StoppedMessage(report));
     return kExitSignalBase + stopSignal;
   }
-  if (outcome.status == RangeStatus::kDone) return kExitSaved;
-  PrintLine(stderr, "trevalda: " + outcome.message);
+  if (report.status == JobStatus::kDone) return kExitSaved;
+  PrintLine(stderr, "trevalda: " + report.message);
   return kExitNotSaved;
 }
 
@@ -280,26 +161,20 @@ int Run(const std::vector<std::string>& args) {
     case CliAction::kDescribe:
       break;
   }
-  DateRange range;
-  if (!ReadRange(options, range)) return kExitUsage;
+  if (options.action == CliAction::kWritePage) return WriteRange(options);
+  const Result<DateRange> range = ReadJobRange(options);
+  if (!range) return Refuse(range.message());
   Agenda agenda;
-  try {
-    if (!LoadAgenda(options, agenda)) return kExitUsage;
-  } catch (const std::bad_alloc&) {
-    return Refuse("no hay memoria suficiente para las fechas de --dates");
+  const auto warn = [](const std::string& warning) { PrintLine(stderr, "trevalda: " + warning); };
+  if (const Result<> loaded = LoadJobAgenda(options, agenda, warn); !loaded) {
+    return Refuse(loaded.message());
   }
-  AgendaOptions agendaOptions;
-  agendaOptions.agenda = &agenda;
-  agendaOptions.week = options.isoWeek ? WeekRule::kIso : WeekRule::kDiary;
-  // Memory that runs out while the pages are made ends the run there:
-  // nothing more is written.
+  // Memory that runs out while describing ends the run there.
   try {
-    if (options.action == CliAction::kDescribe) return Describe(range, agendaOptions);
-    return WriteRange(options, range, agendaOptions);
+    return Describe(*range, JobAgendaOptions(options, agenda));
   } catch (const std::bad_alloc&) {
     std::fflush(stdout);
-    PrintLine(stderr,
-              "trevalda: no hay memoria suficiente; se detiene aquí y no se graba nada más");
+    PrintLine(stderr, "trevalda: no hay memoria suficiente; la descripción se detiene aquí");
     return kExitNotSaved;
   }
 }

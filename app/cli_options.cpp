@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "agenda/time_zone.h"
 #include "calendar/calendar.h"
 #include "text/shown_text.h"
 
@@ -15,7 +16,7 @@ constexpr std::string_view kUsageHead =
     "     trevalda --year AAAA [-o SALIDA] [--format bmp|png|pdf] [--quiet] [AGENDA]\n"
     "     trevalda --year AAAA --format pdf [--paper a4|a5|letter|tablet]\n"
     "              [--binding-margin MM] [--booklet] [AGENDA]\n"
-    "AGENDA:  [--holidays] [--dates ARCHIVO]... [--week iso|agenda]\n"
+    "AGENDA:  [--holidays] [--dates ARCHIVO]... [--week iso|agenda] [--tz ZONA]\n"
     "\n"
     "Crea la hoja de agenda (A4) del día FECHA y la graba como CARPETA/dd-mm-aaaa.bmp.\n"
     "Sin FECHA, crea la hoja de hoy. Con --to o --year crea una hoja por día.\n"
@@ -121,6 +122,18 @@ Result<> SetWeek(std::string_view value, CliOptions& options) {
   return Choose(value, kWeeks, "semana desconocida", options.isoWeek);
 }
 
+// The zone as TimeZone::FromName names it, so a Windows name is stored as
+// its IANA zone.
+Result<> SetTimeZone(std::string_view value, CliOptions& options) {
+  const std::optional<TimeZone> zone = TimeZone::FromName(value);
+  if (!zone) {
+    return Failure("zona horaria desconocida: \"" + ShownText(value) +
+                   "\" (un nombre IANA, por ejemplo Europe/Madrid o Atlantic/Canary)");
+  }
+  options.timeZone = zone->Name();
+  return {};
+}
+
 Result<> SetBindingMargin(std::string_view value, CliOptions& options) {
   const std::optional<double> millimetres = ReadMillimetres(value);
   if (!millimetres) {
@@ -189,6 +202,12 @@ constexpr CliOption kOptions[] = {
      .value = "iso|agenda",
      .help = "número de semana ISO 8601, o el de la agenda (por omisión)",
      .apply = SetWeek},
+    {.name = "--tz",
+     .value = "ZONA",
+     .help = "zona horaria de las horas de la agenda: un nombre IANA\n"
+             "como Atlantic/Canary (por omisión Europe/Madrid, la hora\n"
+             "peninsular)",
+     .apply = SetTimeZone},
     {.name = "--describe",
      .help = "muestra los textos de cada hoja en vez de grabarla",
      .apply = [](std::string_view, CliOptions& options) -> Result<> {

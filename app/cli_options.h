@@ -4,7 +4,7 @@
 //   trevalda [FECHA [--to FECHA] | --year AAAA] [-o SALIDA]
 //            [--format bmp|png|pdf] [--describe] [--quiet] [--help] [--version]
 //            [--paper a4|a5|letter|tablet] [--binding-margin MM] [--booklet]
-//            [--holidays] [--dates ARCHIVO]... [--week iso|agenda]
+//            [--holidays] [--dates ARCHIVO]... [--week iso|agenda] [--tz ZONA]
 //
 // Every option is one entry of one table (CliOptionTable, in
 // app/cli_options.cpp): its names, the value it takes, how that value is
@@ -40,6 +40,9 @@ enum class CliAction {
 
 enum class CliFormat { kBmp, kPng, kPdf };
 
+// The zone of the agenda's times without --tz: peninsular Spain.
+inline constexpr std::string_view kDefaultTimeZone = "Europe/Madrid";
+
 struct CliOptions {
   CliAction action = CliAction::kWritePage;
   std::string date;      // as typed (see hasDate)
@@ -54,6 +57,10 @@ struct CliOptions {
   bool holidays = false;               // --holidays: Spain's national holidays on the pages
   std::vector<std::string> dateFiles;  // --dates, as typed, in order
   bool isoWeek = false;                // --week iso: the ISO 8601 week in the footer
+  // --tz: the zone the agenda's times are shown in, as TimeZone::FromName
+  // names it (an IANA name; a Windows name gives its IANA zone, the UTC
+  // names "UTC"). The parser has checked that the zone is known.
+  std::string timeZone = std::string(kDefaultTimeZone);
 };
 
 // The most --dates files one command line takes.

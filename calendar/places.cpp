@@ -2,6 +2,7 @@
 // finds them.
 #include <array>
 #include <cstddef>
+#include <vector>
 
 #include "calendar/almanac.h"
 
@@ -141,17 +142,28 @@ std::span<const Place> SpanishCapitals() {
 }
 
 std::optional<Place> FindPlace(std::string_view typed) {
-  const std::string key = FoldName(typed);
-  if (key.empty()) return std::nullopt;
-  const std::span<const Place> places = SpanishCapitals();
-  for (std::size_t i = 0; i < kCapitals.size(); ++i) {
-    if (FoldName(kCapitals[i].name) == key) return places[i];
-    std::string_view rest = kCapitals[i].alternatives;
-    while (!rest.empty()) {
-      const std::size_t bar = rest.find('|');
-      if (FoldName(rest.substr(0, bar)) == key) return places[i];
-      rest = bar == std::string_view::npos ? std::string_view() : rest.substr(bar + 1);
+  // Every name and alternative of every capital, folded once.
+  struct Key {
+    std::string folded;
+    std::size_t capital;
+  };
+  static const std::vector<Key> keys = [] {
+    std::vector<Key> result;
+    for (std::size_t i = 0; i < kCapitals.size(); ++i) {
+      result.push_back({FoldName(kCapitals[i].name), i});
+      std::string_view rest = kCapitals[i].alternatives;
+      while (!rest.empty()) {
+        const std::size_t bar = rest.find('|');
+        result.push_back({FoldName(rest.substr(0, bar)), i});
+        rest = bar == std::string_view::npos ? std::string_view() : rest.substr(bar + 1);
+      }
     }
+    return result;
+  }();
+  const std::string folded = FoldName(typed);
+  if (folded.empty()) return std::nullopt;
+  for (const Key& key : keys) {
+    if (key.folded == folded) return SpanishCapitals()[key.capital];
   }
   return std::nullopt;
 }

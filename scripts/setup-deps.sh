@@ -20,6 +20,7 @@ linux_packages=(
   python3-ephem tzdata  # the almanac is compared with PyEphem
   python3-recurring-ical-events python3-icalendar python3-dateutil python3-tz  # the calendar reference
   mandoc groff man-db  # the man page is checked with all three
+  tzdata unicode-cldr-core  # time zones: the tz database and CLDR's Windows zone names
 )
 windows_packages=(
   g++-mingw-w64-x86-64-posix libz-mingw-w64-dev wine64 wine fonts-wine xvfb xauth googletest

@@ -284,7 +284,8 @@ constexpr std::string_view kRepeating =
     "RDATE;VALUE=DATE:20270320,20270321\r\nSUMMARY:Cuota\r\nEND:VEVENT\r\n"
     "BEGIN:VEVENT\r\nUID:tutor\r\nDTSTART:20270210T080000Z\r\n"
     "RDATE;VALUE=PERIOD:20270211T090000Z/PT1H,20270212T090000Z/20270212T100000Z\r\n"
-    "SUMMARY:Tutor\xC3\xAD" "a\r\nEND:VEVENT\r\n"
+    "SUMMARY:Tutor\xC3\xAD"
+    "a\r\nEND:VEVENT\r\n"
     // Several on one day keep their times; a day left out of a timed event.
     "BEGIN:VEVENT\r\nUID:pastilla\r\nDTSTART:20270401T080000\r\nRRULE:FREQ=HOURLY;INTERVAL=6;"
     "BYHOUR=8,14,20;COUNT=6\r\nEXDATE;VALUE=DATE:20270402\r\nSUMMARY:Pastilla\r\nEND:VEVENT\r\n"
@@ -328,9 +329,15 @@ TEST(CalendarFileTest, RepetitionsTheirChangesAndZones) {
       {{15, 4, 2027}, {"Cuota"}},
       {{1, 5, 2027}, {"09:00 Marte"}},
       {{15, 5, 2027}, {}},
-      {{10, 2, 2027}, {"09:00 Tutor\xED" "a"}},
-      {{11, 2, 2027}, {"10:00 Tutor\xED" "a"}},
-      {{12, 2, 2027}, {"10:00 Tutor\xED" "a"}},
+      {{10, 2, 2027},
+       {"09:00 Tutor\xED"
+        "a"}},
+      {{11, 2, 2027},
+       {"10:00 Tutor\xED"
+        "a"}},
+      {{12, 2, 2027},
+       {"10:00 Tutor\xED"
+        "a"}},
       {{27, 10, 2026}, {"13:00 Aniversario"}},
       {{27, 10, 2027}, {"14:00 Aniversario"}},  // summer time lasts to 31/10/2027
       {{28, 3, 2026}, {"23:30 Noche"}},

@@ -97,6 +97,29 @@ TEST(ParseCommandLineTest, ReadsTheAgendaOptions) {
   EXPECT_TRUE(ParseCommandLine(many).ok());
 }
 
+TEST(ParseCommandLineTest, ReadsTheTimeZoneByName) {
+  EXPECT_EQ(ParseCommandLine({"07/12/2026"})->timeZone, "Europe/Madrid");
+  const struct {
+    const char* typed;
+    const char* zone;
+  } kZones[] = {{"Atlantic/Canary", "Atlantic/Canary"},
+                {"America/New_York", "America/New_York"},
+                {"Romance Standard Time", "Europe/Paris"},
+                {"UTC", "UTC"}};
+  for (const auto& z : kZones) {
+    const Result<CliOptions> result = ParseCommandLine({"--tz", z.typed});
+    ASSERT_TRUE(result.ok()) << result.message();
+    EXPECT_EQ(result->timeZone, z.zone);
+  }
+  for (const char* bad : {"Europe/Nowhere", "../../etc/passwd", "/etc/localtime", "CEST"}) {
+    const Result<CliOptions> result = ParseCommandLine({"--tz=" + std::string(bad)});
+    EXPECT_FALSE(result.ok()) << bad;
+    EXPECT_NE(result.message().find("zona horaria desconocida: \"" + std::string(bad) + "\""),
+              std::string::npos)
+        << result.message();
+  }
+}
+
 TEST(ParseCommandLineTest, RefusesBadCommandLinesWithAReason) {
   const std::vector<std::string> cases[] = {
       {"07/12/2026", "08/12/2026"},

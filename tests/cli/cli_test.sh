@@ -310,7 +310,12 @@ check "missing file" grep -qF "no-existe.txt: no existe" "$work/err"
 check "missing file: exit 2" test "$rc" -eq 2 -a -z "$(ls -A "$dir")"
 run 07/12/2026 --dates "$work/mal"$'\t\033'"nombre.txt"
 check "control characters in a file name are shown escaped" grep -qF 'mal\t\enombre.txt: no existe' "$work/err"
-for args in "--dates" "--dates= 07/12/2026" "--week semana"; do
+run 07/12/2026 --tz Marte/Olympus
+check "unknown --tz: exit 2, nothing written" test "$rc" -eq 2 -a -z "$(ls -A "$dir")"
+check "unknown --tz: named" grep -qF 'zona horaria desconocida: "Marte/Olympus"' "$work/err"
+run 07/12/2026 --describe --tz Atlantic/Canary
+check "--tz Atlantic/Canary" test "$rc" -eq 0
+for args in "--dates" "--dates= 07/12/2026" "--week semana" "--tz" "--tz ../../etc/passwd"; do
   # shellcheck disable=SC2086
   run $args
   check "refuses '$args'" test "$rc" -eq 2 -a -n "$err" -a -z "$(ls -A "$dir")"

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The Windows command line (trevalda-cli.exe under Wine) with the agenda
-# options: a date list and an .ics calendar, holidays and the ISO week.
+# options: a date list and an .ics calendar, holidays, the ISO week and the
+# time zone (the zones compiled in).
 #   tests/cli/windows_agenda_test.sh WINE-RUN PATH/TO/trevalda-cli.exe
 set -uo pipefail
 wine_run="$(realpath "$1")"
@@ -28,4 +29,10 @@ printf '31/02 Nunca\n' >malo.txt
 rc=$?
 check "bad file: exit 2" test "$rc" -eq 2 -a ! -e 07-12-2026.bmp
 check "bad file: names the line" grep -q "malo.txt:1: 31/02 no existe" err
+"$wine_run" "$tool" 07/12/2026 --tz Europe/Nowhere >out 2>err
+rc=$?
+check "unknown --tz: exit 2" test "$rc" -eq 2 -a ! -e 07-12-2026.bmp
+check "unknown --tz: named" grep -qF 'zona horaria desconocida: "Europe/Nowhere"' err
+"$wine_run" "$tool" 07/12/2026 --describe --tz "Romance Standard Time" >out 2>err
+check "--tz with a Windows zone name" test "$?" -eq 0
 finish_checks

@@ -28,18 +28,20 @@ key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Trevalda'
 drive_c="$WINEPREFIX/drive_c"
 target_dir="$drive_c/Program Files/Trevalda"
 shortcut="$drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Trevalda.lnk"
+agenda_shortcut="$drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Trevalda - Agenda.lnk"
 work="$(mktemp -d -p "$build")"
 trap 'rm -rf "$work"' EXIT
 
-# The zip: both programs and the texts, in one folder.
+# The zip: the three programs and the texts, in one folder.
 listing="$(unzip -Z1 "$zip" | sort)"
-expected="$(printf "trevalda-$version-win64/%s\n" LICENSE.txt README.txt trevalda-cli.exe trevalda.exe | sort)"
+expected="$(printf "trevalda-$version-win64/%s\n" LICENSE.txt README.txt trevalda-agenda.exe trevalda-cli.exe \
+  trevalda.exe | sort)"
 [ "$listing" = "$expected" ] || fail "zip holds:"$'\n'"$listing"
 
 [ ! -e "$target_dir" ] || fail "already installed in $target_dir"
 wine_run "$installer" /S || fail "the installer exits non-zero"
 wait_wine
-for file in trevalda.exe trevalda-cli.exe README.txt LICENSE.txt Desinstalar.exe; do
+for file in trevalda.exe trevalda-agenda.exe trevalda-cli.exe README.txt LICENSE.txt Desinstalar.exe; do
   [ -f "$target_dir/$file" ] || fail "not installed: $file"
 done
 
@@ -68,6 +70,15 @@ if [ -f "$shortcut" ]; then
 else
   fail "no Start-menu shortcut"
 fi
+# "Trevalda - Agenda": the agenda dialog.
+if [ -f "$agenda_shortcut" ]; then
+  mapfile -t link < <(wine_run "$build/tests/windows/shortcut_info.exe" \
+    'C:\ProgramData\Microsoft\Windows\Start Menu\Programs\Trevalda - Agenda.lnk' | tr -d '\r')
+  [ "${link[0]-}" = 'C:\Program Files\Trevalda\trevalda-agenda.exe' ] ||
+    fail "agenda shortcut target: ${link[0]-}"
+else
+  fail "no Start-menu shortcut \"Trevalda - Agenda\""
+fi
 
 # "Programs and Features".
 registered="$(wine_run reg query "$key" 2>/dev/null | tr -d '\r')"
@@ -81,6 +92,7 @@ wine_run 'C:\Program Files\Trevalda\Desinstalar.exe' /S || fail "the uninstaller
 wait_wine
 [ ! -e "$target_dir" ] || fail "left behind: $(ls -A "$target_dir")"
 [ ! -e "$shortcut" ] || fail "the shortcut is left behind"
+[ ! -e "$agenda_shortcut" ] || fail "the agenda shortcut is left behind"
 ! wine_run reg query "$key" >/dev/null 2>&1 || fail "still registered in Programs and Features"
 
 echo "windows_installer_test: $failed failures"

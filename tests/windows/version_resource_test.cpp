@@ -2,7 +2,8 @@
 // reads it: the version of project(), the product name and the Spanish
 // description, in the Spanish (Spain) UTF-16 block.
 //
-//   version_resource_test.exe --exe <trevalda.exe> --exe <trevalda-cli.exe>
+//   version_resource_test.exe --exe <trevalda.exe> --exe <trevalda-agenda.exe>
+//                             --exe <trevalda-cli.exe>
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -67,8 +68,8 @@ class VersionResource {
   std::vector<unsigned char> data_;
 };
 
-TEST(VersionResourceTest, BothProgramsCarryTheProjectVersionAndSpanishTexts) {
-  ASSERT_EQ(Programs().size(), 2u) << "falta --exe <programa> (dos veces)";
+TEST(VersionResourceTest, EveryProgramCarriesTheProjectVersionAndSpanishTexts) {
+  ASSERT_EQ(Programs().size(), 3u) << "falta --exe <programa> (tres veces)";
   int major = 0, minor = 0, patch = 0;
   ASSERT_EQ(std::sscanf(TREVALDA_VERSION, "%d.%d.%d", &major, &minor, &patch), 3);
   for (const auto& program : Programs()) {
