@@ -1,11 +1,13 @@
 #include "agenda/agenda_file.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <fstream>
 #include <system_error>
 
 #include "agenda/reader_support.h"
 #include "text/cp1252.h"
+#include "text/error_text.h"
 
 namespace trevalda {
 namespace agenda_internal {
@@ -105,17 +107,28 @@ AgendaFileResult ReadAgendaText(std::string_view bytes) {
 AgendaFileResult ReadAgendaFile(const std::filesystem::path& path) {
   AgendaFileResult result;
   std::error_code error;
+  // A loop of links or a folder that may not be searched is not "missing".
   if (!std::filesystem::exists(path, error)) {
-    agenda_internal::Refuse(result, 0, "no existe");
+    agenda_internal::Refuse(
+        result, 0,
+        Utf8ToCp1252(
+            ErrorText(error ? error : std::make_error_code(std::errc::no_such_file_or_directory))));
     return result;
   }
   if (std::filesystem::is_directory(path, error)) {
     agenda_internal::Refuse(result, 0, "es una carpeta, no un archivo");
     return result;
   }
+  errno = 0;
   std::ifstream in(path, std::ios::binary);
   if (!in) {
-    agenda_internal::Refuse(result, 0, "no se puede abrir para leer");
+    const int reason = errno;
+    agenda_internal::Refuse(
+        result, 0,
+        "no se puede abrir para leer" +
+            (reason != 0
+                 ? ": " + Utf8ToCp1252(ErrorText(std::error_code(reason, std::generic_category())))
+                 : std::string()));
     return result;
   }
   // Read in pieces until the end or past the bound (an oversized file, or

@@ -17,6 +17,7 @@
 #include "app/yearbook.h"
 #include "page/day_page.h"
 #include "text/cp1252.h"
+#include "text/error_text.h"
 #include "text/shown_text.h"
 
 namespace trevalda {
@@ -31,14 +32,21 @@ constexpr int kExitSignalBase = 128;
 
 volatile std::sig_atomic_t stopSignal = 0;
 
+// The first signal names the exit code; later ones change nothing.
 extern "C" void OnStop(int signal) {
-  stopSignal = signal;
+  if (stopSignal == 0) stopSignal = signal;
   StopSaving();
 }
 
+// The C library's reason for the first write to standard output that
+// failed (0 when none did).
+int writeError = 0;
+
 void PrintLine(std::FILE* stream, std::string_view utf8) {
-  std::fwrite(utf8.data(), 1, utf8.size(), stream);
-  std::fputc('\n', stream);
+  errno = 0;
+  const bool written = std::fwrite(utf8.data(), 1, utf8.size(), stream) == utf8.size() &&
+                       std::fputc('\n', stream) != EOF;
+  if (!written && stream == stdout && writeError == 0) writeError = errno;
 }
 
 int Refuse(std::string_view why) {
@@ -47,15 +55,19 @@ int Refuse(std::string_view why) {
 }
 
 // When printing is the job (--describe, --help, --version), output that
-// could not be written is a failure, reported on stderr, as in the GNU tools.
+// could not be written is a failure, reported on stderr, as in the GNU tools;
+// a reader that went away ends the run quietly, as a filter that SIGPIPE
+// stops (where the system has no SIGPIPE, with its status, 128 + 13).
 int FinishPrinting() {
+  constexpr int kExitReaderGone = kExitSignalBase + 13;
   int error = OutputWasClosed() ? EBADF : 0;
-  if (std::ferror(stdout) != 0 && error == 0) error = errno != 0 ? errno : EIO;
+  if (std::ferror(stdout) != 0 && error == 0) error = writeError != 0 ? writeError : EIO;
   if (std::fflush(stdout) != 0 && error == 0) error = errno;
   if (std::fclose(stdout) != 0 && error == 0) error = errno;
   if (error == 0) return kExitSaved;
+  if (ReaderWentAway(error)) return kExitReaderGone;
   PrintLine(stderr, "trevalda: no se pudo escribir en la salida estándar: " +
-                        std::generic_category().message(error));
+                        ErrorText(std::error_code(error, std::generic_category())));
   return kExitNotSaved;
 }
 
@@ -169,25 +181,21 @@ int Run(const std::vector<std::string>& args) {
   if (const Result<> loaded = LoadJobAgenda(options, agenda, warn); !loaded) {
     return Refuse(loaded.message());
   }
-  // Memory that runs out while describing ends the run there.
-  try {
-    return Describe(*range, JobAgendaOptions(options, agenda));
-  } catch (const std::bad_alloc&) {
-    std::fflush(stdout);
-    PrintLine(stderr, "trevalda: no hay memoria suficiente; la descripción se detiene aquí");
-    return kExitNotSaved;
-  }
+  return Describe(*range, JobAgendaOptions(options, agenda));
 }
 
 }  // namespace
 }  // namespace trevalda
 
 int main(int argc, char** argv) {
-  trevalda::PrepareConsole();
   try {
+    trevalda::PrepareConsole();
     return trevalda::Run(trevalda::CommandLineArguments(argc, argv));
   } catch (const std::bad_alloc&) {
-    std::fputs("trevalda: no hay memoria suficiente\n", stderr);
+    // Every file in the making was removed as the stack unwound; a fixed
+    // text, as nothing more can be allocated.
+    std::fputs("trevalda: no queda memoria para terminar; no queda ningún archivo a medias\n",
+               stderr);
     return 1;
   }
 }

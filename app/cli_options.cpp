@@ -1,6 +1,9 @@
 #include "app/cli_options.h"
 
+#include <algorithm>
+#include <optional>
 #include <utility>
+#include <vector>
 
 #include "agenda/time_zone.h"
 #include "calendar/calendar.h"
@@ -86,14 +89,21 @@ std::optional<double> ReadMillimetres(std::string_view text) {
   return value;
 }
 
-// One of a few words: stores the meaning of `value` in `target`, or refuses
-// it as "<refusal>: "value" (a, b o c)".
+// Whether two words are the same but for the case of ASCII letters.
+bool SameWord(std::string_view a, std::string_view b) {
+  const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
+                                            [&](char x, char y) { return lower(x) == lower(y); });
+}
+
+// One of a few words, in any case (PDF, Pdf, pdf): stores the meaning of
+// `value` in `target`, or refuses it as "<refusal>: "value" (a, b o c)".
 template <typename T, std::size_t N>
 Result<> Choose(std::string_view value, const std::pair<std::string_view, T> (&choices)[N],
                 std::string_view refusal, T& target) {
   std::string words;
   for (std::size_t i = 0; i < N; ++i) {
-    if (value == choices[i].first) {
+    if (SameWord(value, choices[i].first)) {
       target = choices[i].second;
       return {};
     }
@@ -240,7 +250,7 @@ constexpr CliOption kOptions[] = {
      .value = "PAPEL",
      .pdfOnly = true,
      .help = "a4 (por omisión), a5, letter (carta, 215,9 x 279,4 mm) o\n"
-             "tablet (pantalla de 1404 x 1872 píxeles, 157,8 x 210,4 mm);\n"
+             "tablet (pantalla de 1404 x 1872 píxeles, 157,79 x 210,39 mm);\n"
              "la hoja se escala entera y se centra",
      .apply = SetPaper},
     {.name = "--binding-margin",
@@ -266,6 +276,42 @@ constexpr CliOption kOptions[] = {
 std::string_view OptionName(std::string_view arg) {
   if (arg.starts_with("--")) return arg.substr(0, arg.find('='));
   return arg.substr(0, 2);
+}
+
+// How many single-character edits (insert, delete, replace, swap two
+// neighbours) turn `a` into `b`.
+std::size_t EditDistance(std::string_view a, std::string_view b) {
+  std::vector<std::vector<std::size_t>> d(a.size() + 1, std::vector<std::size_t>(b.size() + 1));
+  for (std::size_t i = 0; i <= a.size(); ++i) d[i][0] = i;
+  for (std::size_t j = 0; j <= b.size(); ++j) d[0][j] = j;
+  for (std::size_t i = 1; i <= a.size(); ++i) {
+    for (std::size_t j = 1; j <= b.size(); ++j) {
+      const std::size_t change = a[i - 1] == b[j - 1] ? 0 : 1;
+      d[i][j] = std::min({d[i - 1][j] + 1, d[i][j - 1] + 1, d[i - 1][j - 1] + change});
+      if (i > 1 && j > 1 && a[i - 1] == b[j - 2] && a[i - 2] == b[j - 1]) {
+        d[i][j] = std::min(d[i][j], d[i - 2][j - 2] + 1);
+      }
+    }
+  }
+  return d[a.size()][b.size()];
+}
+
+// The long option an unknown one was probably meant to be: the nearest by
+// edit distance (a third of its length at most, at least one edit; or one
+// it starts), or nothing when none is near.
+std::optional<std::string_view> NearestOption(std::string_view typed) {
+  if (!typed.starts_with("--") || typed.size() > 64) return std::nullopt;
+  std::optional<std::string_view> nearest;
+  std::size_t best = std::max<std::size_t>(1, typed.size() / 3) + 1;
+  for (const CliOption& option : kOptions) {
+    const std::size_t distance =
+        typed.size() > 3 && option.name.starts_with(typed) ? 1 : EditDistance(typed, option.name);
+    if (distance < best) {
+      best = distance;
+      nearest = option.name;
+    }
+  }
+  return nearest;
 }
 
 const CliOption* FindOption(std::string_view name) {
@@ -396,7 +442,13 @@ Result<CliOptions> ParseCommandLine(const std::vector<std::string>& args) {
     const std::string_view name = OptionName(arg);
     const CliOption* option = FindOption(name);
     if (option == nullptr || (option->value.empty() && arg != name)) {
-      return Failure("opción desconocida: " + ShownText(arg));
+      std::string refusal = "opción desconocida: " + ShownText(arg);
+      if (option == nullptr) {
+        if (const std::optional<std::string_view> meant = NearestOption(name)) {
+          refusal += " (¿quisiste decir " + std::string(*meant) + "?)";
+        }
+      }
+      return Failure(refusal);
     }
     std::string value;
     if (!option->value.empty()) {

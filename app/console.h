@@ -23,12 +23,18 @@ std::filesystem::path PathFromArgument(std::string_view utf8);
 // reported, instead of killing the process. Call once at start.
 void PrepareConsole();
 
+// Whether a failed write to standard output with the C library's `error`
+// (errno) means that its reader went away (a pipe closed by `| head`): EPIPE,
+// and on Windows also the EINVAL its runtime reports for a closed pipe.
+bool ReaderWentAway(int error);
+
 // Whether standard output was closed when the program started.
 bool OutputWasClosed();
 
 // For a run that writes files: the signals that ask a program to end (INT
 // and, on POSIX, TERM and HUP; Ctrl-Break on Windows) call `onStop` with the
-// signal's number instead; a second one ends the process at once. A signal
+// signal's number instead, however many arrive and in whatever order (the
+// program ends as the first one asked, never half-way through a save). A signal
 // ignored when the program started stays ignored (nohup's HUP). SIGPIPE
 // (POSIX) is ignored: a notice nobody reads must not kill a run whose job
 // is the files. (A printing run keeps SIGPIPE, and ends quietly when its

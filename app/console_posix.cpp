@@ -14,15 +14,10 @@ constexpr int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP};
 bool outputWasClosed = false;
 void (*stopCallback)(int) = nullptr;
 
-// The first stop signal is the program's to handle; any later one ends the
-// process as it would without the handler.
-extern "C" void OnStopSignal(int signal) {
-  struct sigaction fallback {};
-  fallback.sa_handler = SIG_DFL;
-  sigemptyset(&fallback.sa_mask);
-  for (const int each : kStopSignals) ::sigaction(each, &fallback, nullptr);
-  stopCallback(signal);
-}
+// Every stop signal goes to the program: while the handler runs the others
+// are blocked (sa_mask), and the default action is never put back, so a
+// second signal cannot kill a save half-way through.
+extern "C" void OnStopSignal(int signal) { stopCallback(signal); }
 
 }  // namespace
 
@@ -52,6 +47,8 @@ void PrepareConsole() {
 }
 
 bool OutputWasClosed() { return outputWasClosed; }
+
+bool ReaderWentAway(int error) { return error == EPIPE; }
 
 void UseBinaryStandardInput() {}  // bytes already
 

@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <io.h>
 
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 
@@ -47,14 +48,33 @@ void PrepareConsole() {
   SetConsoleCP(CP_UTF8);
 }
 
+// The runtime turns ERROR_NO_DATA (the pipe is being closed) into EINVAL,
+// the only way a write of the program's own text to standard output gets it.
+bool ReaderWentAway(int error) { return error == EPIPE || error == EINVAL; }
+
 void UseBinaryStandardInput() { _setmode(_fileno(stdin), _O_BINARY); }
 
 // Standard handles are not reused by files the program opens.
 bool OutputWasClosed() { return false; }
 
+namespace {
+
+void (*stopCallback)(int) = nullptr;
+
+// The runtime puts the default action back before it calls a handler; the
+// handler arms itself again at once, so a second Ctrl-C cannot end the
+// process half-way through a save.
+extern "C" void OnStopSignal(int signal) {
+  std::signal(signal, OnStopSignal);
+  stopCallback(signal);
+}
+
+}  // namespace
+
 void CatchStopSignals(void (*onStop)(int)) {
-  std::signal(SIGINT, onStop);
-  std::signal(SIGBREAK, onStop);
+  stopCallback = onStop;
+  std::signal(SIGINT, OnStopSignal);
+  std::signal(SIGBREAK, OnStopSignal);
 }
 
 bool ErrorIsTerminal() {

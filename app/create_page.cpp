@@ -11,8 +11,10 @@
 #include "calendar/saints.h"
 #include "canvas/canvas.h"
 #include "canvas/png_file.h"
+#include "canvas/text.h"
 #include "page/day_page.h"
 #include "text/cp1252.h"
+#include "text/error_text.h"
 #include "text/shown_text.h"
 
 namespace trevalda {
@@ -284,11 +286,19 @@ void ReportSave(PageOutcome& outcome, bool drawn) {
   if (!drawn) {
     outcome.message += ": no hay lienzo para dibujar la página.";
   } else if (outcome.save.error) {
-    outcome.message += " (" + outcome.save.step + "): " + outcome.save.error.message();
+    outcome.message += " (" + outcome.save.step + "): " + ErrorText(outcome.save.error);
   }
 }
 
 }  // namespace
+
+bool RefuseUnwrittenTexts(PageOutcome& outcome) {
+  const std::string problem = TakeTextProblem();
+  if (problem.empty()) return false;
+  outcome.status = PageStatus::kNotSaved;
+  outcome.message = "No se pudo grabar " + ShownPath(outcome.file) + ": " + problem;
+  return true;
+}
 
 PageOutcome CreatePage(std::string_view dateText, const std::filesystem::path& folder,
                        PageFormat format, const AgendaOptions& agenda) {
@@ -298,8 +308,10 @@ PageOutcome CreatePage(std::string_view dateText, const std::filesystem::path& f
   }
   const std::lock_guard lock(pageMutex);
   const CanvasHandle canvas = InitializePageCommand();
+  (void)TakeTextProblem();  // only this page's texts count
   PreparePage(canvas);
   DrawDayPage(canvas, outcome.date, PageContentFor(agenda, outcome.date));
+  if (RefuseUnwrittenTexts(outcome)) return outcome;
   return SaveDrawnPage(canvas, dateText, folder, format);
 }
 

@@ -99,7 +99,14 @@ struct AgendaOptions {
 // and the week rule.
 DayPageContent PageContentFor(const AgendaOptions& options, const PageDate& date);
 
+// For a page just drawn under the name in `outcome`: when a text of it did
+// not show as written (TakeTextProblem, canvas/text.h: no usable font, a
+// character the font lacks), marks `outcome` not saved with the reason and
+// returns true; the page must not be saved.
+bool RefuseUnwrittenTexts(PageOutcome& outcome);
+
 // Turns `dateText` into a stem and a date, checks the date, draws the page
+// (a page whose texts did not show is not saved: RefuseUnwrittenTexts)
 // (with what `agenda` adds) and saves it as <folder>/<stem>.bmp (or .png;
 // the current folder when `folder` is empty). Initialises the command first
 // if needed. Safe to call many times, also from several threads; each call

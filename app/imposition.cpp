@@ -5,7 +5,11 @@
 namespace trevalda {
 namespace {
 
-constexpr double kPointsPerMm = 72.0 / 25.4;
+constexpr double kMmPerInch = 25.4;
+constexpr double kPointsPerMm = 72.0 / kMmPerInch;
+constexpr double kTabletWidthPixels = 1404;
+constexpr double kTabletHeightPixels = 1872;
+constexpr double kTabletDotsPerInch = 226;
 constexpr PaperSize kA4{210, 297};
 
 // The A4 page placed on an area `width` x `height` mm whose left edge lies
@@ -33,7 +37,10 @@ PaperSize PaperSizeOf(Paper paper) {
     case Paper::kLetter:
       return {215.9, 279.4};
     case Paper::kTablet:
-      return {157.8, 210.4};
+      // Exactly the screen's pixels at its density, so that a reader
+      // rendering at 226 dpi makes 1404 x 1872 pixels, not one more.
+      return {kTabletWidthPixels / kTabletDotsPerInch * kMmPerInch,
+              kTabletHeightPixels / kTabletDotsPerInch * kMmPerInch};
     case Paper::kA4:
       break;
   }

@@ -21,7 +21,7 @@ enum class Paper {
   kA4,      // 210 x 297 mm
   kA5,      // 148 x 210 mm
   kLetter,  // 215.9 x 279.4 mm
-  kTablet,  // 157.8 x 210.4 mm: a 1404 x 1872 pixel e-ink screen at 226 dpi
+  kTablet,  // 157.79 x 210.39 mm: exactly a 1404 x 1872 pixel e-ink screen at 226 dpi
 };
 
 struct PaperSize {

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <condition_variable>
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <mutex>
 #include <optional>
@@ -30,8 +31,10 @@ inline unsigned WorkersFor(std::int32_t count) {
 // `use` returns false, no later item is used: the workers stop after the
 // items in hand, which are dropped. At most twice as many items as there
 // are workers wait ready or in the making, which bounds the memory held.
-// `make` must not throw; it may run on the calling thread when no thread
-// can be started. Returns how many items were used.
+// `make` may run on the calling thread when no thread can be started. An
+// exception from `make` or `use` (std::bad_alloc) stops the job: every
+// worker is joined and the first exception is rethrown on the calling
+// thread. Returns how many items were used.
 template <typename Item>
 std::int32_t MakeInParallelUseInOrder(std::int32_t count, unsigned workers,
                                       const std::function<Item(std::int32_t, unsigned)>& make,
@@ -46,6 +49,7 @@ std::int32_t MakeInParallelUseInOrder(std::int32_t count, unsigned workers,
   std::int32_t next = 0;  // the next item to make
   std::int32_t used = 0;  // items used so far
   bool stop = false;
+  std::exception_ptr failure;  // the first exception of a worker
 
   const auto work = [&](unsigned worker) {
     for (;;) {
@@ -56,12 +60,17 @@ std::int32_t MakeInParallelUseInOrder(std::int32_t count, unsigned workers,
         if (stop || next >= count) return;
         index = next++;
       }
-      Item item = make(index, worker);
-      {
+      try {
+        Item item = make(index, worker);
         std::lock_guard<std::mutex> guard(lock);
         slots[static_cast<std::size_t>(index % window)] = std::move(item);
+      } catch (...) {
+        std::lock_guard<std::mutex> guard(lock);
+        if (!failure) failure = std::current_exception();
+        stop = true;
       }
-      ready.notify_one();
+      ready.notify_all();
+      room.notify_all();
     }
   };
 
@@ -81,23 +90,29 @@ std::int32_t MakeInParallelUseInOrder(std::int32_t count, unsigned workers,
     return count;
   }
 
-  while (used < count) {
-    std::optional<Item> item;
-    {
-      std::unique_lock<std::mutex> guard(lock);
-      auto& slot = slots[static_cast<std::size_t>(used % window)];
-      ready.wait(guard, [&] { return slot.has_value(); });
-      item = std::move(slot);
-      slot.reset();
+  try {
+    while (used < count) {
+      std::optional<Item> item;
+      {
+        std::unique_lock<std::mutex> guard(lock);
+        auto& slot = slots[static_cast<std::size_t>(used % window)];
+        ready.wait(guard, [&] { return slot.has_value() || failure; });
+        if (!slot.has_value()) break;
+        item = std::move(slot);
+        slot.reset();
+      }
+      const bool more = use(used, *item);
+      {
+        std::lock_guard<std::mutex> guard(lock);
+        ++used;
+        stop = !more;
+      }
+      room.notify_all();
+      if (!more) break;
     }
-    const bool more = use(used, *item);
-    {
-      std::lock_guard<std::mutex> guard(lock);
-      ++used;
-      stop = !more;
-    }
-    room.notify_all();
-    if (!more) break;
+  } catch (...) {
+    std::lock_guard<std::mutex> guard(lock);
+    if (!failure) failure = std::current_exception();
   }
   {
     std::lock_guard<std::mutex> guard(lock);
@@ -105,6 +120,7 @@ std::int32_t MakeInParallelUseInOrder(std::int32_t count, unsigned workers,
   }
   room.notify_all();
   for (std::thread& thread : threads) thread.join();
+  if (failure) std::rethrow_exception(failure);
   return used;
 }
 

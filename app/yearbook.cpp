@@ -9,7 +9,9 @@
 #include "app/ordered_work.h"
 #include "app/yearbook_layout.h"
 #include "canvas/pdf_document.h"
+#include "canvas/text.h"
 #include "page/day_page.h"
+#include "text/error_text.h"
 #include "text/shown_text.h"
 
 namespace trevalda {
@@ -17,7 +19,7 @@ namespace {
 
 std::string ReasonOf(const SaveResult& save) {
   if (!save.error) return {};
-  return " (" + save.step + "): " + save.error.message();
+  return " (" + save.step + "): " + ErrorText(save.error);
 }
 
 // Page canvases for the workers of a range: made up front, lent out one at
@@ -83,6 +85,7 @@ RangeOutcome CreatePageFiles(const DateRange& range, const std::filesystem::path
   const bool batched = total > 1;
   RemoveStaleTemporaryFiles(folder);
   BatchDiskFlushes(batched);
+  (void)TakeTextProblem();  // only this range's texts count
   // Stops the range after page `date` unless it was saved and the caller
   // wants more.
   const auto carryOn = [&](const PageDate& date, const PageOutcome& page) {
@@ -141,6 +144,11 @@ RangeOutcome CreatePageFiles(const DateRange& range, const std::filesystem::path
           if (page.outOfMemory) {
             saved.status = PageStatus::kNotSaved;
             saved.message = "no hay memoria suficiente para hacer la hoja";
+          } else if (const std::string problem = TakeTextProblem(); !problem.empty()) {
+            // Fonts serve every page alike: the first page drawn shows it.
+            saved.status = PageStatus::kNotSaved;
+            saved.message = "No se pudo grabar la hoja: " + problem;
+            pool.Give(page.canvas);
           } else if (page.canvas != 0) {
             saved = SaveDrawnPage(page.canvas, date, folder, format);
             pool.Give(page.canvas);
@@ -155,7 +163,7 @@ RangeOutcome CreatePageFiles(const DateRange& range, const std::filesystem::path
     const std::error_code flushed = FlushSavedFiles(folder);
     if (flushed && outcome.message.empty()) {
       outcome.status = RangeStatus::kFailed;
-      outcome.message = "No se pudieron llevar las hojas al disco: " + flushed.message();
+      outcome.message = "No se pudieron llevar las hojas al disco: " + ErrorText(flushed);
       return outcome;
     }
   }
@@ -178,6 +186,7 @@ RangeOutcome CreateYearbookPdf(const DateRange& range, const std::filesystem::pa
   const std::int32_t total = RangeLength(range);
   InitializeTables();
   RemoveStaleTemporaryFiles(file.parent_path());
+  (void)TakeTextProblem();  // only this document's texts count
   PdfDocument document(kPageWidth, kPageHeight);
   if (!document.Open()) {
     outcome.message = "No se pudo empezar el documento " + ShownPath(file);
@@ -187,6 +196,10 @@ RangeOutcome CreateYearbookPdf(const DateRange& range, const std::filesystem::pa
   for (std::int32_t sheet = 0; sheet < IndexSheetCount(range); ++sheet) {
     const std::vector<canvas::PageLink> links = DrawIndexSheet(document.Canvas(), range, sheet);
     indexLinks.insert(indexLinks.end(), links.begin(), links.end());
+    if (const std::string problem = TakeTextProblem(); !problem.empty()) {
+      outcome.message = "No se pudo grabar " + ShownPath(file) + ": " + problem;
+      return outcome;
+    }
     if (!document.EndPage()) {
       outcome.message = "No se pudo dibujar el índice en el documento " + ShownPath(file);
       return outcome;
@@ -197,6 +210,10 @@ RangeOutcome CreateYearbookPdf(const DateRange& range, const std::filesystem::pa
     const PageDate date = DateFromSerial(first + i);
     PreparePage(document.Canvas());
     DrawDayPage(document.Canvas(), date, PageContentFor(agenda, date));
+    if (const std::string problem = TakeTextProblem(); !problem.empty()) {
+      outcome.message = "No se pudo grabar " + ShownPath(file) + ": " + problem;
+      return outcome;
+    }
     if (!document.EndPage()) {
       outcome.message = "Se detiene en el " + DateText(date) +
                         ": no se pudo dibujar la hoja en el documento " + ShownPath(file);

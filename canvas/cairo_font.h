@@ -6,7 +6,12 @@
 
 #include <cairo.h>
 
+#include <array>
 #include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
 
 #include "canvas/surface.h"
 
@@ -24,8 +29,14 @@ class CairoFont final : public PlatformFont {
     bool syntheticBold = false;  // fontconfig asked FreeType to thicken the outlines
   };
 
-  CairoFont(cairo_scaled_font_t* font, FontMetrics metrics, Layout layout)
-      : font_(font), metrics_(metrics), layout_(layout) {}
+  // Which Windows-1252 codes the face has glyphs for, and its family name.
+  struct Coverage {
+    std::array<bool, 256> codes{};
+    std::string family;
+  };
+
+  CairoFont(cairo_scaled_font_t* font, FontMetrics metrics, Layout layout, Coverage coverage)
+      : font_(font), metrics_(metrics), layout_(layout), coverage_(std::move(coverage)) {}
   ~CairoFont() override { cairo_scaled_font_destroy(font_); }
   CairoFont(const CairoFont&) = delete;
   CairoFont& operator=(const CairoFont&) = delete;
@@ -40,10 +51,14 @@ class CairoFont final : public PlatformFont {
   bool underline() const { return layout_.underline; }
   bool strikeOut() const { return layout_.strikeOut; }
 
+  std::optional<char16_t> MissingCharacter(std::string_view text1252) const override;
+  std::string FamilyName() const override { return coverage_.family; }
+
  private:
   cairo_scaled_font_t* font_;
   FontMetrics metrics_;
   Layout layout_;
+  Coverage coverage_;
 };
 
 }  // namespace trevalda::canvas

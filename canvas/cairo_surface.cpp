@@ -43,6 +43,7 @@
 #include "canvas/cairo_font.h"
 #include "canvas/line_geometry.h"
 #include "canvas/surface.h"
+#include "text/cp1252.h"
 
 namespace trevalda::canvas {
 namespace {
@@ -181,6 +182,33 @@ const char* GenericFamily(std::uint8_t pitchAndFamily) {
   }
 }
 
+// The Unicode characters of the printable Windows-1252 codes (the control
+// codes 0x7F to 0x9F have none to draw).
+std::u16string PrintableCp1252() {
+  std::string codes;
+  for (int code = 0x20; code <= 0xFF; ++code) {
+    if (code < 0x7F || code > 0x9F) codes.push_back(static_cast<char>(code));
+  }
+  for (const char code :
+       std::string_view("\x80\x82\x83\x84\x85\x86\x87\x88\x89\x8A\x8B\x8C\x8E"
+                        "\x91\x92\x93\x94\x95\x96\x97\x98\x99\x9A\x9B\x9C\x9E\x9F")) {
+    codes.push_back(code);
+  }
+  return Cp1252ToUtf16(codes);
+}
+
+// Asks for a face that writes Spanish, whatever language the user's locale
+// names: fontconfig otherwise prefers a face of the locale's language (a
+// Japanese locale: a CJK face that may have no Latin letters at all).
+void AskForSpanish(FcPattern* request) {
+  FcPatternAddString(request, FC_LANG, reinterpret_cast<const FcChar8*>("es"));
+  if (FcCharSet* letters = FcCharSetCreate()) {
+    for (const char16_t c : PrintableCp1252()) FcCharSetAddChar(letters, c);
+    FcPatternAddCharSet(request, FC_CHARSET, letters);
+    FcCharSetDestroy(letters);
+  }
+}
+
 // Matches the face by name (fontconfig substitutes a face the machine lacks)
 // and makes a Cairo face from the matched file only, so that the rendering
 // options come from this backend and not from the desktop's configuration.
@@ -206,6 +234,7 @@ cairo_font_face_t* ResolveFaceLocked(FaceCache& cache, const FontDescription& d)
   }
   FcPatternAddInteger(request, FC_WEIGHT, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
   FcPatternAddInteger(request, FC_SLANT, d.italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
+  AskForSpanish(request);
   FcConfigSubstitute(nullptr, request, FcMatchPattern);
   FcDefaultSubstitute(request);
   FcResult result = FcResultNoMatch;
@@ -314,6 +343,28 @@ FaceExtents ReadFaceExtents(cairo_scaled_font_t* font) {
 
 std::int32_t ToPixels(double v) { return static_cast<std::int32_t>(std::lround(v)); }
 
+// The 256 codes 0 to 255 in order.
+std::string AllCp1252Codes() {
+  std::string codes(256, '\0');
+  for (std::size_t code = 0; code < codes.size(); ++code) codes[code] = static_cast<char>(code);
+  return codes;
+}
+
+// Which Windows-1252 codes the face draws (its character map has them) and
+// its family name.
+CairoFont::Coverage ReadCoverage(cairo_scaled_font_t* font) {
+  CairoFont::Coverage coverage;
+  FT_Face face = cairo_ft_scaled_font_lock_face(font);
+  if (face == nullptr) return coverage;
+  const std::u16string unicode = Cp1252ToUtf16(AllCp1252Codes());
+  for (std::size_t code = 0; code < 256 && code < unicode.size(); ++code) {
+    coverage.codes[code] = FT_Get_Char_Index(face, unicode[code]) != 0;
+  }
+  if (face->family_name != nullptr) coverage.family = face->family_name;
+  cairo_ft_scaled_font_unlock_face(font);
+  return coverage;
+}
+
 std::int32_t CeilPixels(double v) { return static_cast<std::int32_t>(std::ceil(v - 1e-9)); }
 
 std::shared_ptr<PlatformFont> MakeCairoFont(cairo_font_face_t* face, const FontDescription& d,
@@ -357,7 +408,7 @@ std::shared_ptr<PlatformFont> MakeCairoFont(cairo_font_face_t* face, const FontD
   layout.underline = d.underline;
   layout.strikeOut = d.strikeOut;
   layout.syntheticBold = emboldened;
-  return std::make_shared<CairoFont>(font, metrics, layout);
+  return std::make_shared<CairoFont>(font, metrics, layout, ReadCoverage(font));
 }
 
 // ---------------------------------------------------------------------------
@@ -688,7 +739,6 @@ class CairoRaster final : public CairoText<Surface> {
   std::vector<std::uint8_t> pending_;  // per row: 1 while it holds the fill only in fill_
 };
 
-
 }  // namespace
 
 std::unique_ptr<Surface> MakeRasterSurface(std::int32_t width, std::int32_t height) {
@@ -709,6 +759,17 @@ std::unique_ptr<Surface> MakeRasterSurface(std::int32_t width, std::int32_t heig
     return nullptr;
   }
   return std::make_unique<CairoRaster>(surface, cr);
+}
+
+std::optional<char16_t> CairoFont::MissingCharacter(std::string_view text1252) const {
+  static const std::u16string unicode = Cp1252ToUtf16(AllCp1252Codes());
+  for (const char c : text1252) {
+    const auto code = static_cast<unsigned char>(c);
+    const char16_t character = unicode[code];
+    const bool control = character < 0x20 || (character >= 0x7F && character <= 0x9F);
+    if (!control && !coverage_.codes[code]) return character;
+  }
+  return std::nullopt;
 }
 
 std::shared_ptr<PlatformFont> MakePlatformFont(const FontDescription& description) {

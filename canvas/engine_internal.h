@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <string>
 
 #include "canvas/canvas.h"
 #include "canvas/surface.h"
@@ -25,6 +26,7 @@ struct CanvasRecord {
   Color backColor = kButtonFaceColor;  // 0x00BBGGRR or kTransparent
   std::int32_t penWidth = 0;
   std::int32_t fontNumber = 0;
+  std::shared_ptr<const PlatformFont> font;  // of fontNumber; null until one was made
   bool fontRotated = false;
   FontMetrics metrics;
   std::unique_ptr<Surface> surface;
@@ -59,6 +61,10 @@ bool WithCanvas(CanvasHandle handle, const std::function<void(CanvasRecord&)>& f
 
 // Records an error code for the calling thread (read by TakeCanvasError).
 void RecordCanvasError(int code);
+
+// Records why a text did not show as written (Spanish, UTF-8), unless an
+// earlier reason waits to be read (TakeTextProblem, text.h).
+void RecordTextProblem(const std::string& reason);
 
 // Nearest integer, halves to the even neighbour, saturated to the 32-bit
 // range; NaN gives 0. Independent of the floating-point rounding mode.

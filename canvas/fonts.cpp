@@ -2,6 +2,7 @@
 #include <bit>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <deque>
 #include <memory>
 #include <mutex>
@@ -9,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "canvas/canvas.h"
 #include "canvas/engine_internal.h"
@@ -114,6 +116,31 @@ std::int32_t PixelHeight(float size, bool truncate) {
   return RoundHalfEven(exact);
 }
 
+struct TextProblems {
+  std::mutex lock;
+  std::string first;
+};
+
+TextProblems& Problems() {
+  static TextProblems& problems = *new TextProblems;
+  return problems;
+}
+
+// Records a character of `text` that the canvas's font cannot draw.
+void CheckGlyphs(const CanvasRecord& record, std::string_view text) {
+  if (record.font == nullptr) return;  // DrawTextRun fails and says so
+  const std::optional<char16_t> missing = record.font->MissingCharacter(text);
+  if (!missing) return;
+  char code[8];
+  std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(*missing));
+  const std::string family = record.font->FamilyName();
+  RecordTextProblem("la fuente «" + (family.empty() ? std::string("?") : family) +
+                    "» no tiene el carácter «" +
+                    Cp1252ToUtf8(Utf16ToCp1252(std::u16string(1, *missing))) + "» (" + code +
+                    "); hace falta una fuente con las letras del español, como "
+                    "DejaVu Sans o Liberation Sans");
+}
+
 }  // namespace
 
 void SelectCanvasFont(CanvasRecord& record, std::int32_t number, bool newCanvas) {
@@ -135,6 +162,9 @@ void SelectCanvasFont(CanvasRecord& record, std::int32_t number, bool newCanvas)
       entry->platformFont = MakePlatformFont(description);
       if (entry->platformFont == nullptr) {
         RecordCanvasError(kErrorInvalidHandle);
+        RecordTextProblem(
+            "no hay ninguna fuente con la que escribir la página (hace falta una con las letras "
+            "del español, como DejaVu Sans o Liberation Sans)");
         return;
       }
       entry->description.height = description.height;
@@ -156,11 +186,24 @@ void SelectCanvasFont(CanvasRecord& record, std::int32_t number, bool newCanvas)
     }
   }
   record.fontNumber = number;
+  record.font = std::move(font);
   record.fontRotated = rotated;
   record.metrics = *metrics;
 }
 
+void RecordTextProblem(const std::string& reason) {
+  TextProblems& problems = Problems();
+  std::lock_guard<std::mutex> lock(problems.lock);
+  if (problems.first.empty()) problems.first = reason;
+}
+
 }  // namespace canvas
+
+std::string TakeTextProblem() {
+  canvas::TextProblems& problems = canvas::Problems();
+  std::lock_guard<std::mutex> lock(problems.lock);
+  return std::exchange(problems.first, std::string());
+}
 
 std::int32_t NewFont(std::string_view face, float size, std::int32_t style, std::uint8_t charSet,
                      std::uint8_t pitchAndFamily, std::int32_t escapement) {
@@ -204,8 +247,11 @@ void PrintText(std::string_view text) {
       if (!c.fontRotated) {
         run.clip = canvas::PixelRect{c.x, c.y, c.width, canvas::SaturatingAdd(c.y, lineStep)};
       }
+      canvas::CheckGlyphs(c, text);
       if (const std::optional<std::int32_t> advance = c.surface->DrawTextRun(run)) {
         c.x = canvas::SaturatingAdd(c.x, *advance);
+      } else {
+        canvas::RecordTextProblem("no se pudo escribir un texto de la página");
       }
     }
     // The line break: back to the left edge, one line further down.

@@ -15,8 +15,14 @@ namespace trevalda::canvas {
 // the pixels in `order`. False when the row cannot be made.
 using PngRowSource = std::function<bool(std::int32_t y, PixelOrder order, std::uint8_t* row)>;
 
-// The PNG file (8-bit RGB, no alpha, not interlaced) of a width x height
-// image whose rows come from `rows`, top to bottom, each asked for once.
+// The pixel density every PNG file states (pHYs): 3780 pixels per metre,
+// the canvas's 96 dots per inch, so that a viewer prints a page at its size.
+inline constexpr std::uint32_t kPngPixelsPerMetre = 3780;
+inline constexpr double kPngDotsPerInch = 96.0;
+
+// The PNG file (8-bit RGB, no alpha, not interlaced, kPngPixelsPerMetre) of
+// a width x height image whose rows come from `rows`, top to bottom, each
+// asked for once.
 // Empty when a row cannot be made or the encoder fails.
 std::vector<std::uint8_t> EncodePngRows(std::int32_t width, std::int32_t height,
                                         const PngRowSource& rows);

@@ -45,6 +45,7 @@ bool EncodePngWithPlatform(std::int32_t width, std::int32_t height, const PngRow
   png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
                PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
                PNG_FILTER_TYPE_DEFAULT);
+  png_set_pHYs(png, info, kPngPixelsPerMetre, kPngPixelsPerMetre, PNG_RESOLUTION_METER);
   png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_UP);
   png_set_compression_level(png, kZlibLevel);
   png_write_info(png, info);

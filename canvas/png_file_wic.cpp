@@ -88,6 +88,7 @@ bool EncodePngWithPlatform(std::int32_t width, std::int32_t height, const PngRow
   WICPixelFormatGUID format = GUID_WICPixelFormat24bppBGR;
   if (FAILED(frame->Initialize(options.get())) ||
       FAILED(frame->SetSize(static_cast<UINT>(width), static_cast<UINT>(height))) ||
+      FAILED(frame->SetResolution(kPngDotsPerInch, kPngDotsPerInch)) ||
       FAILED(frame->SetPixelFormat(&format)) || !IsEqualGUID(format, GUID_WICPixelFormat24bppBGR)) {
     return false;  // an encoder that would convert the pixels is not used
   }

@@ -81,6 +81,17 @@ class PlatformFont {
  public:
   virtual ~PlatformFont() = default;
 
+  // The first character of the Windows-1252 `text` that the face has no
+  // glyph for (as UTF-16; control codes aside), so that it would show as an
+  // empty box; nothing when it draws them all, or when the platform cannot
+  // tell (the default).
+  virtual std::optional<char16_t> MissingCharacter(std::string_view /*text1252*/) const {
+    return std::nullopt;
+  }
+
+  // The face's family name (UTF-8), for messages; empty when unknown.
+  virtual std::string FamilyName() const { return {}; }
+
  private:
   // Its document form, made once by MakeDocumentFont (document_font.h).
   friend std::shared_ptr<const DocumentFont> MakeDocumentFont(const PlatformFont& font);

@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace trevalda {
@@ -45,6 +46,14 @@ void SetFont(std::int32_t number);
 // y + line height + external leading. An empty text draws nothing but still
 // moves the position.
 void PrintText(std::string_view text);
+
+// Why texts drawn by PrintText since the last call did not show as
+// written, in Spanish (UTF-8): no font could be made for them (no usable
+// font on the machine), the font's face has no glyph for one of their
+// characters (it would show as an empty box), or the surface refused them.
+// Empty when every text showed. Process-wide, the first reason only;
+// reading it clears it. A page that has one is not to be saved.
+std::string TakeTextProblem();
 
 // The pixel height stored in the description of font `number` once its
 // platform font exists (negative: character height; positive: cell height);

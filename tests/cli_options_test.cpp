@@ -142,6 +142,36 @@ TEST(ParseCommandLineTest, RefusesBadCommandLinesWithAReason) {
   }
 }
 
+// Option values are words, in any case; an unknown option suggests the one
+// the user probably meant, and only when one is near.
+TEST(ParseCommandLineTest, ValuesInAnyCaseAndTheNearestOptionSuggested) {
+  const Result<CliOptions> upper =
+      ParseCommandLine({"--year", "2027", "--format", "PDF", "--paper", "A5", "--week", "Iso"});
+  ASSERT_TRUE(upper.ok()) << upper.message();
+  EXPECT_EQ(upper->format, CliFormat::kPdf);
+  EXPECT_EQ(upper->sheets.paper, Paper::kA5);
+  EXPECT_TRUE(upper->isoWeek);
+
+  const std::pair<std::string, std::string> suggestions[] = {
+      {"--holiday", "(¿quisiste decir --holidays?)"},
+      {"--holydays", "(¿quisiste decir --holidays?)"},
+      {"--fromat=pdf", "(¿quisiste decir --format?)"},
+      {"--Dates", "(¿quisiste decir --dates?)"},
+      {"--bookl", "(¿quisiste decir --booklet?)"},
+      {"--zzzzzzzzzz", ""},
+      {"--colour", ""},
+  };
+  for (const auto& [typed, suggestion] : suggestions) {
+    const Result<CliOptions> result = ParseCommandLine({typed});
+    ASSERT_FALSE(result.ok()) << typed;
+    if (suggestion.empty()) {
+      EXPECT_EQ(result.message().find("quisiste"), std::string::npos) << result.message();
+    } else {
+      EXPECT_NE(result.message().find(suggestion), std::string::npos) << result.message();
+    }
+  }
+}
+
 TEST(ParseCommandLineTest, ReadsThePaperOptionsOfAPdf) {
   struct Case {
     std::vector<std::string> args;
@@ -181,7 +211,6 @@ TEST(ParseCommandLineTest, RefusesPaperOptionsOutOfPlace) {
       {{"--year=2027", "--format=png", "--booklet"}, "--booklet"},
       {{"07/12/2026", "--binding-margin=5"}, "--binding-margin"},
       {{"--year=2027", "--format=pdf", "--paper=a3"}, "a3"},
-      {{"--year=2027", "--format=pdf", "--paper=A4"}, "A4"},
       {{"--year=2027", "--format=pdf", "--binding-margin=30.01"}, "30.01"},
       {{"--year=2027", "--format=pdf", "--binding-margin=-1"}, "-1"},
       {{"--year=2027", "--format=pdf", "--binding-margin=1e1"}, "1e1"},

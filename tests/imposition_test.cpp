@@ -56,10 +56,13 @@ TEST(LayOutSheetsTest, ThePageFitsCentredBesideTheBindingMargin) {
     double heightMm;
   };
   const Case cases[] = {
-      {Paper::kA4, 0, 210, 297},         {Paper::kA5, 0, 148, 210},
-      {Paper::kLetter, 0, 215.9, 279.4}, {Paper::kTablet, 0, 157.8, 210.4},
-      {Paper::kA4, 20, 210, 297},        {Paper::kLetter, 30, 215.9, 279.4},
-      {Paper::kTablet, 8, 157.8, 210.4},
+      {Paper::kA4, 0, 210, 297},
+      {Paper::kA5, 0, 148, 210},
+      {Paper::kLetter, 0, 215.9, 279.4},
+      {Paper::kTablet, 0, 1404 / 226.0 * 25.4, 1872 / 226.0 * 25.4},
+      {Paper::kA4, 20, 210, 297},
+      {Paper::kLetter, 30, 215.9, 279.4},
+      {Paper::kTablet, 8, 1404 / 226.0 * 25.4, 1872 / 226.0 * 25.4},
   };
   for (const auto& c : cases) {
     const std::vector<canvas::Sheet> sheets = LayOutSheets(3, {c.paper, c.margin, false});

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -46,6 +47,31 @@ TEST(OrderedWorkTest, UsesEveryItemInOrderAndStopsWhenAsked) {
     for (std::int32_t i = 0; i < expected; ++i)
       EXPECT_EQ(usedItems[static_cast<std::size_t>(i)], i);
     EXPECT_EQ(aheadTooFar.load(), 0);
+  }
+}
+
+// Running out of memory in a worker or in the user stops the job and
+// reaches the caller as the exception, after every thread was joined
+// (a thread left running would end the process).
+TEST(OrderedWorkTest, AnExceptionStopsTheJobAndReachesTheCaller) {
+  for (const bool inMake : {true, false}) {
+    for (const unsigned workers : {1u, 2u, 4u}) {
+      SCOPED_TRACE(std::string(inMake ? "make" : "use") + ", " + std::to_string(workers));
+      std::vector<std::int32_t> usedItems;
+      EXPECT_THROW(MakeInParallelUseInOrder<std::int32_t>(
+                       100, workers,
+                       [&](std::int32_t i, unsigned) {
+                         if (inMake && i == 30) throw std::bad_alloc();
+                         return i;
+                       },
+                       [&](std::int32_t i, std::int32_t&) {
+                         if (!inMake && i == 30) throw std::bad_alloc();
+                         usedItems.push_back(i);
+                         return true;
+                       }),
+                   std::bad_alloc);
+      EXPECT_LE(usedItems.size(), 30u);
+    }
   }
 }
 

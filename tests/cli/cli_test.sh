@@ -308,6 +308,21 @@ printf 'BEGIN:VCALENDAR\r\nBEGIN:VEVENT\r\n' | bad_file roto.ics "roto.ics:2: el
 run 07/12/2026 --dates "$work/no-existe.txt"
 check "missing file" grep -qF "no-existe.txt: no existe" "$work/err"
 check "missing file: exit 2" test "$rc" -eq 2 -a -z "$(ls -A "$dir")"
+# A file that is there but cannot be reached says why, not "no existe".
+ln -s bucle1 "$work/bucle2" && ln -s bucle2 "$work/bucle1"
+run 07/12/2026 --dates "$work/bucle1"
+check "a loop of links: says so, exit 2" grep -q "bucle1: hay un bucle de enlaces" "$work/err"
+check "a loop of links: exit 2" test "$rc" -eq 2
+run 07/12/2026 -o "$work/bucle1"
+check "a loop of links as the folder: says so" grep -q "hay un bucle de enlaces" "$work/err"
+mkdir -m 0711 "$work/cerrada" && mkdir -m 0700 "$work/cerrada/dentro" && echo "01/01 x" >"$work/cerrada/dentro/f.txt"
+as_user=()
+# Root may search any folder: the check runs as nobody then.
+[ "$(id -u)" -ne 0 ] || as_user=(setpriv --reuid=65534 --regid=65534 --clear-groups)
+chmod 0711 "$work" && chmod 0755 "$tool" 2>/dev/null
+"${as_user[@]}" "$tool" 07/12/2026 --describe --dates "$work/cerrada/dentro/f.txt" >/dev/null 2>"$work/err"
+check "a file in a folder that may not be searched: no permission" \
+  grep -q "f.txt: no hay permiso" "$work/err"
 run 07/12/2026 --dates "$work/mal"$'\t\033'"nombre.txt"
 check "control characters in a file name are shown escaped" grep -qF 'mal\t\enombre.txt: no existe' "$work/err"
 run 07/12/2026 --tz Marte/Olympus
@@ -320,6 +335,9 @@ for args in "--dates" "--dates= 07/12/2026" "--week semana" "--tz" "--tz ../../e
   run $args
   check "refuses '$args'" test "$rc" -eq 2 -a -n "$err" -a -z "$(ls -A "$dir")"
 done
+
+run 07/12/2026 --format png
+check "png: 3780 pixels per metre (96 dpi)" test "$(png_density "$dir/07-12-2026.png")" = "3780 3780 1"
 
 run --help
 check "help" test "$rc" -eq 0 -a -n "$(grep -F 'Uso:' "$work/out")"

@@ -75,8 +75,12 @@ done <<'TABLE'
 a4 595.276 x 841.89 pts
 a5 419.528 x 595.276 pts
 letter 612 x 792 pts
-tablet 447.307 x 596.409 pts
+tablet 447.292 x 596.389 pts
 TABLE
+# The tablet's sheet rendered at its density is its screen, pixel for pixel.
+run 03/01/2027 --format pdf --paper tablet -o t.pdf
+pdftoppm -r 226 -singlefile "$dir/t.pdf" "$dir/t"
+check "tablet: 1404 x 1872 pixels at 226 dpi" test "$(head -c 20 "$dir/t.ppm" | sed -n 2p)" = "1404 1872"
 run 03/01/2027 --to 06/01/2027 --format pdf --paper a5 --binding-margin 12,5 -o m.pdf
 valid "$dir/m.pdf" margin
 

@@ -26,4 +26,11 @@ run 07/12/2026 --to ""
 check "empty --to: exit 2" test "$rc" -eq 2 -a -n "$err"
 check "nothing written" test -z "$(ls "$work")"
 
+# A reader that stops early ends a printing run quietly, as on Linux.
+first="$(cd "$work" && "$runner" "$tool" --describe 01/01/2020 --to 31/12/2029 2>"$work/.err" | head -1)"
+status=${PIPESTATUS[0]}
+check "a reader that stops early: the first line" test "$(tr -d '\r' <<<"$first")" = Enero
+check "a reader that stops early: no message ($(cat "$work/.err"))" test ! -s "$work/.err"
+check "a reader that stops early: no failure ($status)" test "$status" -ne 1 -a "$status" -ne 2
+
 finish_checks

@@ -28,6 +28,8 @@ fail() {
 }
 export DEBIAN_FRONTEND=noninteractive
 
+dpkg-deb -f "$deb" Depends | grep -qF "fonts-dejavu-core | fonts-liberation" ||
+  fail "Depends names no font package: $(dpkg-deb -f "$deb" Depends)"
 apt-get install -y -qq --no-install-recommends "$deb" >"$work/apt.log" 2>&1 ||
   { cat "$work/apt.log" >&2; fail "apt-get install"; exit 1; }
 installed=1

@@ -85,7 +85,7 @@ while read -r kib args; do
   set -e
   [ "$status" -eq 1 ] || fail "ulimit -f $kib, $args: código de salida $status, no 1"
   case "$errors" in
-    *"File too large"*) ;;
+    *"tamaño máximo permitido"*) ;;
     *) fail "ulimit -f $kib, $args: stderr no dice por qué: $errors" ;;
   esac
   [ -z "$(find "$work/out" -mindepth 1 -name '.*')" ] || fail "ulimit -f $kib, $args: queda $(ls -A "$work/out")"

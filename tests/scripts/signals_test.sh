@@ -36,6 +36,18 @@ running_tool() {
   done
 }
 
+# Returns once process $1 catches TERM (its stop handler is in place) or
+# has ended.
+catching_stops() {
+  local caught
+  for _ in $(seq 1 4000); do
+    caught="$(sed -n 's/^SigCgt:\s*//p' "/proc/$1/status" 2>/dev/null)"
+    [ -n "$caught" ] || return 0
+    (((0x$caught >> 14) & 1)) && return 0
+    sleep 0.001
+  done
+}
+
 # A year of pages, stopped once the first page is there: the exit code, the
 # message, whole pages only.
 for signal in TERM HUP INT; do
@@ -83,6 +95,41 @@ for run in $(seq 1 24); do
   clean "$dir" "$signal, ${args[*]}"
   if ! cmp -s "$dir/libro.pdf" "$work/old" && [ "$(head -c 5 "$dir/libro.pdf")" != "%PDF-" ]; then
     fail "$signal, ${args[*]}: el PDF no es ni el viejo ni uno nuevo"
+  fi
+done
+
+# Two stop signals at once (a terminal closing sends HUP, then a TERM
+# follows): the second must not kill the run half-way through; the run ends
+# as the first asked, with the message, and leaves no temporary file.
+for run in $(seq 1 12); do
+  case $((run % 4)) in
+    0) signals=(HUP TERM) args=(--year 2027 --format pdf -o libro.pdf) ;;
+    1) signals=(INT TERM) args=(07/12/2026) ;;
+    2) signals=(TERM HUP) args=(01/12/2026 --to 31/12/2026) ;;
+    3) signals=(INT HUP) args=(--year 2027 --format pdf -o libro.pdf) ;;
+  esac
+  dir="$(mktemp -d -p "$work")"
+  printf old >"$dir/07-12-2026.bmp"
+  printf old >"$dir/libro.pdf"
+  env -C "$dir" --default-signal "$trevalda" "${args[@]}" >/dev/null 2>"$dir.err" &
+  pid=$!
+  running_tool "$pid"
+  catching_stops "$pid"
+  sleep "0.0$((RANDOM % 3))"
+  kill "-${signals[0]}" "$pid" 2>/dev/null
+  kill "-${signals[1]}" "$pid" 2>/dev/null
+  wait "$pid" 2>/dev/null
+  status=$?
+  what="${signals[*]}, ${args[*]}"
+  if [ "$status" -ne 0 ]; then
+    first=$((128 + $(kill -l "${signals[0]}")))
+    second=$((128 + $(kill -l "${signals[1]}")))
+    [ "$status" -eq "$first" ] || [ "$status" -eq "$second" ] || fail "$what: código $status"
+    grep -q "interrumpido" "$dir.err" || fail "$what: terminó sin decir que se interrumpió ($status)"
+  fi
+  clean "$dir" "$what"
+  if ! cmp -s "$dir/libro.pdf" "$work/old" && [ "$(head -c 5 "$dir/libro.pdf")" != "%PDF-" ]; then
+    fail "$what: el PDF no es ni el viejo ni uno nuevo"
   fi
 done
 

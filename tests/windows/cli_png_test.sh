@@ -31,4 +31,6 @@ for stem in 28-02-2024 29-02-2024 01-03-2024; do
 done
 check "one page: holds the BMP's pixels" same_pixels "$work/one/06-12-2026.png" "$work/bmp/06-12-2026.bmp"
 check "8-bit RGB, no alpha" test "$(identify -format '%[channels] %z %w %h' "$work/one/06-12-2026.png")" = "srgb 8 794 1123"
+check "one page: 3780 pixels per metre (96 dpi)" \
+  test "$(png_density "$work/one/06-12-2026.png")" = "3780 3780 1"
 finish_checks
