@@ -127,20 +127,17 @@ Result<> LoadJobAgenda(const CliOptions& options, Agenda& agenda,
       return Failure("--dates - lee la entrada estándar, y solo se puede leer una vez");
     }
     const std::string name = input ? "(entrada estándar)" : ShownText(typed, kShownPathLimit);
+    // Memory that runs out while reading goes up to the job (exit 1).
     AgendaFileResult file;
-    try {
-      if (input) {
-        inputRead = true;
-        UseBinaryStandardInput();
-        file = ReadAgendaStream(stdin);
-      } else {
-        file = ReadAgendaFile(PathFromArgument(typed));
-      }
-      if (file.ok) {
-        for (const AgendaRule& rule : file.rules) agenda.Add(rule);
-      }
-    } catch (const std::bad_alloc&) {
-      return Failure(name + ": no hay memoria suficiente para leerlo");
+    if (input) {
+      inputRead = true;
+      UseBinaryStandardInput();
+      file = ReadAgendaStream(stdin);
+    } else {
+      file = ReadAgendaFile(PathFromArgument(typed));
+    }
+    if (file.ok) {
+      for (const AgendaRule& rule : file.rules) agenda.Add(rule);
     }
     if (!file.ok) {
       const std::string where = file.line == 0 ? name : name + ":" + std::to_string(file.line);
