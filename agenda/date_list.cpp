@@ -36,6 +36,8 @@ int TakeNumber(std::string_view& text, std::size_t least, std::size_t most) {
   return value;
 }
 
+bool IsDateSeparator(char c) { return c == '/' || c == '\\' || c == '-' || c == '.'; }
+
 bool StartsWithWord(std::string_view text, std::string_view word) {
   if (text.size() < word.size()) return false;
   for (std::size_t i = 0; i < word.size(); ++i) {
@@ -81,25 +83,40 @@ bool ReadDatePart(std::string_view& text, AgendaRule& rule, std::string& why) {
     rule.easterOffset = static_cast<std::int16_t>(sign == '-' ? -days : days);
     return true;
   }
-  const int day = TakeNumber(text, 1, 2);
-  if (day < 0 || text.empty() || text.front() != '/') {
-    why = kNotADate;
-    return false;
-  }
-  text.remove_prefix(1);
-  const int month = TakeNumber(text, 1, 2);
-  if (month < 0) {
-    why = kNotADate;
-    return false;
-  }
-  int year = 0;
-  const bool once = !text.empty() && text.front() == '/';
-  if (once) {
+  // The separators of the command line's dates: 12/10, 12-10, 12.10, 12\10;
+  // and the year first, 2026-10-12.
+  const auto separator = [&text] {
+    if (text.empty() || !IsDateSeparator(text.front())) return false;
     text.remove_prefix(1);
-    year = TakeNumber(text, 4, 4);
-    if (year < 0) {
-      why = "el a\xF1o va con cuatro cifras, por ejemplo 07/12/2026";
+    return true;
+  };
+  int day = -1;
+  int month = -1;
+  int year = 0;
+  bool once = false;
+  std::string_view probe = text;
+  if (const int first = TakeNumber(probe, 4, 4); first >= 0) {
+    text = probe;
+    year = first;
+    once = true;
+    if (!separator() || (month = TakeNumber(text, 1, 2)) < 0 || !separator() ||
+        (day = TakeNumber(text, 1, 2)) < 0) {
+      why = kNotADate;
       return false;
+    }
+  } else {
+    day = TakeNumber(text, 1, 2);
+    if (day < 0 || !separator() || (month = TakeNumber(text, 1, 2)) < 0) {
+      why = kNotADate;
+      return false;
+    }
+    once = separator();
+    if (once) {
+      year = TakeNumber(text, 4, 4);
+      if (year < 0) {
+        why = "el a\xF1o va con cuatro cifras, por ejemplo 07/12/2026";
+        return false;
+      }
     }
   }
   rule.kind = once ? AgendaRule::Kind::kOnce : AgendaRule::Kind::kYearly;

@@ -499,10 +499,10 @@ class ByteReader {
     }
     return value;
   }
+  // A two's-complement value (C++20 converts and shifts it exactly).
   std::int64_t Signed(std::size_t width) {
-    const std::uint64_t value = Unsigned(width);
-    const std::uint64_t sign = std::uint64_t{1} << (width * 8 - 1);
-    return static_cast<std::int64_t>(value ^ sign) - static_cast<std::int64_t>(sign);
+    const auto shift = static_cast<unsigned>(64 - width * 8);
+    return static_cast<std::int64_t>(Unsigned(width) << shift) >> shift;
   }
   std::string_view Rest() const { return bytes_.substr(position_); }
 

@@ -48,12 +48,11 @@ constexpr Item kFormats[] = {{L"PDF", "pdf"}, {L"PNG", "png"}, {L"BMP", "bmp"}};
 constexpr Item kPapers[] = {
     {L"A4", "a4"}, {L"A5", "a5"}, {L"Carta", "letter"}, {L"Tableta", "tablet"}};
 
-// The controls a run disables, and the choices' controls by AgendaChoice.
+// The controls a run disables, besides the choices' ones.
 constexpr int kInputs[] = {IDC_AGENDA_FROM,   IDC_AGENDA_TO,       IDC_AGENDA_YEAR,
-                           IDC_AGENDA_FORMAT, IDC_AGENDA_PAPER,    IDC_AGENDA_BOOKLET,
-                           IDC_AGENDA_MARGIN, IDC_AGENDA_HOLIDAYS, IDC_AGENDA_ZONE,
-                           IDC_AGENDA_DATES,  IDC_AGENDA_ADD,      IDC_AGENDA_REMOVE,
-                           IDC_AGENDA_FOLDER, IDC_AGENDA_BROWSE,   IDC_AGENDA_CREATE};
+                           IDC_AGENDA_FORMAT, IDC_AGENDA_HOLIDAYS, IDC_AGENDA_DATES,
+                           IDC_AGENDA_ADD,    IDC_AGENDA_REMOVE,   IDC_AGENDA_FOLDER,
+                           IDC_AGENDA_BROWSE, IDC_AGENDA_CREATE};
 // The control of each AgendaChoice: a list (with its items), a check box
 // for a switch, or else an edit field.
 struct ChoiceControl {
@@ -78,7 +77,7 @@ struct DialogState {
   std::atomic<bool> stop{false};
   bool running = false;
   bool closeWhenDone = false;
-  AgendaSettings running_settings;
+  AgendaSettings runSettings;
 };
 
 DialogState& State() {
@@ -379,6 +378,9 @@ void SetRunning(HWND window, bool running) {
   DialogState& state = State();
   state.running = running;
   for (int id : kInputs) EnableWindow(GetDlgItem(window, id), running ? FALSE : TRUE);
+  for (const ChoiceControl& control : kChoiceControls) {
+    EnableWindow(GetDlgItem(window, control.id), running ? FALSE : TRUE);
+  }
   EnableWindow(GetDlgItem(window, IDC_AGENDA_STOP), running ? TRUE : FALSE);
   if (!running) UpdateChoices(window);
   const int focus = running ? IDC_AGENDA_STOP : IDC_AGENDA_CREATE;
@@ -425,7 +427,7 @@ void Create(HWND window) {
     ShowError(window, parsed.message());
     return;
   }
-  state.running_settings = settings;
+  state.runSettings = settings;
   state.stop = false;
   SendDlgItemMessageW(window, IDC_AGENDA_PROGRESS, PBM_SETPOS, 0, 0);
   SetRunning(window, true);
@@ -471,7 +473,7 @@ INT_PTR CALLBACK DoneProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam) 
 void Finish(HWND window, std::unique_ptr<Finished> finished) {
   DialogState& state = State();
   if (state.worker.joinable()) state.worker.join();
-  StoreSettings(state.running_settings);
+  StoreSettings(state.runSettings);
   SetRunning(window, false);
   if (state.closeWhenDone) {
     EndDialog(window, 0);

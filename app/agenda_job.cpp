@@ -39,6 +39,18 @@ Result<PageDate> ReadTypedDate(const std::string& typed) {
   return date;
 }
 
+}  // namespace
+
+std::string DocumentCountText(std::int32_t documentPages, bool booklet) {
+  // A booklet's pages are the two sides of the sheets that print.
+  const std::int32_t count = booklet ? (documentPages + 1) / 2 : documentPages;
+  const char* noun =
+      booklet ? (count == 1 ? "hoja" : "hojas") : (count == 1 ? "página" : "páginas");
+  return std::to_string(count) + " " + noun;
+}
+
+namespace {
+
 JobReport WritePages(const CliOptions& options, const DateRange& range, const AgendaOptions& agenda,
                      const JobHooks& hooks) {
   JobReport report;
@@ -61,7 +73,8 @@ JobReport WritePages(const CliOptions& options, const DateRange& range, const Ag
     }
     report.output = file;
     outcome = CreateYearbookPdf(range, file, options.sheets, progress, agenda);
-    done = "Grabado " + ShownPath(file) + " (" + std::to_string(outcome.pagesDone) + " hojas)";
+    done = "Grabado " + ShownPath(file) + " (" +
+           DocumentCountText(outcome.documentPages, options.sheets.booklet) + ")";
   } else {
     const bool single = range.first == range.last;
     const PageFormat format =
@@ -178,7 +191,7 @@ JobReport RunAgendaJob(const CliOptions& options, const JobHooks& hooks) {
     return WritePages(options, *range, JobAgendaOptions(options, agenda), hooks);
   } catch (const std::bad_alloc&) {
     report.status = JobStatus::kFailed;
-    report.message = "no queda memoria para terminar el trabajo";
+    report.message = "no queda memoria para terminar; no queda ningún archivo a medias";
     return report;
   }
 }

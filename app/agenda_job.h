@@ -72,6 +72,12 @@ AgendaOptions JobAgendaOptions(const CliOptions& options, const Agenda& agenda);
 // not looked at: describing is the command line's own business).
 JobReport RunAgendaJob(const CliOptions& options, const JobHooks& hooks = {});
 
+// How the "Grabado" notice of a PDF counts what it saved, from the
+// document's pages: "1 página", "366 páginas"; a booklet counts the sheets
+// that print (two pages each): "1 hoja", "92 hojas". Other kinds of pages
+// join here, so that the notice counts in one place.
+std::string DocumentCountText(std::int32_t documentPages, bool booklet);
+
 // What a run that was asked to stop says, given how far it got:
 // everything saved, a PDF not written, or how many pages stay.
 std::string StoppedMessage(const JobReport& report);

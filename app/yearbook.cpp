@@ -225,8 +225,10 @@ RangeOutcome CreateYearbookPdf(const DateRange& range, const std::filesystem::pa
       return outcome;
     }
   }
-  const SaveResult save =
-      document.Save(file, MakeYearbookLayout(range, std::move(indexLinks), sheets, CreationTime()));
+  canvas::DocumentLayout layout =
+      MakeYearbookLayout(range, std::move(indexLinks), sheets, CreationTime());
+  outcome.documentPages = static_cast<std::int32_t>(layout.sheets.size());
+  const SaveResult save = document.Save(file, layout);
   if (!save.Saved()) {
     outcome.message = "No se pudo grabar " + ShownPath(file) + ReasonOf(save);
     return outcome;

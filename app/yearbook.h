@@ -41,6 +41,7 @@ enum class RangeStatus {
 struct RangeOutcome {
   RangeStatus status = RangeStatus::kFailed;
   std::int32_t pagesDone = 0;      // pages completed (files written, or PDF sheets drawn)
+  std::int32_t documentPages = 0;  // the PDF's pages (sheet sides), once it is saved
   std::filesystem::path document;  // the PDF file, for the PDF form
   std::string message;             // Spanish, UTF-8 (as PageOutcome's), when not kDone
 };

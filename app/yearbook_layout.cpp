@@ -127,6 +127,7 @@ canvas::DocumentLayout MakeYearbookLayout(const DateRange& range,
           {std::string(MonthNames[date.month]) + " " + std::to_string(date.year), indexSheets + i});
     }
   }
+  layout.duplexShortEdge = options.booklet;
   if (options.booklet) return layout;
 
   layout.links = std::move(indexLinks);

@@ -60,6 +60,10 @@ struct DocumentLayout {
   std::string title;
   std::string creator;
   std::string creationDate;  // "D:YYYYMMDDHHmmSSZ", or empty
+  // For sheets printed on both sides and folded (a booklet): the print
+  // dialog starts on both sides flipped on the short edge, at 100 %
+  // (/ViewerPreferences Duplex DuplexFlipShortEdge, PrintScaling None).
+  bool duplexShortEdge = false;
 };
 
 }  // namespace trevalda::canvas

@@ -472,11 +472,17 @@ class PdfSurface final : public DocumentSurface {
         for (auto it = from; it != to; ++it) {
           const PageLink& link = *it->second;
           if (sheetOf[static_cast<std::size_t>(link.target)] < 0) continue;
+          // The area on the sheet, kept inside it (an area drawn to the
+          // page's edge must not reach past the paper).
+          const auto across = [&](double x) { return std::clamp(x, 0.0, sheet.widthPoints); };
+          const auto down = [&](double y) { return std::clamp(y, 0.0, sheet.heightPoints); };
+          const double x0 = across(p.left + p.scale * link.area.left);
+          const double x1 = across(p.left + p.scale * link.area.right);
+          const double y0 = down(sheet.heightPoints - p.top - p.scale * link.area.bottom);
+          const double y1 = down(sheet.heightPoints - p.top - p.scale * link.area.top);
+          if (x1 <= x0 || y1 <= y0) continue;
           annots.append("<</Type/Annot/Subtype/Link/Border[0 0 0]/Rect[");
-          Numbers(annots, {p.left + p.scale * link.area.left,
-                           sheet.heightPoints - p.top - p.scale * link.area.bottom,
-                           p.left + p.scale * link.area.right,
-                           sheet.heightPoints - p.top - p.scale * link.area.top});
+          Numbers(annots, {x0, y0, x1, y1});
           annots.append("]/Dest").append(destination(link.target)).append(">>\n");
         }
       }
@@ -498,6 +504,9 @@ class PdfSurface final : public DocumentSurface {
     if (!layout.outline.empty()) {
       root.append("/Outlines ").append(ObjectWriter::Ref(WriteOutline(out, layout, destination)));
       root.append("/PageMode/UseOutlines");
+    }
+    if (layout.duplexShortEdge) {
+      root.append("/ViewerPreferences<</Duplex/DuplexFlipShortEdge/PrintScaling/None>>");
     }
     if (layout.sheetLabels.size() == sheets.size() && !sheets.empty()) {
       root.append("/PageLabels<</Nums[");

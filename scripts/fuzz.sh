@@ -4,10 +4,12 @@
 # from the committed seed corpus. Exits non-zero when a target crashes or a
 # sanitizer reports; the input that did it is kept in build/fuzz/crashes/.
 # The date and command-line targets get the full time, the readers of date
-# lists and .ics calendars half of it each (small grammars that saturate
-# sooner), so the whole run stays at twice the time given.
-#   scripts/fuzz.sh            60 seconds per target (30 for the two readers)
-#   scripts/fuzz.sh 20         20 seconds per target (10 for the two readers)
+# lists, .ics calendars and time zones half of it each (small grammars that
+# saturate sooner), so the whole run stays at two and a half times the time
+# given. The time-zone target also starts from a few of the system's zone
+# files (copied into its scratch corpus, not committed).
+#   scripts/fuzz.sh            60 seconds per target (30 for the three readers)
+#   scripts/fuzz.sh 20         20 seconds per target (10 for the three readers)
 # TREVALDA_FUZZ_BUILD=<dir> chooses another build folder.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -16,8 +18,8 @@ case "$seconds" in
   '' | *[!0-9]*) echo "fuzz: los segundos deben ser un número entero: $seconds" >&2; exit 2 ;;
 esac
 build="${TREVALDA_FUZZ_BUILD:-build/fuzz}"
-targets=(date_fuzzer cli_args_fuzzer date_list_fuzzer calendar_fuzzer)
-half_time=" date_list_fuzzer calendar_fuzzer "
+targets=(date_fuzzer cli_args_fuzzer date_list_fuzzer calendar_fuzzer time_zone_fuzzer)
+half_time=" date_list_fuzzer calendar_fuzzer time_zone_fuzzer "
 
 scripts/setup-deps.sh --fuzz
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
@@ -34,6 +36,11 @@ for target in "${targets[@]}"; do
   work="$build/corpus/$target"
   crashes="$build/crashes/$target"
   mkdir -p "$work" "$crashes"
+  if [ "$target" = time_zone_fuzzer ]; then
+    for zone in Europe/Madrid Australia/Lord_Howe America/New_York; do
+      { printf '\0'; cat "/usr/share/zoneinfo/$zone"; } >"$work/seed-${zone//\//-}"
+    done
+  fi
   time="$seconds"
   if [[ "$half_time" == *" $target "* ]]; then
     time=$(((seconds + 1) / 2))

@@ -104,12 +104,22 @@ TEST_F(AgendaJobTest, AStopKeepsFinishedPagesOnly) {
   EXPECT_EQ(Written(), (std::vector<std::string>{"01-01-2027.png", "02-01-2027.png"}));
 }
 
+// The notice counts what it names: pages of a document, the sheets that
+// print of a booklet, in the singular for one.
+TEST(DocumentCountTextTest, PagesOrPrintedSheetsSingularForOne) {
+  EXPECT_EQ(DocumentCountText(1, false), "1 página");
+  EXPECT_EQ(DocumentCountText(366, false), "366 páginas");
+  EXPECT_EQ(DocumentCountText(2, true), "1 hoja");
+  EXPECT_EQ(DocumentCountText(184, true), "92 hojas");
+}
+
 TEST_F(AgendaJobTest, ADocumentIsNamedInTheReport) {
   const JobReport report =
       RunAgendaJob(Options({"01/01/2027", "--to", "03/01/2027", "--format", "pdf", "-o", Out()}));
   EXPECT_EQ(report.status, JobStatus::kDone);
   EXPECT_EQ(report.output, dir() / "out" / "01-01-2027_03-01-2027.pdf");
-  EXPECT_EQ(report.message, "Grabado " + report.output.string() + " (3 hojas)");
+  // The index and three days: what the document holds, counted as pages.
+  EXPECT_EQ(report.message, "Grabado " + report.output.string() + " (4 páginas)");
 }
 
 }  // namespace

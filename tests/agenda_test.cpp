@@ -72,6 +72,19 @@ TEST(DateListTest, EveryFormLandsOnItsDays) {
   }
 }
 
+// A date list takes the command line's separators and its year-first form.
+TEST(DateListTest, DatesTakeTheCommandLinesSeparators) {
+  const Agenda agenda =
+      AgendaOf(ReadAgendaText("12-10 Guion\n12.10 Punto\n12\\10 Barra\n1-2-2027 Una "
+                              "vez\n2027-02-03 El a\xC3\xB1o primero\n"));
+  EXPECT_EQ(Texts(agenda, {12, 10, 2026}), (Texts_{"Guion", "Punto", "Barra"}));
+  EXPECT_EQ(Texts(agenda, {1, 2, 2027}), Texts_{"Una vez"});
+  EXPECT_EQ(Texts(agenda, {3, 2, 2027}), Texts_{"El a\xF1o primero"});
+  EXPECT_TRUE(Texts(agenda, {1, 2, 2028}).empty());
+  EXPECT_FALSE(ReadAgendaText("2027-13-01 Mal\n").ok);
+  EXPECT_FALSE(ReadAgendaText("12_10 Mal\n").ok);
+}
+
 TEST(DateListTest, BadFilesNameTheLineAndTheReason) {
   struct Case {
     std::string bytes;

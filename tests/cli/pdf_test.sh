@@ -66,6 +66,7 @@ check "range: navigation" python3 "$checker" navigation "$dir/corto.pdf"
 while read -r paper size; do
   run 03/01/2027 --to 04/01/2027 --format pdf --paper "$paper" -o p.pdf
   valid "$dir/p.pdf" "$paper"
+  check "$paper: navigation, links inside the page" python3 "$checker" navigation "$dir/p.pdf"
   check "$paper: size" has "$(info "$dir/p.pdf" 'Page size')" "$size"
   page="$(text "$dir/p.pdf" 2)"
   for expected in Enero Domingo 03 "Año 2027" "Semana 1"; do  # the four corners and the middle
@@ -88,6 +89,10 @@ valid "$dir/m.pdf" margin
 # sheets, both halves of each side named by what they show; "-" is blank.
 run 01/01/2027 --to 20/01/2027 --format pdf --booklet -o librito.pdf
 booklet="$dir/librito.pdf"
+check "booklet: the print dialog starts duplex, short edge, at 100 %" \
+  bash -c "qpdf --qdf --object-streams=disable '$booklet' - | tr -d '\n ' |
+    grep -aq '/ViewerPreferences<</Duplex/DuplexFlipShortEdge/PrintScaling/None>>'"
+check "booklet: the notice counts the sheets that print" grep -q "(6 hojas)" "$work/out"
 valid "$booklet" booklet
 check "booklet: sides" test "$(info "$booklet" Pages)" = 12
 check "booklet: landscape A4" has "$(info "$booklet" 'Page size')" "841.89 x 595.276 pts (A4)"

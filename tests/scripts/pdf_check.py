@@ -8,7 +8,7 @@ navigation: reads the file with qpdf (--json) and the words under each link with
 pdftotext (-bbox). Checks that every day cell of the index sheet links to
 the page labelled with that date, that each day page links back to the
 index over its month name and to the previous and next days over the
-footer's "Año" and "Semana", that the outline names each month at its
+footer's "Año" and "Semana", that every link lies inside its page, that the outline names each month at its
 first day, and that any day is at most two taps from any page (three with
 several index sheets, through the tabs that join them). Prints one
 line of counts, or the faults, and exits 1 on a fault.
@@ -99,6 +99,8 @@ def main(path):
         links[i] = []
         for annot in page.get("/Annots", []):
             x0, y0, x1, y1 = annot["/Rect"]
+            if x0 < 0 or y0 < 0 or x1 > page["/MediaBox"][2] or y1 > height:
+                fault(f"link on page {i + 1} reaches past the page: {annot['/Rect']}")
             under = [w for (wx0, wy0, wx1, wy1, w) in words[i]
                      if x0 <= (wx0 + wx1) / 2 <= x1 and height - y1 <= (wy0 + wy1) / 2 <= height - y0]
             links[i].append((page_of[annot["/Dest"][0]], " ".join(under)))

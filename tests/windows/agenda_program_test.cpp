@@ -295,7 +295,7 @@ TEST_F(AgendaProgramTest, AYearAsPdfFromThePreparedChoices) {
   ASSERT_NO_FATAL_FAILURE(Start());
   EXPECT_EQ(TextOf(Control(IDC_AGENDA_YEAR)), L"2027");
   const std::wstring text = CreateAndReadDone(kYearTimeout);
-  EXPECT_EQ(text, L"Grabado " + (dialogOut / L"agenda-2027.pdf").wstring() + L" (365 hojas)");
+  EXPECT_EQ(text, L"Grabado " + (dialogOut / L"agenda-2027.pdf").wstring() + L" (366 páginas)");
   ASSERT_NO_FATAL_FAILURE(CloseProgram());
   EXPECT_EQ(Names(dialogOut), std::vector<std::wstring>{L"agenda-2027.pdf"});
 
