@@ -75,8 +75,6 @@ class Agenda {
 
   void Add(AgendaRule rule);
 
-  const std::vector<AgendaRule>& Rules() const { return rules_; }
-
   // The entries of `date`: the national holiday first (when added), then
   // the rules' entries in the order they were added (an event's several
   // occurrences of a day in the order of their times, "HH:MM Texto").

@@ -8,6 +8,7 @@
 #include "agenda/reader_support.h"
 #include "text/cp1252.h"
 #include "text/error_text.h"
+#include "text/shown_text.h"
 
 namespace trevalda {
 namespace agenda_internal {
@@ -17,7 +18,7 @@ std::string_view WithoutByteOrderMark(std::string_view bytes) {
   return bytes;
 }
 
-bool RefuseUtf8(AgendaFileResult& result, std::size_t line, std::string reason) {
+bool RefuseUtf8(FileReading& result, std::size_t line, std::string reason) {
   result.ok = false;
   result.rules.clear();
   result.line = line;
@@ -25,11 +26,11 @@ bool RefuseUtf8(AgendaFileResult& result, std::size_t line, std::string reason) 
   return false;
 }
 
-bool Refuse(AgendaFileResult& result, std::size_t line, std::string_view reason) {
+bool Refuse(FileReading& result, std::size_t line, std::string_view reason) {
   return RefuseUtf8(result, line, Cp1252ToUtf8(reason));
 }
 
-bool CheckUtf8Text(std::string_view bytes, AgendaFileResult& result, std::size_t firstLine) {
+bool CheckUtf8Text(std::string_view bytes, FileReading& result, std::size_t firstLine) {
   if (bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF")) {
     return Refuse(result, 1, "el archivo est\xE1 en UTF-16; gu\xE1rdalo como UTF-8");
   }
@@ -72,7 +73,7 @@ std::string EntryText(std::string_view utf8, std::size_t& lost) {
   return Utf8ToCp1252(clean);
 }
 
-void NoteLostCharacters(AgendaFileResult& result, std::size_t lost, const std::string& lostLines) {
+void NoteLostCharacters(FileReading& result, std::size_t lost, const std::string& lostLines) {
   if (lost == 0) return;
   const bool one = lost == 1;
   result.notes.push_back(Cp1252ToUtf8(std::to_string(lost) +
@@ -87,9 +88,24 @@ void NoteLostCharacters(AgendaFileResult& result, std::size_t lost, const std::s
                                       lostLines + ")"));
 }
 
+Result<AgendaFile> ResultOf(FileReading reading, std::string_view where) {
+  if (!reading.ok) {
+    std::string message(where);
+    if (reading.line != 0) {
+      message += (where.empty() ? "línea " : ":") + std::to_string(reading.line);
+    }
+    if (!message.empty()) message += ": ";
+    // A reason may quote the file: escaped too.
+    return Failure(message + ShownText(reading.reason, kShownPathLimit));
+  }
+  return AgendaFile{std::move(reading.rules), std::move(reading.notes)};
+}
+
 }  // namespace agenda_internal
 
-AgendaFileResult ReadAgendaText(std::string_view bytes) {
+namespace {
+
+agenda_internal::FileReading ReadAgendaBytes(std::string_view bytes) {
   std::string_view rest = agenda_internal::WithoutByteOrderMark(bytes);
   // The first line that is not blank decides the form.
   const std::size_t start = std::min(rest.find_first_not_of(" \t\r\n"), rest.size());
@@ -101,11 +117,12 @@ AgendaFileResult ReadAgendaText(std::string_view bytes) {
       std::equal(head.begin(), head.end(), kCalendarStart.begin(), [](char a, char b) {
         return (a >= 'a' && a <= 'z' ? static_cast<char>(a - 32) : a) == b;
       });
-  return calendar ? ReadCalendar(bytes) : ReadDateList(bytes);
+  return calendar ? agenda_internal::ReadCalendarText(bytes)
+                  : agenda_internal::ReadDateListText(bytes);
 }
 
-AgendaFileResult ReadAgendaFile(const std::filesystem::path& path) {
-  AgendaFileResult result;
+agenda_internal::FileReading ReadFileBytes(const std::filesystem::path& path) {
+  agenda_internal::FileReading result;
   std::error_code error;
   // A loop of links or a folder that may not be searched is not "missing".
   if (!std::filesystem::exists(path, error)) {
@@ -153,11 +170,31 @@ AgendaFileResult ReadAgendaFile(const std::filesystem::path& path) {
         "es demasiado grande (m\xE1s de " + std::to_string(kMaxAgendaFileBytes >> 20) + " MiB)");
     return result;
   }
-  return ReadAgendaText(bytes);
+  return ReadAgendaBytes(bytes);
 }
 
-AgendaFileResult ReadAgendaStream(std::FILE* stream) {
-  AgendaFileResult result;
+}  // namespace
+
+Result<AgendaFile> ReadAgendaText(std::string_view bytes) {
+  return agenda_internal::ResultOf(ReadAgendaBytes(bytes));
+}
+
+Result<AgendaFile> ReadDateList(std::string_view bytes) {
+  return agenda_internal::ResultOf(agenda_internal::ReadDateListText(bytes));
+}
+
+Result<AgendaFile> ReadCalendar(std::string_view bytes) {
+  return agenda_internal::ResultOf(agenda_internal::ReadCalendarText(bytes));
+}
+
+Result<AgendaFile> ReadAgendaFile(const std::filesystem::path& path) {
+  return agenda_internal::ResultOf(ReadFileBytes(path), ShownPath(path));
+}
+
+namespace {
+
+agenda_internal::FileReading ReadStreamBytes(std::FILE* stream) {
+  agenda_internal::FileReading result;
   std::string bytes;
   std::string piece(std::size_t{1} << 16, '\0');
   while (bytes.size() <= kMaxAgendaFileBytes) {
@@ -175,7 +212,13 @@ AgendaFileResult ReadAgendaStream(std::FILE* stream) {
         "es demasiado grande (m\xE1s de " + std::to_string(kMaxAgendaFileBytes >> 20) + " MiB)");
     return result;
   }
-  return ReadAgendaText(bytes);
+  return ReadAgendaBytes(bytes);
+}
+
+}  // namespace
+
+Result<AgendaFile> ReadAgendaStream(std::FILE* stream) {
+  return agenda_internal::ResultOf(ReadStreamBytes(stream), "(entrada est\xC3\xA1ndar)");
 }
 
 }  // namespace trevalda

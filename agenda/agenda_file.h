@@ -3,9 +3,9 @@
 //
 // Files are untrusted. They are read whole, within fixed bounds, and either
 // come back complete or are refused with the line and the reason; a refused
-// file adds nothing. Reasons and notes are Spanish, Windows-1252; the file's
-// texts are UTF-8 and are converted to Windows-1252 (a character the code
-// page lacks becomes '?', and a note says on which line).
+// file adds nothing. Refusals and notes are Spanish, UTF-8. The file's
+// texts are UTF-8 and are converted to Windows-1252 for the entries (a
+// character the code page lacks becomes '?', and a note says on which line).
 //
 // The date list, one entry a line (blank lines and lines that start with
 // '#' are skipped; blanks around the parts are ignored):
@@ -39,6 +39,7 @@
 #include <vector>
 
 #include "agenda/agenda.h"
+#include "base/result.h"
 
 namespace trevalda {
 
@@ -50,30 +51,32 @@ inline constexpr std::size_t kMaxEntriesPerFile = 10000;          // date lines 
 inline constexpr int kMaxEasterDaysBefore = 80;
 inline constexpr int kMaxEasterDaysAfter = 250;
 
-struct AgendaFileResult {
-  bool ok = false;
+// What a file gives the agenda.
+struct AgendaFile {
   std::vector<AgendaRule> rules;  // in the order of the file
-  // When !ok: the line the problem is on (0: the file as a whole) and why.
-  std::size_t line = 0;
-  std::string reason;
-  // What was read but not used as written, for the user (one note a line).
+  // What was read but not used as written, for the user (one note a line,
+  // UTF-8; it may quote the file, so escape it before showing it).
   std::vector<std::string> notes;
 };
 
 // Reads a file's bytes: an iCalendar file when its first line (after an
 // optional UTF-8 byte-order mark and blank lines) is BEGIN:VCALENDAR, else a
-// date list.
-AgendaFileResult ReadAgendaText(std::string_view bytes);
-AgendaFileResult ReadDateList(std::string_view bytes);
-AgendaFileResult ReadCalendar(std::string_view bytes);
+// date list. A refusal says "línea N: " and why (UTF-8, the reason escaped
+// with ShownText, as it may quote the file), or only why when it concerns
+// the whole file.
+Result<AgendaFile> ReadAgendaText(std::string_view bytes);
+Result<AgendaFile> ReadDateList(std::string_view bytes);
+Result<AgendaFile> ReadCalendar(std::string_view bytes);
 
 // Reads the file at `path` (at most kMaxAgendaFileBytes) and then its
 // bytes as ReadAgendaText does. A missing, unreadable or oversized file is
-// refused with line 0.
-AgendaFileResult ReadAgendaFile(const std::filesystem::path& path);
+// refused as a whole. A refusal names the file (ShownPath) and the line:
+// "fechas.txt:2: no empieza por una fecha ...", "fechas.txt: no existe".
+Result<AgendaFile> ReadAgendaFile(const std::filesystem::path& path);
 
 // Reads `stream` (standard input, already in binary mode) to its end, at
-// most kMaxAgendaFileBytes, and then as ReadAgendaText does.
-AgendaFileResult ReadAgendaStream(std::FILE* stream);
+// most kMaxAgendaFileBytes, and then as ReadAgendaText does. A refusal is
+// named "(entrada estándar)", as ReadAgendaFile names the file.
+Result<AgendaFile> ReadAgendaStream(std::FILE* stream);
 
 }  // namespace trevalda

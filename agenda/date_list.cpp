@@ -135,8 +135,8 @@ bool ReadDatePart(std::string_view& text, AgendaRule& rule, std::string& why) {
 
 }  // namespace
 
-AgendaFileResult ReadDateList(std::string_view bytes) {
-  AgendaFileResult result;
+agenda_internal::FileReading agenda_internal::ReadDateListText(std::string_view bytes) {
+  agenda_internal::FileReading result;
   if (!agenda_internal::CheckUtf8Text(bytes, result)) return result;
   bytes = agenda_internal::WithoutByteOrderMark(bytes);
   std::size_t position = 0;

@@ -285,7 +285,7 @@ struct Unplaced {
 
 class CalendarReader {
  public:
-  explicit CalendarReader(AgendaFileResult& result) : result_(result) {}
+  explicit CalendarReader(agenda_internal::FileReading& result) : result_(result) {}
 
   // Takes one unfolded content line; false when the file is refused.
   bool Take(std::string_view text, std::size_t lineNumber) {
@@ -440,7 +440,7 @@ class CalendarReader {
   void Link(const Item& item, CalendarEvent* master);
   void WriteNotes();
 
-  AgendaFileResult& result_;
+  agenda_internal::FileReading& result_;
   std::vector<std::string> stack_;
   RawEvent current_;
   std::size_t eventCount_ = 0;
@@ -785,8 +785,8 @@ void CalendarReader::WriteNotes() {
 
 }  // namespace
 
-AgendaFileResult ReadCalendar(std::string_view bytes) {
-  AgendaFileResult result;
+agenda_internal::FileReading agenda_internal::ReadCalendarText(std::string_view bytes) {
+  agenda_internal::FileReading result;
   // UTF-16 is refused at once; UTF-8 is checked line by line once unfolded.
   if (bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF")) {
     agenda_internal::CheckUtf8Text(bytes, result);

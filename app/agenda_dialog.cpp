@@ -22,6 +22,7 @@
 #include "app/cli_options.h"
 #include "app/resources/agenda_ids.h"
 #include "text/shown_text.h"
+#include "text/wide_text.h"
 
 namespace trevalda {
 namespace {
@@ -88,25 +89,6 @@ DialogState& State() {
 // ---------------------------------------------------------------------------
 // Text and paths
 
-std::wstring Wide(std::string_view utf8) {
-  if (utf8.empty()) return {};
-  const int size =
-      MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(std::max(size, 0)), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), size);
-  return wide;
-}
-
-std::string Utf8(std::wstring_view wide) {
-  if (wide.empty()) return {};
-  const int size = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
-                                       nullptr, 0, nullptr, nullptr);
-  std::string utf8(static_cast<std::size_t>(std::max(size, 0)), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), utf8.data(), size,
-                      nullptr, nullptr);
-  return utf8;
-}
-
 std::filesystem::path KnownFolder(REFKNOWNFOLDERID id) {
   PWSTR path = nullptr;
   std::filesystem::path folder;
@@ -125,7 +107,7 @@ std::wstring ControlText(HWND window, int id) {
 }
 
 void ShowError(HWND window, std::string_view message) {
-  MessageBoxW(window, Wide(message).c_str(), kTitle, MB_OK | MB_ICONERROR);
+  MessageBoxW(window, Utf8ToWide(message).c_str(), kTitle, MB_OK | MB_ICONERROR);
 }
 
 // ---------------------------------------------------------------------------
@@ -230,12 +212,12 @@ AgendaSettings ReadControls(HWND window) {
     } else if (SpecOf(static_cast<AgendaChoice>(i)).isSwitch) {
       settings.choices[i] = Checked(window, control.id) ? "1" : "0";
     } else {
-      settings.choices[i] = Utf8(ControlText(window, control.id));
+      settings.choices[i] = WideToUtf8(ControlText(window, control.id));
     }
   }
   settings.holidays = Checked(window, IDC_AGENDA_HOLIDAYS);
-  for (const std::wstring& file : DateFiles(window)) settings.dateFiles.push_back(Utf8(file));
-  settings.folder = Utf8(ControlText(window, IDC_AGENDA_FOLDER));
+  for (const std::wstring& file : DateFiles(window)) settings.dateFiles.push_back(WideToUtf8(file));
+  settings.folder = WideToUtf8(ControlText(window, IDC_AGENDA_FOLDER));
   return settings;
 }
 
@@ -285,12 +267,12 @@ void ShowSettings(HWND window, const AgendaSettings& settings) {
     } else if (SpecOf(static_cast<AgendaChoice>(i)).isSwitch) {
       CheckDlgButton(window, control.id, settings.choices[i] == "1" ? BST_CHECKED : BST_UNCHECKED);
     } else {
-      SetDlgItemTextW(window, control.id, Wide(settings.choices[i]).c_str());
+      SetDlgItemTextW(window, control.id, Utf8ToWide(settings.choices[i]).c_str());
     }
   }
   CheckDlgButton(window, IDC_AGENDA_HOLIDAYS, settings.holidays ? BST_CHECKED : BST_UNCHECKED);
-  for (const std::string& file : settings.dateFiles) AddDateFile(window, Wide(file));
-  std::wstring folder = Wide(settings.folder);
+  for (const std::string& file : settings.dateFiles) AddDateFile(window, Utf8ToWide(file));
+  std::wstring folder = Utf8ToWide(settings.folder);
   if (folder.empty()) folder = KnownFolder(FOLDERID_Documents).wstring();
   SetDlgItemTextW(window, IDC_AGENDA_FOLDER, folder.c_str());
   SyncYear(window);
@@ -404,8 +386,9 @@ void RunJob(HWND window, CliOptions options, std::atomic<bool>* stop) {
 // name that does not exist as the PDF's): Documents when none is given,
 // made when it does not exist yet.
 Result<> PrepareFolder(AgendaSettings& settings) {
-  if (settings.folder.empty()) settings.folder = Utf8(KnownFolder(FOLDERID_Documents).wstring());
-  const std::filesystem::path folder(Wide(settings.folder));
+  if (settings.folder.empty())
+    settings.folder = WideToUtf8(KnownFolder(FOLDERID_Documents).wstring());
+  const std::filesystem::path folder(Utf8ToWide(settings.folder));
   std::error_code error;
   if (std::filesystem::is_directory(folder, error)) return {};
   std::filesystem::create_directories(folder, error);
@@ -449,10 +432,10 @@ INT_PTR CALLBACK DoneProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam) 
       SetWindowLongPtrW(box, DWLP_USER, lParam);
       std::string text = finished->report.message;
       if (finished->report.format != CliFormat::kPdf) {
-        text += "\nen " + Utf8(OpenedPath(finished->report).wstring());
+        text += "\nen " + WideToUtf8(OpenedPath(finished->report).wstring());
       }
       for (const std::string& warning : finished->warnings) text += "\n" + warning;
-      SetDlgItemTextW(box, IDC_AGENDA_DONE_TEXT, Wide(text).c_str());
+      SetDlgItemTextW(box, IDC_AGENDA_DONE_TEXT, Utf8ToWide(text).c_str());
       return TRUE;
     }
     case WM_COMMAND:
@@ -486,7 +469,7 @@ void Finish(HWND window, std::unique_ptr<Finished> finished) {
                       DoneProc, reinterpret_cast<LPARAM>(finished.get()));
       break;
     case JobStatus::kStopped:
-      MessageBoxW(window, Wide(report.message).c_str(), kTitle, MB_OK | MB_ICONINFORMATION);
+      MessageBoxW(window, Utf8ToWide(report.message).c_str(), kTitle, MB_OK | MB_ICONINFORMATION);
       break;
     case JobStatus::kRefused:
     case JobStatus::kFailed:

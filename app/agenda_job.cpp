@@ -32,11 +32,7 @@ Result<PageDate> ReadTypedDate(const std::string& typed) {
     return Failure("fecha no válida: " + Shown(typed) +
                    ". Escribe día/mes/año con el año en cuatro cifras, por ejemplo 07/12/2026.");
   }
-  std::string stem;
-  std::string why;
-  PageDate date;
-  if (!ReadDateText(*dateText, stem, date, why)) return Failure(why);
-  return date;
+  return ReadDateText(*dateText);
 }
 
 }  // namespace
@@ -139,29 +135,21 @@ Result<> LoadJobAgenda(const CliOptions& options, Agenda& agenda,
     if (input && inputRead) {
       return Failure("--dates - lee la entrada estándar, y solo se puede leer una vez");
     }
-    const std::string name = input ? "(entrada estándar)" : ShownText(typed, kShownPathLimit);
     // Memory that runs out while reading goes up to the job (exit 1).
-    AgendaFileResult file;
     if (input) {
       inputRead = true;
       UseBinaryStandardInput();
-      file = ReadAgendaStream(stdin);
-    } else {
-      file = ReadAgendaFile(PathFromArgument(typed));
     }
-    if (file.ok) {
-      for (const AgendaRule& rule : file.rules) agenda.Add(rule);
-    }
-    if (!file.ok) {
-      const std::string where = file.line == 0 ? name : name + ":" + std::to_string(file.line);
-      // A reason may quote the file (UTF-8): escaped too.
-      return Failure(where + ": " + ShownText(file.reason, kShownPathLimit));
-    }
+    const Result<AgendaFile> file =
+        input ? ReadAgendaStream(stdin) : ReadAgendaFile(PathFromArgument(typed));
+    if (!file) return file.failure();
     if (warn) {
-      for (const std::string& note : file.notes) {
+      const std::string name = input ? "(entrada estándar)" : ShownText(typed, kShownPathLimit);
+      for (const std::string& note : file->notes) {
         warn("aviso: " + name + ": " + ShownText(note, kShownPathLimit));
       }
     }
+    for (const AgendaRule& rule : file->rules) agenda.Add(rule);
   }
   return {};
 }

@@ -10,20 +10,9 @@
 #include <cstdio>
 
 #include "app/console.h"
+#include "text/wide_text.h"
 
 namespace trevalda {
-namespace {
-
-std::string ToUtf8(const wchar_t* wide) {
-  const int size = WideCharToMultiByte(CP_UTF8, 0, wide, -1, nullptr, 0, nullptr, nullptr);
-  if (size <= 1) return {};
-  std::string utf8(static_cast<std::size_t>(size), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, wide, -1, utf8.data(), size, nullptr, nullptr);
-  utf8.pop_back();  // the terminator
-  return utf8;
-}
-
-}  // namespace
 
 // The narrow arguments are in the ANSI code page and lose what it cannot
 // hold; the UTF-16 command line has everything.
@@ -34,7 +23,7 @@ std::vector<std::string> CommandLineArguments(int argc, char** argv) {
     return std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc);
   }
   std::vector<std::string> args;
-  for (int i = 1; i < count; ++i) args.push_back(ToUtf8(wide[i]));
+  for (int i = 1; i < count; ++i) args.push_back(WideToUtf8(wide[i]));
   LocalFree(wide);
   return args;
 }

@@ -1,6 +1,5 @@
 #include "app/create_page.h"
 
-#include <charconv>
 #include <cmath>
 #include <limits>
 #include <mutex>
@@ -9,6 +8,7 @@
 
 #include "calendar/names.h"
 #include "calendar/saints.h"
+#include "canvas/bitmap_file.h"
 #include "canvas/canvas.h"
 #include "canvas/png_file.h"
 #include "canvas/text.h"
@@ -25,46 +25,15 @@ constexpr long double kPixelsPerMillimetre = 3.779527559L;
 constexpr long double kPageWidthMillimetres = 210;
 constexpr long double kPageHeightMillimetres = 297;
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
-int DigitValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return 99;
-}
-
-// "&" followed by a base letter and the digits of that base.
-double ReadBasedWholeNumber(std::string_view rest) {
-  int base = 8;
-  if (!rest.empty()) {
-    switch (rest.front()) {
-      case 'B':
-      case 'b':
-        base = 2;
-        rest.remove_prefix(1);
-        break;
-      case 'H':
-      case 'h':
-        base = 16;
-        rest.remove_prefix(1);
-        break;
-      case 'O':
-      case 'o':
-      case 'Q':
-      case 'q':
-        rest.remove_prefix(1);
-        break;
-      default:
-        break;  // base 8 with the digits straight after the "&"
-    }
-  }
-  double value = 0;
-  for (char c : rest) {
-    const int digit = DigitValue(c);
-    if (digit >= base) break;
-    value = value * base + digit;
+// The decimal digits at the start of `piece` (at most four characters) as a
+// number; 0 when it starts with none.
+std::int16_t ReadLeadingDigits(std::string_view piece) {
+  std::int16_t value = 0;
+  for (const char c : piece) {
+    if (!IsDigit(c)) break;
+    value = static_cast<std::int16_t>(value * 10 + (c - '0'));
   }
   return value;
 }
@@ -123,6 +92,8 @@ std::filesystem::path PathFromCp1252(std::string_view name) {
   return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
 }
 
+constexpr const char* kNoCanvas = "no hay lienzo para dibujar la página.";
+
 // One page at a time: the canvas and the tables are shared by the process.
 std::mutex pageMutex;
 
@@ -141,78 +112,11 @@ std::string MakeFileStem(std::string_view text) {
   return stem;
 }
 
-double ReadLeadingNumber(std::string_view piece) {
-  std::size_t i = 0;
-  while (i < piece.size() && IsBlank(piece[i])) ++i;
-  if (i < piece.size() && piece[i] == '&') {
-    return ReadBasedWholeNumber(piece.substr(i + 1));
-  }
-
-  bool negative = false;
-  if (i < piece.size() && (piece[i] == '+' || piece[i] == '-')) {
-    negative = piece[i] == '-';
-    ++i;
-  }
-  std::string_view whole;
-  std::string_view fraction;
-  std::size_t start = i;
-  while (i < piece.size() && IsDigit(piece[i])) ++i;
-  whole = piece.substr(start, i - start);
-  if (i < piece.size() && piece[i] == '.') {
-    start = ++i;
-    while (i < piece.size() && IsDigit(piece[i])) ++i;
-    fraction = piece.substr(start, i - start);
-  }
-  if (whole.empty() && fraction.empty()) return 0;
-  int exponent = 0;
-  if (i < piece.size() &&
-      (piece[i] == 'E' || piece[i] == 'e' || piece[i] == 'D' || piece[i] == 'd')) {
-    ++i;
-    bool negativeExponent = false;
-    if (i < piece.size() && (piece[i] == '+' || piece[i] == '-')) {
-      negativeExponent = piece[i] == '-';
-      ++i;
-    }
-    for (int digits = 0; digits < 4 && i < piece.size() && IsDigit(piece[i]); ++digits, ++i) {
-      exponent = exponent * 10 + (piece[i] - '0');
-    }
-    if (negativeExponent) exponent = -exponent;
-  }
-
-  // from_chars reads this form whatever the locale says a decimal point is.
-  std::string number(whole.empty() ? "0" : whole);
-  if (!fraction.empty()) number.append(".").append(fraction);
-  number += 'e';
-  number += std::to_string(exponent);
-  double value = 0;
-  const auto result = std::from_chars(number.data(), number.data() + number.size(), value);
-  if (result.ec == std::errc::result_out_of_range) {
-    // Out of the range of a double: an infinity when large, zero when tiny.
-    // The decimal exponent of the first significant digit tells which.
-    const auto firstWhole = whole.find_first_not_of('0');
-    const auto firstFraction = fraction.find_first_not_of('0');
-    const long long magnitude = firstWhole != std::string_view::npos
-                                    ? static_cast<long long>(whole.size() - firstWhole) + exponent
-                                    : -static_cast<long long>(firstFraction) + exponent;
-    value = magnitude > 0 ? std::numeric_limits<double>::infinity() : 0.0;
-  }
-  return negative ? -value : value;
-}
-
-std::int16_t ReadLeadingInt16(std::string_view piece) {
-  const long double value = RoundHalfEven(ReadLeadingNumber(piece));
-  if (!std::isfinite(value) || value < std::numeric_limits<std::int16_t>::min() ||
-      value > std::numeric_limits<std::int16_t>::max()) {
-    return 0;
-  }
-  return static_cast<std::int16_t>(value);
-}
-
 PageDate PageDateFromStem(std::string_view stem) {
   PageDate date;
-  date.day = ReadLeadingInt16(Piece(stem, 0, 2));
-  date.month = ReadLeadingInt16(Piece(stem, 3, 2));
-  date.year = ReadLeadingInt16(stem.size() <= 4 ? stem : stem.substr(stem.size() - 4));
+  date.day = ReadLeadingDigits(Piece(stem, 0, 2));
+  date.month = ReadLeadingDigits(Piece(stem, 3, 2));
+  date.year = ReadLeadingDigits(stem.size() <= 4 ? stem : stem.substr(stem.size() - 4));
   return date;
 }
 
@@ -241,15 +145,14 @@ CanvasHandle InitializePageCommand() {
   return canvas;
 }
 
-bool ReadDateText(std::string_view dateText, std::string& stem, PageDate& date, std::string& why) {
-  stem = MakeFileStem(dateText);
-  date = PageDateFromStem(stem);
+Result<PageDate> ReadDateText(std::string_view dateText) {
+  const std::string stem = MakeFileStem(dateText);
+  const PageDate date = PageDateFromStem(stem);
   if (!HasDateLayout(stem) || !IsValidPageDate(date) || !IsSafeFileStem(stem)) {
-    why = "Fecha no válida: \"" + ShownText(Cp1252ToUtf8(dateText)) +
-          "\". Indica día, mes y año con cuatro cifras, por ejemplo 07/12/2026.";
-    return false;
+    return Failure("Fecha no válida: \"" + ShownText(Cp1252ToUtf8(dateText)) +
+                   "\". Indica día, mes y año con cuatro cifras, por ejemplo 07/12/2026.");
   }
-  return true;
+  return date;
 }
 
 DayPageContent PageContentFor(const AgendaOptions& options, const PageDate& date) {
@@ -261,33 +164,63 @@ DayPageContent PageContentFor(const AgendaOptions& options, const PageDate& date
 
 namespace {
 
-// The stem, date and file of a page; false (with the message) when the
-// date text is not a page date.
-bool NamePage(std::string_view dateText, const std::filesystem::path& folder, PageFormat format,
-              PageOutcome& outcome) {
-  if (!ReadDateText(dateText, outcome.stem, outcome.date, outcome.message)) {
-    outcome.status = PageStatus::kBadDate;
-    return false;
+// A page named and checked, not yet saved: kBadDate (with the message) when
+// `date` is not a page date.
+PageOutcome NamePage(const PageDate& date, std::string stem, const std::filesystem::path& folder,
+                     PageFormat format) {
+  PageOutcome outcome;
+  outcome.date = date;
+  outcome.stem = std::move(stem);
+  if (!IsValidPageDate(date)) {
+    outcome.message = ReadDateText(DateText(date)).message();
+    return outcome;
   }
   const char* extension = format == PageFormat::kPng ? ".png" : ".bmp";
   outcome.file = folder / PathFromCp1252(outcome.stem + extension);
-  return true;
+  outcome.status = PageStatus::kNotSaved;
+  return outcome;
 }
 
-// Fills in the status and the message from outcome.save.
-void ReportSave(PageOutcome& outcome, bool drawn) {
-  if (outcome.save.Saved()) {
+// Fills in the status and the message from the save, or from why the page
+// could not be drawn or encoded.
+void ReportSave(PageOutcome& outcome, const Result<>& made) {
+  if (made && outcome.save.Saved()) {
     outcome.status = PageStatus::kSaved;
     outcome.message = "Grabado " + Cp1252ToUtf8(outcome.stem);
     return;
   }
   outcome.status = PageStatus::kNotSaved;
   outcome.message = "No se pudo grabar " + ShownPath(outcome.file);
-  if (!drawn) {
-    outcome.message += ": no hay lienzo para dibujar la página.";
+  if (!made) {
+    outcome.message += ": " + made.message();
   } else if (outcome.save.error) {
     outcome.message += " (" + outcome.save.step + "): " + ErrorText(outcome.save.error);
   }
+}
+
+// Saves the page drawn on `canvas` as outcome.file and reports how it went.
+void SaveCanvasPage(PageOutcome& outcome, CanvasHandle canvas, PageFormat format) {
+  AttachCanvas(canvas, 0, 0);
+  outcome.save =
+      format == PageFormat::kPng ? SaveCanvasPng(outcome.file) : SaveCanvasBitmap(outcome.file);
+  ReportSave(outcome, {});
+}
+
+// One page alone: drawn on the process's page canvas, then saved.
+PageOutcome WriteNamedPage(PageOutcome outcome, PageFormat format, const AgendaOptions& agenda) {
+  if (outcome.status == PageStatus::kBadDate) return outcome;
+  const std::lock_guard lock(pageMutex);
+  const CanvasHandle canvas = InitializePageCommand();
+  static_cast<void>(TakeTextProblem());  // only this page's texts count
+  const Result<> drawn =
+      DrawPageOnCanvas(canvas, outcome.date, PageContentFor(agenda, outcome.date));
+  if (RefuseUnwrittenTexts(outcome)) return outcome;  // the more telling reason first
+  if (!drawn) {
+    ReportSave(outcome, drawn);
+    return outcome;
+  }
+  SaveCanvasPage(outcome, canvas, format);
+  return outcome;
 }
 
 }  // namespace
@@ -300,63 +233,68 @@ bool RefuseUnwrittenTexts(PageOutcome& outcome) {
   return true;
 }
 
-PageOutcome CreatePage(std::string_view dateText, const std::filesystem::path& folder,
-                       PageFormat format, const AgendaOptions& agenda) {
-  PageOutcome outcome;
-  if (!NamePage(dateText, folder, format, outcome)) {
-    return outcome;
-  }
-  const std::lock_guard lock(pageMutex);
-  const CanvasHandle canvas = InitializePageCommand();
-  (void)TakeTextProblem();  // only this page's texts count
+Result<> DrawPageOnCanvas(CanvasHandle canvas, const PageDate& date,
+                          const DayPageContent& content) {
+  if (canvas == 0) return Failure(kNoCanvas);
+  static_cast<void>(TakeCanvasError());  // an earlier page's failure is not this one's
   PreparePage(canvas);
-  DrawDayPage(canvas, outcome.date, PageContentFor(agenda, outcome.date));
-  if (RefuseUnwrittenTexts(outcome)) return outcome;
-  return SaveDrawnPage(canvas, dateText, folder, format);
+  DrawDayPage(canvas, date, content);
+  if (TakeCanvasError() != 0) return Failure("la página no se pudo dibujar.");
+  return {};
 }
 
-PageOutcome SaveDrawnPage(CanvasHandle canvas, std::string_view dateText,
-                          const std::filesystem::path& folder, PageFormat format) {
-  PageOutcome outcome;
-  if (!NamePage(dateText, folder, format, outcome)) {
+PageOutcome WriteDayPage(const PageDate& date, const std::filesystem::path& folder,
+                         PageFormat format, const AgendaOptions& agenda) {
+  return WriteNamedPage(NamePage(date, DateStem(date), folder, format), format, agenda);
+}
+
+PageOutcome WriteDayPageFromText(std::string_view dateText, const std::filesystem::path& folder,
+                                 PageFormat format, const AgendaOptions& agenda) {
+  const Result<PageDate> date = ReadDateText(dateText);
+  if (!date) {
+    PageOutcome outcome;
+    outcome.stem = MakeFileStem(dateText);
+    outcome.message = date.message();
     return outcome;
   }
-  AttachCanvas(canvas, 0, 0);
-  outcome.save =
-      format == PageFormat::kPng ? SaveCanvasPng(outcome.file) : SaveCanvasBitmap(outcome.file);
-  ReportSave(outcome, canvas != 0);
+  return WriteNamedPage(NamePage(*date, MakeFileStem(dateText), folder, format), format, agenda);
+}
+
+PageOutcome SaveDrawnPage(CanvasHandle canvas, const PageDate& date,
+                          const std::filesystem::path& folder, PageFormat format) {
+  PageOutcome outcome = NamePage(date, DateStem(date), folder, format);
+  if (outcome.status == PageStatus::kBadDate) return outcome;
+  if (canvas == 0) {
+    ReportSave(outcome, Failure(kNoCanvas));
+    return outcome;
+  }
+  SaveCanvasPage(outcome, canvas, format);
   return outcome;
 }
 
-std::vector<std::uint8_t> DrawPagePng(CanvasHandle canvas, const PageDate& date,
-                                      const DayPageContent& content) {
-  if (canvas == 0) {
-    return {};
-  }
+Result<std::vector<std::uint8_t>> DrawPagePng(CanvasHandle canvas, const PageDate& date,
+                                              const DayPageContent& content) {
   InitializeTables();
-  PreparePage(canvas);
-  DrawDayPage(canvas, date, content);
+  if (Result<> drawn = DrawPageOnCanvas(canvas, date, content); !drawn) return drawn.failure();
   try {
-    return EncodeCanvasPng();
+    std::vector<std::uint8_t> png = EncodeCanvasPng();
+    if (png.empty()) return Failure("no se pudo codificar la página.");
+    return png;
   } catch (const std::bad_alloc&) {
-    return {};
+    return Failure("no hay memoria para codificar la página.");
   }
 }
 
-PageOutcome SavePageFile(std::string_view dateText, const std::filesystem::path& folder,
-                         PageFormat format, std::span<const std::uint8_t> file) {
-  PageOutcome outcome;
-  if (!NamePage(dateText, folder, format, outcome)) {
+PageOutcome SavePageFile(const PageDate& date, const std::filesystem::path& folder,
+                         PageFormat format, const Result<std::vector<std::uint8_t>>& file) {
+  PageOutcome outcome = NamePage(date, DateStem(date), folder, format);
+  if (outcome.status == PageStatus::kBadDate) return outcome;
+  if (!file) {
+    ReportSave(outcome, file.failure());
     return outcome;
   }
-  if (file.empty()) {
-    outcome.save.status = SaveStatus::kFailed;
-    outcome.save.error = std::make_error_code(std::errc::not_enough_memory);
-    outcome.save.step = "codificar";
-  } else {
-    outcome.save = SaveFileBytes(outcome.file, file);
-  }
-  ReportSave(outcome, true);
+  outcome.save = SaveFileBytes(outcome.file, *file);
+  ReportSave(outcome, {});
   return outcome;
 }
 

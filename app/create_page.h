@@ -1,5 +1,5 @@
-// The page command shared by both front ends: from the text of a date to a
-// saved page.
+// The page command shared by both front ends: from a date (or, for the
+// dialog, the text of a date) to a saved page.
 //
 // Date texts and file stems are Windows-1252 bytes. The command keeps one
 // page canvas and the three text tables for the whole process, made on its
@@ -14,9 +14,10 @@
 #include <vector>
 
 #include "agenda/agenda.h"
+#include "base/result.h"
 #include "calendar/calendar.h"
-#include "canvas/bitmap_file.h"
 #include "canvas/canvas.h"
+#include "canvas/safe_save.h"
 #include "page/day_page.h"
 
 namespace trevalda {
@@ -25,21 +26,11 @@ namespace trevalda {
 // (code 32) removed. Other characters stay: "07.12.2026" comes back as is.
 std::string MakeFileStem(std::string_view text);
 
-// The number at the start of `piece`: blanks (space, tab, CR, LF) skipped,
-// an optional sign, decimal digits with an optional fraction and an
-// exponent (E, e, D or d, an optional sign and up to four digits); or "&"
-// followed by B (base 2), H (16), O or Q (8) or nothing (8) and the digits
-// of that base. Reading stops at the first character that cannot continue
-// the number. A piece without a number gives 0.
-double ReadLeadingNumber(std::string_view piece);
-
-// ReadLeadingNumber rounded to the nearest integer (halves to even) as a
-// signed 16-bit value; 0 when the value does not fit.
-std::int16_t ReadLeadingInt16(std::string_view piece);
-
 // The page date cut from a stem at fixed positions: the day from characters
 // 1-2, the month from 4-5, the year from the last four (counting from 1;
-// pieces are cut as far as the stem reaches).
+// pieces are cut as far as the stem reaches), each piece read as the decimal
+// digits it starts with (0 when none). ReadDateText uses the date only when
+// the stem has the dd?mm?yyyy layout.
 PageDate PageDateFromStem(std::string_view stem);
 
 // Width and height of the page canvas from A4 (210 x 297 mm) at
@@ -79,14 +70,13 @@ struct PageOutcome {
   std::string message;
 };
 
-// Reads a date text as the page command does: the stem and the date cut
-// from it. Returns false, with a Spanish message (UTF-8, the date text shown
-// with ShownText) in `why`,
-// when the stem does not have the layout dd?mm?yyyy (two digits, a
-// separator, two digits, a separator, four digits), when the date is not a
-// real calendar day of the years 1 to 9999, or when the stem cannot serve as
-// a file name.
-bool ReadDateText(std::string_view dateText, std::string& stem, PageDate& date, std::string& why);
+// Reads a date text as the dialog's page command does: the date cut from
+// its stem (MakeFileStem). Fails, with a Spanish message (UTF-8, the date
+// text shown with ShownText), when the stem does not have the layout
+// dd?mm?yyyy (two digits, a separator, two digits, a separator, four
+// digits), when the date is not a real calendar day of the years 1 to 9999,
+// or when the stem cannot serve as a file name.
+Result<PageDate> ReadDateText(std::string_view dateText);
 
 // What the pages carry beyond the classic page: the agenda's entries and
 // the week rule. The default adds nothing.
@@ -105,32 +95,45 @@ DayPageContent PageContentFor(const AgendaOptions& options, const PageDate& date
 // returns true; the page must not be saved.
 bool RefuseUnwrittenTexts(PageOutcome& outcome);
 
-// Turns `dateText` into a stem and a date, checks the date, draws the page
-// (a page whose texts did not show is not saved: RefuseUnwrittenTexts)
-// (with what `agenda` adds) and saves it as <folder>/<stem>.bmp (or .png;
-// the current folder when `folder` is empty). Initialises the command first
-// if needed. Safe to call many times, also from several threads; each call
-// stands alone.
-PageOutcome CreatePage(std::string_view dateText, const std::filesystem::path& folder = {},
-                       PageFormat format = PageFormat::kBmp, const AgendaOptions& agenda = {});
+// Checks `date`, draws its page (with what `agenda` adds) and saves it as
+// <folder>/<DateStem(date)>.bmp (or .png; the current folder when `folder`
+// is empty); a page whose texts did not show is not saved
+// (RefuseUnwrittenTexts). Initialises the command first if needed. Safe to call many
+// times, also from several threads; each call stands alone.
+PageOutcome WriteDayPage(const PageDate& date, const std::filesystem::path& folder = {},
+                         PageFormat format = PageFormat::kBmp, const AgendaOptions& agenda = {});
 
-// The parts of CreatePage, for many pages at once, each canvas drawn on by
-// one thread at a time (the calling thread attaches it):
-// SaveDrawnPage saves the page already drawn on `canvas` (PreparePage and
-// DrawDayPage) under the name CreatePage gives `dateText`, its rows written
-// straight from the canvas.
-PageOutcome SaveDrawnPage(CanvasHandle canvas, std::string_view dateText,
+// The dialog's path: the date and the stem from the picker's text
+// (ReadDateText, MakeFileStem), then the page as WriteDayPage makes it,
+// saved as <folder>/<stem>.bmp.
+PageOutcome WriteDayPageFromText(std::string_view dateText,
+                                 const std::filesystem::path& folder = {},
+                                 PageFormat format = PageFormat::kBmp,
+                                 const AgendaOptions& agenda = {});
+
+// The parts of WriteDayPage, for many pages at once, each canvas drawn on
+// by one thread at a time (the calling thread attaches it):
+// SaveDrawnPage saves the page for `date` already drawn on `canvas`
+// (PreparePage and DrawDayPage), its rows written straight from the canvas.
+PageOutcome SaveDrawnPage(CanvasHandle canvas, const PageDate& date,
                           const std::filesystem::path& folder, PageFormat format);
 
-// DrawPagePng draws the page for `date` with `content` on `canvas` (a
-// page-sized canvas) and returns its PNG file; empty when it could not be
-// encoded.
-std::vector<std::uint8_t> DrawPagePng(CanvasHandle canvas, const PageDate& date,
-                                      const DayPageContent& content = {});
+// DrawPageOnCanvas prepares `canvas` (a page-sized canvas) and draws the
+// page for `date` with `content` on it; then it asks the canvas engine's
+// error record (TakeCanvasError) whether every drawing call went through.
+// Fails when there is no canvas or a call was refused.
+Result<> DrawPageOnCanvas(CanvasHandle canvas, const PageDate& date,
+                          const DayPageContent& content = {});
 
-// SavePageFile names the page as CreatePage does and saves `file`, the
-// bytes of an encoded page (empty: the page could not be encoded).
-PageOutcome SavePageFile(std::string_view dateText, const std::filesystem::path& folder,
-                         PageFormat format, std::span<const std::uint8_t> file);
+// DrawPagePng draws the page for `date` with `content` on `canvas` (a
+// page-sized canvas) and returns its PNG file, or why it could not be made
+// (no canvas, the canvas engine refused a drawing call, no memory).
+Result<std::vector<std::uint8_t>> DrawPagePng(CanvasHandle canvas, const PageDate& date,
+                                              const DayPageContent& content = {});
+
+// SavePageFile saves `file`, the encoded page for `date` (or why it could
+// not be encoded), as WriteDayPage names it.
+PageOutcome SavePageFile(const PageDate& date, const std::filesystem::path& folder,
+                         PageFormat format, const Result<std::vector<std::uint8_t>>& file);
 
 }  // namespace trevalda

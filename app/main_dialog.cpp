@@ -13,7 +13,7 @@
 
 #include "app/create_page.h"
 #include "canvas/text.h"
-#include "text/cp1252.h"
+#include "text/wide_text.h"
 
 namespace trevalda {
 namespace {
@@ -30,10 +30,11 @@ constexpr short kDialogY = 70;
 constexpr short kDialogWidth = 201;
 constexpr short kDialogHeight = 120;
 
-// WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CAPTION | WS_MINIMIZEBOX |
-// DS_MODALFRAME | DS_SETFONT | DS_NOFAILCREATE | DS_3DLOOK. No WS_SYSMENU:
-// the caption shows the title and no buttons.
-constexpr DWORD kDialogStyle = 0x94C200D4;
+// No WS_SYSMENU: the caption shows the title and no buttons.
+constexpr DWORD kDialogStyle = WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CAPTION |
+                               WS_MINIMIZEBOX | DS_MODALFRAME | DS_SETFONT | DS_NOFAILCREATE |
+                               DS_3DLOOK;
+static_assert(kDialogStyle == 0x94C200D4);
 constexpr DWORD kDialogExStyle = WS_EX_CONTROLPARENT;
 
 // The template font; dialog units are measured in it.
@@ -46,9 +47,9 @@ constexpr const wchar_t* kIconResource = L"#200";
 constexpr int kBigIconSize = 32;
 constexpr int kSmallIconSize = 16;
 
-// WS_CHILD | WS_VISIBLE | WS_TABSTOP, and WS_CHILD | WS_VISIBLE | WS_BORDER.
-constexpr DWORD kTabStopChild = 0x50010000;
-constexpr DWORD kBorderedChild = 0x50800000;
+constexpr DWORD kTabStopChild = WS_CHILD | WS_VISIBLE | WS_TABSTOP;
+constexpr DWORD kBorderedChild = WS_CHILD | WS_VISIBLE | WS_BORDER;
+static_assert(kTabStopChild == 0x50010000 && kBorderedChild == 0x50800000);
 
 struct ControlLayout {
   int id;
@@ -85,9 +86,9 @@ constexpr float kPickerPoints = 18.0f;
 constexpr float kControlPoints = 10.0f;
 constexpr double kPointsPerInch = 72.0;
 
-// Common-control classes: ICC_WIN95_CLASSES | ICC_DATE_CLASSES |
-// ICC_INTERNET_CLASSES.
-constexpr DWORD kCommonControlClasses = 0x000009FF;
+// The common-control classes the dialog registers.
+constexpr DWORD kCommonControlClasses = ICC_WIN95_CLASSES | ICC_DATE_CLASSES | ICC_INTERNET_CLASSES;
+static_assert(kCommonControlClasses == 0x000009FF);
 
 // The modal display's pause when the thread has no message, milliseconds.
 constexpr DWORD kIdlePause = 1;
@@ -122,27 +123,6 @@ struct DialogState {
 DialogState& State() {
   static DialogState state;
   return state;
-}
-
-std::wstring ToWide(std::string_view text1252) {
-  const std::u16string utf16 = Cp1252ToUtf16(text1252);
-  return std::wstring(utf16.begin(), utf16.end());
-}
-
-// The page command's messages are UTF-8.
-std::wstring Utf8ToWide(std::string_view text) {
-  if (text.empty()) {
-    return {};
-  }
-  const int size =
-      MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(size > 0 ? size : 0), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), size);
-  return wide;
-}
-
-std::string FromWide(std::wstring_view text) {
-  return Utf16ToCp1252(std::u16string(text.begin(), text.end()));
 }
 
 // ---------------------------------------------------------------------------
@@ -197,7 +177,7 @@ TemplateWriter MainDialogTemplate() {
 HWND AddControl(HWND dialog, const ControlLayout& layout) {
   RECT rect{layout.x, layout.y, layout.x + layout.width, layout.y + layout.height};
   MapDialogRect(dialog, &rect);
-  const std::wstring text = ToWide(layout.text);
+  const std::wstring text = Cp1252ToWide(layout.text);
   return CreateWindowExW(layout.exStyle, layout.windowClass, text.c_str(), layout.style, rect.left,
                          rect.top, rect.right - rect.left, rect.bottom - rect.top, dialog,
                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(layout.id)),
@@ -257,7 +237,7 @@ HFONT MakeControlFont(const ControlFont& description, HWND control) {
   lf.lfStrikeOut = (description.style & kFontStrikeOut) != 0 ? TRUE : FALSE;
   lf.lfCharSet = 0;
   lf.lfPitchAndFamily = 0;
-  const std::wstring face = ToWide(description.face).substr(0, LF_FACESIZE - 1);
+  const std::wstring face = Cp1252ToWide(description.face).substr(0, LF_FACESIZE - 1);
   face.copy(lf.lfFaceName, face.size());
   lf.lfFaceName[face.size()] = L'\0';
   return CreateFontIndirectW(&lf);
@@ -399,7 +379,7 @@ std::int32_t ShowMainDialog(HWND owner) {
   }
   state.dialog = dialog;
   state.result = 0;
-  const std::wstring title = ToWide(kTitle);
+  const std::wstring title = Cp1252ToWide(kTitle);
   SetWindowTextW(dialog, title.c_str());
 
   // 2. The icons.
@@ -528,9 +508,9 @@ void CreatePage(HWND dialog) {
   }
   // The portable command: file stem, date check, drawing and saving in the
   // current folder.
-  const PageOutcome outcome = CreatePage(FromWide(shown), std::filesystem::path());
+  const PageOutcome outcome = WriteDayPageFromText(WideToCp1252(shown), std::filesystem::path());
   const std::wstring message = Utf8ToWide(outcome.message);
-  const std::wstring title = ToWide(kReportTitle);
+  const std::wstring title = Cp1252ToWide(kReportTitle);
   const UINT style = outcome.status == PageStatus::kSaved ? MB_OK : MB_OK | MB_ICONERROR;
   // No owner: the dialog stays usable while the box is open.
   MessageBoxW(nullptr, message.c_str(), title.c_str(), style);

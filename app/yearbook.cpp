@@ -102,7 +102,7 @@ RangeOutcome CreatePageFiles(const DateRange& range, const std::filesystem::path
     return true;
   };
   if (total == 1) {
-    carryOn(range.first, CreatePage(DateText(range.first), folder, format, agenda));
+    carryOn(range.first, WriteDayPage(range.first, folder, format, agenda));
   } else if (total > 1) {
     // Workers draw the pages (and encode the PNG files) on canvases from a
     // pool; the pages are saved here, one by one, in date order. A BMP page
@@ -111,9 +111,9 @@ RangeOutcome CreatePageFiles(const DateRange& range, const std::filesystem::path
     const unsigned workers = WorkersFor(total);
     CanvasPool pool(3 * workers);  // enough for every page in the making or waiting
     struct DrawnPage {
-      CanvasHandle canvas = 0;         // a drawn BMP page, back to the pool once saved
-      std::vector<std::uint8_t> file;  // an encoded PNG page
-      bool outOfMemory = false;        // the page's content could not be made
+      CanvasHandle canvas = 0;  // a drawn BMP page, back to the pool once saved
+      Result<std::vector<std::uint8_t>> file = std::vector<std::uint8_t>();  // a PNG page
+      bool outOfMemory = false;  // the page's content could not be made
     };
     MakeInParallelUseInOrder<DrawnPage>(
         total, workers,
@@ -126,10 +126,11 @@ RangeOutcome CreatePageFiles(const DateRange& range, const std::filesystem::path
             if (format == PageFormat::kPng) {
               page.file = DrawPagePng(canvas, date, content);
               pool.Give(canvas);
-            } else {
-              PreparePage(canvas);
-              DrawDayPage(canvas, date, content);
+            } else if (Result<> drawn = DrawPageOnCanvas(canvas, date, content); drawn) {
               page.canvas = canvas;
+            } else {
+              page.file = drawn.failure();
+              pool.Give(canvas);
             }
           } catch (const std::bad_alloc&) {
             page = DrawnPage{};
@@ -139,7 +140,7 @@ RangeOutcome CreatePageFiles(const DateRange& range, const std::filesystem::path
           return page;
         },
         [&](std::int32_t i, DrawnPage& page) {
-          const std::string date = DateText(DateFromSerial(first + i));
+          const PageDate date = DateFromSerial(first + i);
           PageOutcome saved;
           if (page.outOfMemory) {
             saved.status = PageStatus::kNotSaved;
@@ -155,7 +156,7 @@ RangeOutcome CreatePageFiles(const DateRange& range, const std::filesystem::path
           } else {
             saved = SavePageFile(date, folder, format, page.file);
           }
-          return carryOn(DateFromSerial(first + i), saved);
+          return carryOn(date, saved);
         });
   }
   if (batched) {
@@ -171,11 +172,6 @@ RangeOutcome CreatePageFiles(const DateRange& range, const std::filesystem::path
     outcome.status = RangeStatus::kDone;
   }
   return outcome;
-}
-
-RangeOutcome CreateYearbookPdf(const DateRange& range, const std::filesystem::path& file,
-                               const RangeProgress& progress) {
-  return CreateYearbookPdf(range, file, SheetOptions{}, progress);
 }
 
 RangeOutcome CreateYearbookPdf(const DateRange& range, const std::filesystem::path& file,
@@ -208,13 +204,12 @@ RangeOutcome CreateYearbookPdf(const DateRange& range, const std::filesystem::pa
   const std::int32_t first = DaySerial(range.first);
   for (std::int32_t i = 0; i < total; ++i) {
     const PageDate date = DateFromSerial(first + i);
-    PreparePage(document.Canvas());
-    DrawDayPage(document.Canvas(), date, PageContentFor(agenda, date));
+    const Result<> drawn = DrawPageOnCanvas(document.Canvas(), date, PageContentFor(agenda, date));
     if (const std::string problem = TakeTextProblem(); !problem.empty()) {
       outcome.message = "No se pudo grabar " + ShownPath(file) + ": " + problem;
       return outcome;
     }
-    if (!document.EndPage()) {
+    if (!drawn || !document.EndPage()) {
       outcome.message = "Se detiene en el " + DateText(date) +
                         ": no se pudo dibujar la hoja en el documento " + ShownPath(file);
       return outcome;

@@ -64,9 +64,7 @@ RangeOutcome CreatePageFiles(const DateRange& range, const std::filesystem::path
 // or the booklet (app/imposition.h). Progress counts the day pages.
 // `agenda` adds its entries and week rule to every day page.
 RangeOutcome CreateYearbookPdf(const DateRange& range, const std::filesystem::path& file,
-                               const SheetOptions& sheets, const RangeProgress& progress = {},
+                               const SheetOptions& sheets = {}, const RangeProgress& progress = {},
                                const AgendaOptions& agenda = {});
-RangeOutcome CreateYearbookPdf(const DateRange& range, const std::filesystem::path& file,
-                               const RangeProgress& progress = {});
 
 }  // namespace trevalda

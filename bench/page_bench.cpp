@@ -132,7 +132,7 @@ void BM_CreatePage(benchmark::State& state) {
   ReadyCanvas();
   static ScratchFolder folder;
   for (auto _ : state) {
-    const PageOutcome outcome = CreatePage("07/12/2026", folder.path());
+    const PageOutcome outcome = WriteDayPageFromText("07/12/2026", folder.path());
     if (outcome.status != PageStatus::kSaved) {
       state.SkipWithError(outcome.message.c_str());
       break;

@@ -59,19 +59,6 @@ void WriteHeaders(std::uint8_t* out, std::int32_t width, std::int32_t height, st
 // 75 KiB for a page, a buffer that stays in the processor's cache.
 constexpr std::int32_t kRowsPerWrite = 32;
 
-// The result of a file replacement, as the save functions report it.
-SaveResult ResultOf(const std::optional<canvas::FileError>& failed) {
-  SaveResult result;
-  if (failed) {
-    result.status = SaveStatus::kFailed;
-    result.error = failed->error;
-    result.step = canvas::FileStepName(failed->step);
-    return result;
-  }
-  result.status = SaveStatus::kSaved;
-  return result;
-}
-
 }  // namespace
 
 bool CopyCanvasBitmap(Bitmap24& out) {
@@ -148,31 +135,12 @@ SaveResult SaveCanvasBitmap(const std::filesystem::path& fileName) {
       return std::span<const std::uint8_t>(buffer.data(),
                                            used + rowBytes * static_cast<std::size_t>(count));
     };
-    result = ResultOf(canvas::ReplaceFileContents(fileName, source));
+    result = SaveFileContent(fileName, source);
     if (copyFailed) {
       result.step = "copiar";
     }
   });
   return result;
 }
-
-SaveResult SaveFileBytes(const std::filesystem::path& fileName,
-                         std::span<const std::uint8_t> bytes) {
-  return ResultOf(canvas::ReplaceFileContents(fileName, bytes));
-}
-
-void BatchDiskFlushes(bool batched) { canvas::SetBatchedDiskFlush(batched); }
-
-std::error_code FlushSavedFiles(const std::filesystem::path& folder) {
-  return canvas::FlushFileSystemOf(folder);
-}
-
-std::size_t RemoveStaleTemporaryFiles(const std::filesystem::path& folder) {
-  return canvas::RemoveStaleTempFiles(folder, kStaleTemporaryAge);
-}
-
-void StopSaving() { canvas::StopSaving(); }
-
-bool SavingStopped() { return canvas::SavingStopped(); }
 
 }  // namespace trevalda

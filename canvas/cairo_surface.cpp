@@ -224,7 +224,8 @@ cairo_font_face_t* ResolveFaceLocked(FaceCache& cache, const FontDescription& d)
     return nullptr;
   }
   if (!d.face.empty()) {
-    FcPatternAddString(request, FC_FAMILY, reinterpret_cast<const FcChar8*>(d.face.c_str()));
+    const std::string face = Cp1252ToUtf8(d.face);  // fontconfig reads UTF-8
+    FcPatternAddString(request, FC_FAMILY, reinterpret_cast<const FcChar8*>(face.c_str()));
   }
   if (const char* generic = GenericFamily(d.pitchAndFamily)) {
     FcPatternAddString(request, FC_FAMILY, reinterpret_cast<const FcChar8*>(generic));
@@ -422,9 +423,10 @@ std::optional<std::int32_t> ShowTextRun(cairo_t* cr, const CairoFont& cairoFont,
   const double baseline = static_cast<double>(run.y) + cairoFont.ascent();
   cairo_glyph_t* glyphs = nullptr;
   int glyphCount = 0;
-  if (cairo_scaled_font_text_to_glyphs(font, run.x, baseline, run.utf8.data(),
-                                       static_cast<int>(run.utf8.size()), &glyphs, &glyphCount,
-                                       nullptr, nullptr, nullptr) != CAIRO_STATUS_SUCCESS) {
+  const std::string utf8 = Cp1252ToUtf8(run.text);  // Cairo reads UTF-8
+  if (cairo_scaled_font_text_to_glyphs(font, run.x, baseline, utf8.data(),
+                                       static_cast<int>(utf8.size()), &glyphs, &glyphCount, nullptr,
+                                       nullptr, nullptr) != CAIRO_STATUS_SUCCESS) {
     return std::nullopt;
   }
   cairo_text_extents_t extents;

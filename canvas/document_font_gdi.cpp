@@ -84,6 +84,75 @@ std::string PostScriptName(HDC dc, bool bold, bool italic) {
   return name;
 }
 
+// The metrics of the font as the canvas uses it, pixels at its own size.
+void SetSizedMetrics(const TEXTMETRICW& text, const OUTLINETEXTMETRICW& sized, DocumentFont& out) {
+  out.metrics = {static_cast<std::int32_t>(text.tmHeight),
+                 static_cast<std::int32_t>(text.tmExternalLeading),
+                 static_cast<std::int32_t>(text.tmAveCharWidth)};
+  out.emPixels = static_cast<double>(text.tmHeight - text.tmInternalLeading);
+  out.ascentPixels = static_cast<std::int32_t>(text.tmAscent);
+  out.underline = text.tmUnderlined != 0;
+  out.strikeOut = text.tmStruckOut != 0;
+  out.underlineOffset = std::max(1, -static_cast<int>(sized.otmsUnderscorePosition));
+  out.strikeOffset = static_cast<std::int32_t>(sized.otmsStrikeoutPosition);
+  out.lineThickness = std::max(1, static_cast<int>(sized.otmsUnderscoreSize));
+  out.fixedPitch = (text.tmPitchAndFamily & TMPF_FIXED_PITCH) == 0;  // the bit means variable
+  out.serif = (text.tmPitchAndFamily & 0xF0) == FF_ROMAN;
+  out.italic = text.tmItalic != 0;
+}
+
+// The glyph of every document code in the face selected into `dc` (0 when
+// the face lacks it), and its advance in thousandths of an em.
+bool ReadGlyphs(HDC dc, double em, CodeGlyphs& glyphs, DocumentFont& out) {
+  std::wstring characters;
+  for (int i = 0; i < kDocumentCodes; ++i) {
+    const std::u16string c =
+        Cp1252ToUtf16(std::string(1, static_cast<char>(kFirstDocumentCode + i)));
+    characters.push_back(c.size() == 1 ? static_cast<wchar_t>(c[0]) : L'\0');
+  }
+  std::vector<WORD> indices(characters.size());
+  if (GetGlyphIndicesW(dc, characters.c_str(), static_cast<int>(characters.size()), indices.data(),
+                       GGI_MARK_NONEXISTING_GLYPHS) == GDI_ERROR) {
+    return false;
+  }
+  for (int i = 0; i < kDocumentCodes; ++i) {
+    const auto k = static_cast<std::size_t>(i);
+    const bool exists = characters[k] != L'\0' && indices[k] != 0xFFFF;
+    glyphs[k] = exists ? indices[k] : 0;
+    INT width = 0;
+    if (exists) GetCharWidth32W(dc, characters[k], characters[k], &width);
+    out.widths[k] = PerMille(width, em);
+  }
+  return true;
+}
+
+// What the document needs of the face selected into `dc` at one pixel per
+// font unit (`units` its metrics): the glyphs and widths, the embedded
+// program, the extents in thousandths of an em and the names.
+bool ReadUnitFace(HDC dc, const OUTLINETEXTMETRICW& units, const LOGFONTW& request,
+                  DocumentFont& out) {
+  const double em = units.otmEMSquare;
+  CodeGlyphs glyphs{};
+  if (!ReadGlyphs(dc, em, glyphs, out)) return false;
+  const auto table = [&](std::uint32_t tag) { return ReadTable(dc, tag); };
+  std::optional<std::vector<std::uint8_t>> program = BuildEmbeddedTrueType(table, glyphs);
+  if (!program) return false;
+  out.program = std::move(*program);
+  out.ascender = PerMille(units.otmAscent, em);
+  out.descender = PerMille(units.otmDescent, em);
+  out.capHeight =
+      PerMille(units.otmsCapEmHeight > 0 ? units.otmsCapEmHeight : units.otmAscent * 7 / 10, em);
+  out.boundingBox = {PerMille(units.otmrcFontBox.left, em), PerMille(units.otmrcFontBox.bottom, em),
+                     PerMille(units.otmrcFontBox.right, em), PerMille(units.otmrcFontBox.top, em)};
+  // GDI thickens a face whose own weight is below the bold it was asked for.
+  const std::optional<std::vector<std::uint8_t>> os2 = ReadTable(dc, kOs2Tag);
+  const int faceWeight = os2 && os2->size() > 6 ? ((*os2)[4] << 8) | (*os2)[5] : 400;
+  out.syntheticBold = request.lfWeight >= kFirstBoldWeight && faceWeight < kFirstBoldWeight;
+  out.postScriptName =
+      PostScriptName(dc, request.lfWeight >= kFirstBoldWeight, request.lfItalic != 0);
+  return true;
+}
+
 }  // namespace
 
 std::shared_ptr<const DocumentFont> ReadDocumentFont(const PlatformFont& platformFont) {
@@ -100,19 +169,7 @@ std::shared_ptr<const DocumentFont> ReadDocumentFont(const PlatformFont& platfor
   if (!sized) return nullptr;  // no outline font
 
   auto out = std::make_shared<DocumentFont>();
-  out->metrics = {static_cast<std::int32_t>(text.tmHeight),
-                  static_cast<std::int32_t>(text.tmExternalLeading),
-                  static_cast<std::int32_t>(text.tmAveCharWidth)};
-  out->emPixels = static_cast<double>(text.tmHeight - text.tmInternalLeading);
-  out->ascentPixels = static_cast<std::int32_t>(text.tmAscent);
-  out->underline = text.tmUnderlined != 0;
-  out->strikeOut = text.tmStruckOut != 0;
-  out->underlineOffset = std::max(1, -static_cast<int>(sized->otmsUnderscorePosition));
-  out->strikeOffset = static_cast<std::int32_t>(sized->otmsStrikeoutPosition);
-  out->lineThickness = std::max(1, static_cast<int>(sized->otmsUnderscoreSize));
-  out->fixedPitch = (text.tmPitchAndFamily & TMPF_FIXED_PITCH) == 0;  // the bit means variable
-  out->serif = (text.tmPitchAndFamily & 0xF0) == FF_ROMAN;
-  out->italic = text.tmItalic != 0;
+  SetSizedMetrics(text, *sized, *out);
 
   // The same face at one pixel per font unit: widths and extents in units.
   LOGFONTW unit = request;
@@ -127,51 +184,9 @@ std::shared_ptr<const DocumentFont> ReadDocumentFont(const PlatformFont& platfor
   bool read = false;
   {
     MemoryDc unitDc;
-    const bool selected = unitDc.Select(unitFont);
     const std::optional<OUTLINETEXTMETRICW> units =
-        selected ? OutlineMetrics(unitDc.Get()) : std::nullopt;
-    read = units.has_value();
-    if (read) {
-      const double em = units->otmEMSquare;
-      std::wstring characters;
-      for (int i = 0; i < kDocumentCodes; ++i) {
-        const std::u16string c =
-            Cp1252ToUtf16(std::string(1, static_cast<char>(kFirstDocumentCode + i)));
-        characters.push_back(c.size() == 1 ? static_cast<wchar_t>(c[0]) : L'\0');
-      }
-      std::vector<WORD> indices(characters.size());
-      read = GetGlyphIndicesW(unitDc.Get(), characters.c_str(), static_cast<int>(characters.size()),
-                              indices.data(), GGI_MARK_NONEXISTING_GLYPHS) != GDI_ERROR;
-      CodeGlyphs glyphs{};
-      for (int i = 0; read && i < kDocumentCodes; ++i) {
-        const auto k = static_cast<std::size_t>(i);
-        const bool exists = characters[k] != L'\0' && indices[k] != 0xFFFF;
-        glyphs[k] = exists ? indices[k] : 0;
-        INT width = 0;
-        if (exists) GetCharWidth32W(unitDc.Get(), characters[k], characters[k], &width);
-        out->widths[k] = PerMille(width, em);
-      }
-      const auto table = [&](std::uint32_t tag) { return ReadTable(unitDc.Get(), tag); };
-      std::optional<std::vector<std::uint8_t>> program =
-          read ? BuildEmbeddedTrueType(table, glyphs) : std::nullopt;
-      read = program.has_value();
-      if (read) {
-        out->program = std::move(*program);
-        out->ascender = PerMille(units->otmAscent, em);
-        out->descender = PerMille(units->otmDescent, em);
-        out->capHeight = PerMille(
-            units->otmsCapEmHeight > 0 ? units->otmsCapEmHeight : units->otmAscent * 7 / 10, em);
-        out->boundingBox = {
-            PerMille(units->otmrcFontBox.left, em), PerMille(units->otmrcFontBox.bottom, em),
-            PerMille(units->otmrcFontBox.right, em), PerMille(units->otmrcFontBox.top, em)};
-        // GDI thickens a face whose own weight is below the bold it was asked for.
-        const std::optional<std::vector<std::uint8_t>> os2 = ReadTable(unitDc.Get(), kOs2Tag);
-        const int faceWeight = os2 && os2->size() > 6 ? ((*os2)[4] << 8) | (*os2)[5] : 400;
-        out->syntheticBold = request.lfWeight >= kFirstBoldWeight && faceWeight < kFirstBoldWeight;
-        out->postScriptName = PostScriptName(unitDc.Get(), request.lfWeight >= kFirstBoldWeight,
-                                             request.lfItalic != 0);
-      }
-    }
+        unitDc.Select(unitFont) ? OutlineMetrics(unitDc.Get()) : std::nullopt;
+    read = units && ReadUnitFace(unitDc.Get(), *units, request, *out);
   }  // unitDc gives the font back before it is deleted
   DeleteObject(unitFont);
   return read ? out : nullptr;

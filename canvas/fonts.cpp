@@ -16,7 +16,7 @@
 #include "canvas/engine_internal.h"
 #include "canvas/surface.h"
 #include "canvas/text.h"
-#include "text/cp1252.h"
+#include "text/utf8.h"
 
 namespace trevalda {
 namespace canvas {
@@ -61,7 +61,7 @@ FontEntry MakeEntry(std::string_view face1252, float size, std::int32_t style, s
   d.strikeOut = (style & kFontStrikeOut) != 0;
   d.charSet = charSet;
   d.pitchAndFamily = pitchAndFamily;
-  d.face = Cp1252ToUtf8(entry.face1252);
+  d.face = entry.face1252;
   return entry;
 }
 
@@ -135,8 +135,8 @@ void CheckGlyphs(const CanvasRecord& record, std::string_view text) {
   std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(*missing));
   const std::string family = record.font->FamilyName();
   RecordTextProblem("la fuente «" + (family.empty() ? std::string("?") : family) +
-                    "» no tiene el carácter «" +
-                    Cp1252ToUtf8(Utf16ToCp1252(std::u16string(1, *missing))) + "» (" + code +
+                    "» no tiene el carácter «" + Utf16ToUtf8(std::u16string(1, *missing)) + "» (" +
+                    code +
                     "); hace falta una fuente con las letras del español, como "
                     "DejaVu Sans o Liberation Sans");
 }
@@ -234,10 +234,9 @@ void PrintText(std::string_view text) {
   canvas::WithAttachedCanvas([&](canvas::CanvasRecord& c) {
     const std::int64_t lineStep =
         static_cast<std::int64_t>(c.metrics.lineHeight) + c.metrics.externalLeading;
-    const std::string utf8 = Cp1252ToUtf8(text);
-    if (!utf8.empty()) {
+    if (!text.empty()) {
       canvas::TextRun run;
-      run.utf8 = utf8;
+      run.text = text;
       run.x = c.x;
       run.y = c.y;
       run.foreColor = static_cast<canvas::Rgb>(c.foreColor);

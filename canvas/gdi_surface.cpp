@@ -17,6 +17,7 @@
 #include "canvas/line_geometry.h"
 #include "canvas/surface.h"
 
+#include "text/wide_text.h"
 #include "text/windows_api.h"
 
 #include <algorithm>
@@ -41,20 +42,6 @@ constexpr int kFaceNameLimit = LF_FACESIZE - 1;  // 31 UTF-16 units and the term
 constexpr std::int64_t kSafeCoordinate = std::int64_t{1} << 26;
 
 COLORREF ToColorRef(Rgb color) { return static_cast<COLORREF>(color & 0x00FFFFFFu); }
-
-std::wstring Utf8ToWide(std::string_view utf8) {
-  if (utf8.empty()) {
-    return {};
-  }
-  const int size = static_cast<int>(utf8.size());
-  const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, nullptr, 0);
-  if (length <= 0) {
-    return {};
-  }
-  std::wstring wide(static_cast<std::size_t>(length), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, wide.data(), length);
-  return wide;
-}
 
 // Selects an object into a context for the life of the guard.
 class Selection {
@@ -222,7 +209,7 @@ LOGFONTW ToLogFont(const FontDescription& d) {
   lf.lfClipPrecision = d.clipPrecision;
   lf.lfQuality = d.quality;
   lf.lfPitchAndFamily = d.pitchAndFamily;
-  const std::wstring face = Utf8ToWide(d.face);
+  const std::wstring face = Cp1252ToWide(d.face);
   const std::size_t length = std::min<std::size_t>(face.size(), kFaceNameLimit);
   std::copy_n(face.begin(), length, lf.lfFaceName);
   lf.lfFaceName[length] = L'\0';
@@ -324,7 +311,7 @@ class GdiRaster final : public Surface {
     if (font_ == nullptr) {
       return std::nullopt;
     }
-    const std::wstring text = Utf8ToWide(run.utf8);
+    const std::wstring text = Cp1252ToWide(run.text);
     if (text.empty()) {
       return std::nullopt;
     }

@@ -15,7 +15,7 @@
 #include <filesystem>
 #include <memory>
 
-#include "canvas/bitmap_file.h"
+#include "canvas/safe_save.h"
 #include "canvas/canvas.h"
 #include "canvas/document_layout.h"
 

@@ -283,7 +283,7 @@ class PdfSurface final : public DocumentSurface {
       return std::nullopt;
     }
     const DocumentFont& font = *font_;
-    std::string codes = Utf8ToCp1252(run.utf8);
+    std::string codes(run.text);  // WinAnsi is Windows-1252
     std::erase_if(codes, [](char c) { return static_cast<unsigned char>(c) < kFirstDocumentCode; });
     double units = 0;
     for (char c : codes) {
@@ -394,12 +394,44 @@ class PdfSurface final : public DocumentSurface {
     return sheets;
   }
 
+  // The numbers of the document's fixed objects, reserved up front, and the
+  // first sheet that shows each page (-1: none).
+  struct DocumentObjects {
+    std::int32_t catalog = 0;
+    std::int32_t pageTree = 0;
+    std::int32_t resources = 0;
+    std::int32_t info = 0;
+    std::vector<std::int32_t> forms;         // one per drawn page
+    std::vector<std::int32_t> sheetObjects;  // one per sheet
+    std::vector<std::int32_t> sheetOf;       // per drawn page
+  };
+
   bool Write(const DocumentLayout& layout, Bytes& bytes) {
     const std::vector<Sheet> sheets = layout.sheets.empty() ? DefaultSheets() : layout.sheets;
+    DocumentObjects objects;
+    if (!FindFirstSheets(layout, sheets, objects.sheetOf)) return false;
+    ObjectWriter out;
+    objects.catalog = out.Reserve();
+    objects.pageTree = out.Reserve();
+    objects.resources = out.Reserve();
+    objects.info = out.Reserve();
+    for (std::size_t i = 0; i < pages_.size(); ++i) objects.forms.push_back(out.Reserve());
+    for (std::size_t i = 0; i < sheets.size(); ++i) objects.sheetObjects.push_back(out.Reserve());
+    if (!WriteFontsAndForms(out, objects)) return false;
+    WriteSheets(out, objects, sheets, layout.links);
+    WriteCatalog(out, objects, sheets.size(), layout);
+    WriteInfo(out, objects.info, layout);
+    bytes = out.Finish(objects.catalog, objects.info);
+    return true;
+  }
+
+  // Checks that every page the layout names was drawn, and fills `sheetOf`
+  // with the first sheet showing each page.
+  bool FindFirstSheets(const DocumentLayout& layout, const std::vector<Sheet>& sheets,
+                       std::vector<std::int32_t>& sheetOf) const {
     const auto pageCount = static_cast<std::int32_t>(pages_.size());
     const auto isPage = [&](std::int32_t p) { return p >= 0 && p < pageCount; };
-    // The first sheet showing each page, and where.
-    std::vector<std::int32_t> sheetOf(pages_.size(), -1);
+    sheetOf.assign(pages_.size(), -1);
     for (std::size_t s = 0; s < sheets.size(); ++s) {
       for (const PagePlacement& p : sheets[s].pages) {
         if (!isPage(p.page)) return false;
@@ -413,18 +445,12 @@ class PdfSurface final : public DocumentSurface {
     for (const OutlineItem& item : layout.outline) {
       if (!isPage(item.page)) return false;
     }
+    return true;
+  }
 
-    ObjectWriter out;
-    const std::int32_t catalog = out.Reserve();
-    const std::int32_t pageTree = out.Reserve();
-    const std::int32_t resources = out.Reserve();
-    const std::int32_t info = out.Reserve();
-    std::vector<std::int32_t> forms;
-    for (std::size_t i = 0; i < pages_.size(); ++i) forms.push_back(out.Reserve());
-    std::vector<std::int32_t> sheetObjects;
-    for (std::size_t i = 0; i < sheets.size(); ++i) sheetObjects.push_back(out.Reserve());
-
-    // Fonts, once per document.
+  // The fonts, once per document, in the shared resources; then the drawn
+  // pages, as forms in pixels with y down.
+  bool WriteFontsAndForms(ObjectWriter& out, const DocumentObjects& objects) const {
     std::string fontResources = "<</Font<<";
     for (std::size_t i = 0; i < resources_.size(); ++i) {
       const std::int32_t number = WriteFont(out, *resources_[i]);
@@ -433,26 +459,37 @@ class PdfSurface final : public DocumentSurface {
       fontResources.append(ObjectWriter::Ref(number));
     }
     fontResources.append(">>>>");
-    out.Object(resources, fontResources);
+    out.Object(objects.resources, fontResources);
 
-    // The drawn pages, as forms in pixels with y down.
     std::string form = "/Type/XObject/Subtype/Form/BBox[0 0 ";
     Numbers(form, {static_cast<double>(width_), static_cast<double>(height_)});
     form.append("]/Matrix[1 0 0 -1 0 ");
     Number(form, height_);
-    form.append("]/Resources ").append(ObjectWriter::Ref(resources)).append("/Filter/FlateDecode");
-    for (std::size_t i = 0; i < pages_.size(); ++i) out.Stream(forms[i], form, pages_[i]);
+    form.append("]/Resources ")
+        .append(ObjectWriter::Ref(objects.resources))
+        .append("/Filter/FlateDecode");
+    for (std::size_t i = 0; i < pages_.size(); ++i) out.Stream(objects.forms[i], form, pages_[i]);
+    return true;
+  }
 
-    // The sheets, each placing its pages, with the links of those pages.
-    const auto destination = [&](std::int32_t page) {
-      std::string text = "[";  // appended, for the same GCC 12 misreading
-      text += ObjectWriter::Ref(sheetObjects[static_cast<std::size_t>(
-          std::max(0, sheetOf[static_cast<std::size_t>(page)]))]);
-      text += "/Fit]";
-      return text;
-    };
+  // Where a link or an outline item takes the reader: the first sheet that
+  // shows `page`, fitted to the window.
+  static std::string Destination(const DocumentObjects& objects, std::int32_t page) {
+    // Built by appending: GCC 12 at -O3 misreads "[" + std::string as an
+    // overlapping copy.
+    std::string text = "[";
+    text += ObjectWriter::Ref(objects.sheetObjects[static_cast<std::size_t>(
+        std::max(0, objects.sheetOf[static_cast<std::size_t>(page)]))]);
+    text += "/Fit]";
+    return text;
+  }
+
+  // The sheets, each placing its pages, with the links of those pages; then
+  // the page tree.
+  void WriteSheets(ObjectWriter& out, const DocumentObjects& objects,
+                   const std::vector<Sheet>& sheets, const std::vector<PageLink>& links) const {
     std::multimap<std::int32_t, const PageLink*> linksOf;
-    for (const PageLink& link : layout.links) linksOf.emplace(link.page, &link);
+    for (const PageLink& link : links) linksOf.emplace(link.page, &link);
     std::string kids;
     for (std::size_t s = 0; s < sheets.size(); ++s) {
       const Sheet& sheet = sheets[s];
@@ -467,50 +504,60 @@ class PdfSurface final : public DocumentSurface {
         Numbers(draw, {p.scale, 0, 0, p.scale, p.left, bottom});
         draw.append("cm /P").append(std::to_string(k)).append(" Do Q\n");
         xobjects.append("/P").append(std::to_string(k)).push_back(' ');
-        xobjects.append(ObjectWriter::Ref(forms[static_cast<std::size_t>(p.page)]));
+        xobjects.append(ObjectWriter::Ref(objects.forms[static_cast<std::size_t>(p.page)]));
         const auto [from, to] = linksOf.equal_range(p.page);
-        for (auto it = from; it != to; ++it) {
-          const PageLink& link = *it->second;
-          if (sheetOf[static_cast<std::size_t>(link.target)] < 0) continue;
-          // The area on the sheet, kept inside it (an area drawn to the
-          // page's edge must not reach past the paper).
-          const auto across = [&](double x) { return std::clamp(x, 0.0, sheet.widthPoints); };
-          const auto down = [&](double y) { return std::clamp(y, 0.0, sheet.heightPoints); };
-          const double x0 = across(p.left + p.scale * link.area.left);
-          const double x1 = across(p.left + p.scale * link.area.right);
-          const double y0 = down(sheet.heightPoints - p.top - p.scale * link.area.bottom);
-          const double y1 = down(sheet.heightPoints - p.top - p.scale * link.area.top);
-          if (x1 <= x0 || y1 <= y0) continue;
-          annots.append("<</Type/Annot/Subtype/Link/Border[0 0 0]/Rect[");
-          Numbers(annots, {x0, y0, x1, y1});
-          annots.append("]/Dest").append(destination(link.target)).append(">>\n");
-        }
+        for (auto it = from; it != to; ++it) AppendLink(annots, objects, sheet, p, *it->second);
       }
       const std::int32_t contents = out.Reserve();
       out.Stream(contents, "", Bytes(draw.begin(), draw.end()));
-      std::string page = "<</Type/Page/Parent " + ObjectWriter::Ref(pageTree) + "/MediaBox[0 0 ";
+      std::string page =
+          "<</Type/Page/Parent " + ObjectWriter::Ref(objects.pageTree) + "/MediaBox[0 0 ";
       Numbers(page, {sheet.widthPoints, sheet.heightPoints});
       page.append("]/Resources<</XObject<<").append(xobjects).append(">>>>/Contents ");
       page.append(ObjectWriter::Ref(contents));
       if (!annots.empty()) page.append("/Annots[").append(annots).append("]");
       page.append(">>");
-      out.Object(sheetObjects[s], page);
-      kids.append(ObjectWriter::Ref(sheetObjects[s])).push_back(' ');
+      out.Object(objects.sheetObjects[s], page);
+      kids.append(ObjectWriter::Ref(objects.sheetObjects[s])).push_back(' ');
     }
-    out.Object(pageTree,
+    out.Object(objects.pageTree,
                "<</Type/Pages/Count " + std::to_string(sheets.size()) + "/Kids[" + kids + "]>>");
+  }
 
-    std::string root = "<</Type/Catalog/Pages " + ObjectWriter::Ref(pageTree);
+  // The link annotation of `link` on page placement `p` of `sheet`; none
+  // when its target is on no sheet.
+  void AppendLink(std::string& annots, const DocumentObjects& objects, const Sheet& sheet,
+                  const PagePlacement& p, const PageLink& link) const {
+    if (objects.sheetOf[static_cast<std::size_t>(link.target)] < 0) return;
+    // The area on the sheet, kept inside it (an area drawn to the page's
+    // edge must not reach past the paper).
+    const auto across = [&](double x) { return std::clamp(x, 0.0, sheet.widthPoints); };
+    const auto down = [&](double y) { return std::clamp(y, 0.0, sheet.heightPoints); };
+    const double x0 = across(p.left + p.scale * link.area.left);
+    const double x1 = across(p.left + p.scale * link.area.right);
+    const double y0 = down(sheet.heightPoints - p.top - p.scale * link.area.bottom);
+    const double y1 = down(sheet.heightPoints - p.top - p.scale * link.area.top);
+    if (x1 <= x0 || y1 <= y0) return;
+    annots.append("<</Type/Annot/Subtype/Link/Border[0 0 0]/Rect[");
+    Numbers(annots, {x0, y0, x1, y1});
+    annots.append("]/Dest").append(Destination(objects, link.target)).append(">>\n");
+  }
+
+  // The catalogue: the page tree, the outline and the page labels.
+  static void WriteCatalog(ObjectWriter& out, const DocumentObjects& objects,
+                           std::size_t sheetCount, const DocumentLayout& layout) {
+    std::string root = "<</Type/Catalog/Pages " + ObjectWriter::Ref(objects.pageTree);
     if (!layout.outline.empty()) {
+      const auto destination = [&](std::int32_t page) { return Destination(objects, page); };
       root.append("/Outlines ").append(ObjectWriter::Ref(WriteOutline(out, layout, destination)));
       root.append("/PageMode/UseOutlines");
     }
     if (layout.duplexShortEdge) {
       root.append("/ViewerPreferences<</Duplex/DuplexFlipShortEdge/PrintScaling/None>>");
     }
-    if (layout.sheetLabels.size() == sheets.size() && !sheets.empty()) {
+    if (layout.sheetLabels.size() == sheetCount && sheetCount > 0) {
       root.append("/PageLabels<</Nums[");
-      for (std::size_t s = 0; s < sheets.size(); ++s) {
+      for (std::size_t s = 0; s < sheetCount; ++s) {
         root.append(std::to_string(s)).append("<</P");
         TextString(root, layout.sheetLabels[s]);
         root.append(">>");
@@ -518,8 +565,11 @@ class PdfSurface final : public DocumentSurface {
       root.append("]>>");
     }
     root.append(">>");
-    out.Object(catalog, root);
+    out.Object(objects.catalog, root);
+  }
 
+  // The document information: producer, title, creator, creation date.
+  static void WriteInfo(ObjectWriter& out, std::int32_t info, const DocumentLayout& layout) {
     std::string about = "<</Producer";
     TextString(about, "Trevalda");
     if (!layout.title.empty()) {
@@ -536,8 +586,6 @@ class PdfSurface final : public DocumentSurface {
     }
     about.append(">>");
     out.Object(info, about);
-    bytes = out.Finish(catalog, info);
-    return true;
   }
 
   template <typename Destination>
@@ -570,9 +618,7 @@ class PdfSurface final : public DocumentSurface {
     const std::int32_t dictionary = out.Reserve();
     const std::int32_t descriptor = out.Reserve();
     const std::int32_t file = out.Reserve();
-    // Built by appending: GCC 12 at -O3 misreads "/" + std::string as an
-    // overlapping copy.
-    std::string name = "/";
+    std::string name = "/";  // appended, for the same GCC 12 misreading
     name += SubsetTag(font.program);
     name += font.postScriptName;
     out.Stream(file, "/Length1 " + std::to_string(font.program.size()) + "/Filter/FlateDecode",

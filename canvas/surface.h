@@ -10,9 +10,11 @@
 // same calls for documents on every platform.
 //
 // Nothing here names a platform type. Colours are plain 0x00BBGGRR values
-// with the top byte zero (never one of the negative colour codes); text is
-// UTF-8. The engine serialises all calls on one surface, so a backend needs
-// no locking of its own for a surface; MakeRasterSurface and MakePlatformFont
+// with the top byte zero (never one of the negative colour codes). Texts and
+// face names stay Windows-1252, as the engine keeps them; each backend
+// converts them at its own edge (Cairo and fontconfig: UTF-8, GDI: UTF-16,
+// the PDF writer: none, WinAnsi is Windows-1252). The engine serialises all calls on one surface,
+// so a backend needs no locking of its own for a surface; MakeRasterSurface and MakePlatformFont
 // may be called from several threads at once.
 #pragma once
 
@@ -61,7 +63,7 @@ struct FontDescription {
   std::uint8_t clipPrecision = 0;
   std::uint8_t quality = 0;
   std::uint8_t pitchAndFamily = 0;  // low 2 bits pitch (1 fixed), high 4 bits family
-  std::string face;                 // UTF-8, at most 31 characters
+  std::string face;                 // Windows-1252, at most 31 characters
 
   bool operator==(const FontDescription&) const = default;
 };
@@ -115,7 +117,7 @@ struct PixelRect {  // left/top inclusive, right/bottom exclusive
 };
 
 struct TextRun {
-  std::string_view utf8;  // not empty
+  std::string_view text;  // Windows-1252, not empty
   std::int32_t x = 0;     // top-left corner of the first character cell
   std::int32_t y = 0;
   Rgb foreColor = 0;

@@ -133,34 +133,36 @@ Bytes MakeCmap(const CodeGlyphs& codes) {
   return cmap;
 }
 
-}  // namespace
+// The glyph outlines of a font: `glyf` cut at the offsets of `loca`.
+class GlyphOutlines {
+ public:
+  GlyphOutlines(const Bytes& loca, const Bytes& glyf, bool longOffsets)
+      : loca_(loca), glyf_(glyf), longOffsets_(longOffsets) {}
 
-std::optional<Bytes> BuildEmbeddedTrueType(const FontTableReader& read, const CodeGlyphs& codes) {
-  std::optional<Bytes> head = read(Tag("head"));
-  std::optional<Bytes> maxp = read(Tag("maxp"));
-  std::optional<Bytes> loca = read(Tag("loca"));
-  std::optional<Bytes> glyf = read(Tag("glyf"));
-  std::optional<Bytes> hhea = read(Tag("hhea"));
-  std::optional<Bytes> hmtx = read(Tag("hmtx"));
-  if (!head || !maxp || !loca || !glyf || !hhea || !hmtx || head->size() < 54 || maxp->size() < 6 ||
-      hhea->size() < 36) {
-    return std::nullopt;
+  // Glyph i's outline; empty for a glyph without one or out of bounds.
+  Bytes Outline(std::uint32_t i) const {
+    const std::size_t start = Offset(i);
+    const std::size_t end = Offset(i + 1);
+    if (start >= end || end > glyf_.size()) return {};
+    return Bytes(glyf_.begin() + static_cast<std::ptrdiff_t>(start),
+                 glyf_.begin() + static_cast<std::ptrdiff_t>(end));
   }
-  const std::uint32_t glyphCount = U16(*maxp, 4);
-  const bool longOffsets = U16(*head, 50) != 0;
-  if (loca->size() < (glyphCount + 1) * (longOffsets ? 4u : 2u)) return std::nullopt;
-  const auto offset = [&](std::uint32_t i) -> std::size_t {
-    return longOffsets ? U32(*loca, i * 4) : U16(*loca, i * 2) * 2u;
-  };
-  const auto outline = [&](std::uint32_t i) -> Bytes {
-    const std::size_t start = offset(i);
-    const std::size_t end = offset(i + 1);
-    if (start >= end || end > glyf->size()) return {};
-    return Bytes(glyf->begin() + static_cast<std::ptrdiff_t>(start),
-                 glyf->begin() + static_cast<std::ptrdiff_t>(end));
-  };
 
-  // Glyph 0, the codes' glyphs and, repeatedly, their components.
+ private:
+  std::size_t Offset(std::uint32_t i) const {
+    return longOffsets_ ? U32(loca_, i * 4) : U16(loca_, i * 2) * 2u;
+  }
+
+  const Bytes& loca_;
+  const Bytes& glyf_;
+  bool longOffsets_;
+};
+
+// The subset's glyf and loca (long offsets): glyph 0, the codes' glyphs
+// and, repeatedly, their components keep their outlines; every other glyph
+// is empty, so the glyph numbers stay as they are.
+void SubsetGlyphs(const GlyphOutlines& outlines, std::uint32_t glyphCount, const CodeGlyphs& codes,
+                  Bytes& glyf, Bytes& loca) {
   std::set<std::uint16_t> kept;
   std::vector<std::uint16_t> pending(codes.begin(), codes.end());
   pending.push_back(0);
@@ -168,40 +170,21 @@ std::optional<Bytes> BuildEmbeddedTrueType(const FontTableReader& read, const Co
     const std::uint16_t g = pending.back();
     pending.pop_back();
     if (g >= glyphCount || !kept.insert(g).second) continue;
-    AddComponents(outline(g), pending);
+    AddComponents(outlines.Outline(g), pending);
   }
-
-  Bytes newGlyf;
-  Bytes newLoca;
   for (std::uint32_t i = 0; i < glyphCount; ++i) {
-    Put32(newLoca, static_cast<std::uint32_t>(newGlyf.size()));
+    Put32(loca, static_cast<std::uint32_t>(glyf.size()));
     if (kept.count(static_cast<std::uint16_t>(i)) == 0) continue;
-    const Bytes g = outline(i);
-    newGlyf.insert(newGlyf.end(), g.begin(), g.end());
-    while (newGlyf.size() % 4 != 0) newGlyf.push_back(0);
+    const Bytes g = outlines.Outline(i);
+    glyf.insert(glyf.end(), g.begin(), g.end());
+    while (glyf.size() % 4 != 0) glyf.push_back(0);
   }
-  Put32(newLoca, static_cast<std::uint32_t>(newGlyf.size()));
-  Set16(*head, 50, 1);  // long loca offsets
-  Set32(*head, 8, 0);   // checksum adjustment, set below
+  Put32(loca, static_cast<std::uint32_t>(glyf.size()));
+}
 
-  std::map<std::uint32_t, Bytes> tables;
-  tables[Tag("head")] = std::move(*head);
-  tables[Tag("hhea")] = std::move(*hhea);
-  tables[Tag("maxp")] = std::move(*maxp);
-  tables[Tag("hmtx")] = std::move(*hmtx);
-  tables[Tag("loca")] = std::move(newLoca);
-  tables[Tag("glyf")] = std::move(newGlyf);
-  tables[Tag("cmap")] = MakeCmap(codes);
-  for (const std::string_view name : {"cvt ", "fpgm", "prep", "OS/2"}) {
-    const std::uint32_t tag = Tag(name);
-    if (std::optional<Bytes> table = read(tag)) tables[tag] = std::move(*table);
-  }
-  if (std::optional<Bytes> post = read(Tag("post")); post && post->size() >= 32) {
-    post->resize(32);
-    Set32(*post, 0, 0x00030000);  // version 3: no glyph names
-    tables[Tag("post")] = std::move(*post);
-  }
-
+// The font file: the table directory, then the tables in tag order, each
+// padded to four bytes, and the head table's checksum adjustment.
+Bytes AssembleFont(const std::map<std::uint32_t, Bytes>& tables) {
   const auto count = static_cast<std::uint32_t>(tables.size());
   Bytes font;
   Put32(font, 0x00010000);
@@ -223,6 +206,48 @@ std::optional<Bytes> BuildEmbeddedTrueType(const FontTableReader& read, const Co
   }
   Set32(font, headAt + 8, 0xB1B0AFBAu - Checksum(font));
   return font;
+}
+
+}  // namespace
+
+std::optional<Bytes> BuildEmbeddedTrueType(const FontTableReader& read, const CodeGlyphs& codes) {
+  std::optional<Bytes> head = read(Tag("head"));
+  std::optional<Bytes> maxp = read(Tag("maxp"));
+  std::optional<Bytes> loca = read(Tag("loca"));
+  std::optional<Bytes> glyf = read(Tag("glyf"));
+  std::optional<Bytes> hhea = read(Tag("hhea"));
+  std::optional<Bytes> hmtx = read(Tag("hmtx"));
+  if (!head || !maxp || !loca || !glyf || !hhea || !hmtx || head->size() < 54 || maxp->size() < 6 ||
+      hhea->size() < 36) {
+    return std::nullopt;
+  }
+  const std::uint32_t glyphCount = U16(*maxp, 4);
+  const bool longOffsets = U16(*head, 50) != 0;
+  if (loca->size() < (glyphCount + 1) * (longOffsets ? 4u : 2u)) return std::nullopt;
+  Bytes newGlyf;
+  Bytes newLoca;
+  SubsetGlyphs(GlyphOutlines(*loca, *glyf, longOffsets), glyphCount, codes, newGlyf, newLoca);
+  Set16(*head, 50, 1);  // long loca offsets
+  Set32(*head, 8, 0);   // checksum adjustment, set by AssembleFont
+
+  std::map<std::uint32_t, Bytes> tables;
+  tables[Tag("head")] = std::move(*head);
+  tables[Tag("hhea")] = std::move(*hhea);
+  tables[Tag("maxp")] = std::move(*maxp);
+  tables[Tag("hmtx")] = std::move(*hmtx);
+  tables[Tag("loca")] = std::move(newLoca);
+  tables[Tag("glyf")] = std::move(newGlyf);
+  tables[Tag("cmap")] = MakeCmap(codes);
+  for (const std::string_view name : {"cvt ", "fpgm", "prep", "OS/2"}) {
+    const std::uint32_t tag = Tag(name);
+    if (std::optional<Bytes> table = read(tag)) tables[tag] = std::move(*table);
+  }
+  if (std::optional<Bytes> post = read(Tag("post")); post && post->size() >= 32) {
+    post->resize(32);
+    Set32(*post, 0, 0x00030000);  // version 3: no glyph names
+    tables[Tag("post")] = std::move(*post);
+  }
+  return AssembleFont(tables);
 }
 
 }  // namespace trevalda::canvas

@@ -20,17 +20,16 @@ inline void Check(bool condition) {
   if (!condition) std::abort();
 }
 
-inline void CheckAgendaFile(const AgendaFileResult& file) {
-  if (!file.ok) {
-    Check(!file.reason.empty());
-    Check(file.rules.empty());
+inline void CheckAgendaFile(const Result<AgendaFile>& file) {
+  if (!file) {
+    Check(!file.message().empty());
     return;
   }
-  Check(file.reason.empty() && file.line == 0);
-  Check(file.rules.size() <= kMaxEntriesPerFile);
+  Check(file.message().empty());
+  Check(file->rules.size() <= kMaxEntriesPerFile);
   Agenda agenda;
   agenda.AddNationalHolidays();
-  for (const AgendaRule& rule : file.rules) {
+  for (const AgendaRule& rule : file->rules) {
     Check(!rule.entry.text.empty());
     Check(std::none_of(rule.entry.text.begin(), rule.entry.text.end(),
                        [](char c) { return static_cast<unsigned char>(c) < 0x20; }));
@@ -57,8 +56,8 @@ inline void CheckAgendaFile(const AgendaFileResult& file) {
   }
   // A few of the rules' own days, as the page would show them.
   InitializeTables();
-  for (std::size_t i = 0; i < file.rules.size() && i < 16; ++i) {
-    const AgendaRule& rule = file.rules[i];
+  for (std::size_t i = 0; i < file->rules.size() && i < 16; ++i) {
+    const AgendaRule& rule = file->rules[i];
     PageDate date = rule.date;
     if (rule.kind == AgendaRule::Kind::kEaster) date = {5, 4, 2026};
     if (!IsValidPageDate(date)) continue;

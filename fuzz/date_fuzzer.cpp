@@ -71,20 +71,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Check(stem.find_first_of("/\\ ") == std::string::npos);
   const PageDate cut = PageDateFromStem(stem);
   static_cast<void>(cut);
-  static_cast<void>(ReadLeadingNumber(text));
-  static_cast<void>(ReadLeadingInt16(text));
 
   for (const std::string_view candidate :
        {text, normalized ? std::string_view(*normalized) : std::string_view()}) {
-    std::string readStem;
-    PageDate date;
-    std::string why;
-    if (ReadDateText(candidate, readStem, date, why)) {
-      Check(readStem == MakeFileStem(candidate));
-      Check(date == PageDateFromStem(readStem));
-      CheckAcceptedDate(readStem, date);
+    const Result<PageDate> date = ReadDateText(candidate);
+    if (date) {
+      const std::string readStem = MakeFileStem(candidate);
+      Check(*date == PageDateFromStem(readStem));
+      CheckAcceptedDate(readStem, *date);
     } else {
-      Check(!why.empty());
+      Check(!date.message().empty());
     }
   }
   return 0;

@@ -6,6 +6,7 @@
 #include "agenda/agenda.h"
 #include "agenda/agenda_file.h"
 #include "test_support.h"
+#include "text/shown_text.h"
 
 namespace trevalda {
 namespace {
@@ -19,10 +20,12 @@ std::vector<std::string> Texts(const Agenda& agenda, const PageDate& date) {
   return texts;
 }
 
-Agenda AgendaOf(const AgendaFileResult& file) {
-  EXPECT_TRUE(file.ok) << file.line << ": " << file.reason;
+Agenda AgendaOf(const Result<AgendaFile>& file) {
+  EXPECT_TRUE(file.ok()) << file.message();
   Agenda agenda;
-  for (const AgendaRule& rule : file.rules) agenda.Add(rule);
+  if (file) {
+    for (const AgendaRule& rule : file->rules) agenda.Add(rule);
+  }
   return agenda;
 }
 
@@ -81,8 +84,8 @@ TEST(DateListTest, DatesTakeTheCommandLinesSeparators) {
   EXPECT_EQ(Texts(agenda, {1, 2, 2027}), Texts_{"Una vez"});
   EXPECT_EQ(Texts(agenda, {3, 2, 2027}), Texts_{"El a\xF1o primero"});
   EXPECT_TRUE(Texts(agenda, {1, 2, 2028}).empty());
-  EXPECT_FALSE(ReadAgendaText("2027-13-01 Mal\n").ok);
-  EXPECT_FALSE(ReadAgendaText("12_10 Mal\n").ok);
+  EXPECT_FALSE(ReadAgendaText("2027-13-01 Mal\n").ok());
+  EXPECT_FALSE(ReadAgendaText("12_10 Mal\n").ok());
 }
 
 TEST(DateListTest, BadFilesNameTheLineAndTheReason) {
@@ -120,24 +123,24 @@ TEST(DateListTest, BadFilesNameTheLineAndTheReason) {
       {many, kMaxEntriesPerFile + 1, "demasiadas fechas"},
   };
   for (const Case& c : cases) {
-    const AgendaFileResult file = ReadDateList(c.bytes);
-    EXPECT_FALSE(file.ok) << c.reasonHas;
-    EXPECT_TRUE(file.rules.empty());
-    EXPECT_EQ(file.line, c.line) << c.reasonHas;
-    EXPECT_NE(file.reason.find(c.reasonHas), std::string::npos)
-        << c.reasonHas << " | " << file.reason;
+    const Result<AgendaFile> file = ReadDateList(c.bytes);
+    EXPECT_FALSE(file.ok()) << c.reasonHas;
+    EXPECT_TRUE(file.message().starts_with("línea " + std::to_string(c.line) + ": "))
+        << c.reasonHas << " | " << file.message();
+    EXPECT_NE(file.message().find(c.reasonHas), std::string::npos)
+        << c.reasonHas << " | " << file.message();
   }
 }
 
 TEST(DateListTest, CharactersOutsideWindows1252BecomeQuestionMarksAndAreNoted) {
-  const AgendaFileResult file =
+  const Result<AgendaFile> file =
       ReadDateList("01/01 A\xC3\xB1o nuevo \xF0\x9F\x8E\x89\n02/01 \xE4\xB8\xAD\xE6\x96\x87\n");
-  ASSERT_TRUE(file.ok);
-  EXPECT_EQ(file.rules[0].entry.text, "A\xF1o nuevo ?");
-  EXPECT_EQ(file.rules[1].entry.text, "??");
-  ASSERT_EQ(file.notes.size(), 1u);
-  EXPECT_NE(file.notes[0].find("3 caracteres"), std::string::npos) << file.notes[0];
-  EXPECT_NE(file.notes[0].find("1, 2"), std::string::npos) << file.notes[0];
+  ASSERT_TRUE(file.ok());
+  EXPECT_EQ(file->rules[0].entry.text, "A\xF1o nuevo ?");
+  EXPECT_EQ(file->rules[1].entry.text, "??");
+  ASSERT_EQ(file->notes.size(), 1u);
+  EXPECT_NE(file->notes[0].find("3 caracteres"), std::string::npos) << file->notes[0];
+  EXPECT_NE(file->notes[0].find("1, 2"), std::string::npos) << file->notes[0];
 }
 
 // A personal calendar as calendar programs export it.
@@ -197,7 +200,8 @@ constexpr std::string_view kCalendar =
     "END:VCALENDAR\r\n";
 
 TEST(CalendarFileTest, EventsLandOnTheirDays) {
-  const AgendaFileResult file = ReadAgendaText(kCalendar);
+  const Result<AgendaFile> file = ReadAgendaText(kCalendar);
+  ASSERT_TRUE(file.ok()) << file.message();
   const Agenda agenda = AgendaOf(file);
   const std::string congress = "Congreso, Madrid; sala 2 / planta \\3";
   struct Case {
@@ -241,7 +245,7 @@ TEST(CalendarFileTest, EventsLandOnTheirDays) {
   }
   // Notes are UTF-8; cancellations are counted apart from what could not be placed.
   EXPECT_EQ(
-      file.notes,
+      file->notes,
       (Texts_{
           "2 de 20 eventos sin colocar: sin una fecha de inicio (DTSTART) v\xC3\xA1lida (2 "
           "eventos, el primero en la l\xC3\xADnea 106)",
@@ -269,11 +273,11 @@ TEST(CalendarFileTest, BrokenCalendarsNameTheLineAndTheReason) {
       {"begin:vcalendar\nEND:VCALENDAR\nX:1\n", 3, "fuera de BEGIN:VCALENDAR"},
   };
   for (const Case& c : cases) {
-    const AgendaFileResult file = ReadAgendaText(c.bytes);
-    EXPECT_FALSE(file.ok) << c.reasonHas;
-    EXPECT_TRUE(file.rules.empty());
-    EXPECT_EQ(file.line, c.line) << c.reasonHas;
-    EXPECT_NE(file.reason.find(c.reasonHas), std::string::npos) << file.reason;
+    const Result<AgendaFile> file = ReadAgendaText(c.bytes);
+    EXPECT_FALSE(file.ok()) << c.reasonHas;
+    EXPECT_TRUE(file.message().starts_with("línea " + std::to_string(c.line) + ": "))
+        << c.reasonHas << " | " << file.message();
+    EXPECT_NE(file.message().find(c.reasonHas), std::string::npos) << file.message();
   }
 }
 
@@ -318,7 +322,7 @@ constexpr std::string_view kRepeating =
     "END:VCALENDAR\r\n";
 
 TEST(CalendarFileTest, RepetitionsTheirChangesAndZones) {
-  const AgendaFileResult file = ReadAgendaText(kRepeating);
+  const Result<AgendaFile> file = ReadAgendaText(kRepeating);
   const Agenda agenda = AgendaOf(file);
   struct Case {
     PageDate date;
@@ -361,7 +365,8 @@ TEST(CalendarFileTest, RepetitionsTheirChangesAndZones) {
     EXPECT_EQ(Texts(agenda, c.date), c.texts)
         << c.date.day << "/" << c.date.month << "/" << c.date.year;
   }
-  EXPECT_EQ(file.notes,
+  ASSERT_TRUE(file.ok());
+  EXPECT_EQ(file->notes,
             (Texts_{"2 de 12 eventos sin colocar: RRULE con COUNT=0 (l\xC3\xADnea 66); RRULE con "
                     "INTERVAL=0 (l\xC3\xADnea 72)",
                     "TZID desconocido: Marte/Olimpo (l\xC3\xADnea 61): se toma la hora tal como "
@@ -388,27 +393,29 @@ TEST(CalendarFileTest, EveryLineEndReadsTheSame) {
         if (c != '\r') crlf += c;
       }
     }
-    const AgendaFileResult a = ReadAgendaText(text);
-    const AgendaFileResult b = ReadAgendaText(crlf);
-    const AgendaFileResult c = ReadAgendaText(cr);
-    ASSERT_TRUE(a.ok && b.ok && c.ok) << b.reason << c.reason;
-    EXPECT_EQ(a.rules.size(), b.rules.size());
-    EXPECT_EQ(a.rules.size(), c.rules.size());
-    EXPECT_EQ(a.notes, c.notes);
-    for (std::size_t i = 0; i < a.rules.size(); ++i) {
-      EXPECT_EQ(a.rules[i].entry, c.rules[i].entry);
-      EXPECT_EQ(a.rules[i].date, c.rules[i].date);
+    const Result<AgendaFile> a = ReadAgendaText(text);
+    const Result<AgendaFile> b = ReadAgendaText(crlf);
+    const Result<AgendaFile> c = ReadAgendaText(cr);
+    ASSERT_TRUE(a && b && c) << a.message() << b.message() << c.message();
+    EXPECT_EQ(a->rules.size(), b->rules.size());
+    EXPECT_EQ(a->rules.size(), c->rules.size());
+    EXPECT_EQ(a->notes, c->notes);
+    for (std::size_t i = 0; i < a->rules.size(); ++i) {
+      EXPECT_EQ(a->rules[i].entry, c->rules[i].entry);
+      EXPECT_EQ(a->rules[i].date, c->rules[i].date);
     }
   }
-  EXPECT_EQ(ReadAgendaText("05/03 uno\r07/12 dos\r").rules.size(), 2u);
+  const Result<AgendaFile> crOnly = ReadAgendaText("05/03 uno\r07/12 dos\r");
+  ASSERT_TRUE(crOnly.ok()) << crOnly.message();
+  EXPECT_EQ(crOnly->rules.size(), 2u);
 }
 
 TEST(CalendarFileTest, ReasonsQuoteTheFileInUtf8) {
-  const AgendaFileResult file =
+  const Result<AgendaFile> file =
       ReadAgendaText("BEGIN:VCALENDAR\r\nBEGIN:VEVENT\r\nEND:VEVENTO\xC3\x91\r\nEND:VCALENDAR\r\n");
-  EXPECT_FALSE(file.ok);
-  EXPECT_EQ(file.line, 3u);
-  EXPECT_EQ(file.reason, "END:VEVENTO\xC3\x91 no cierra ning\xC3\xBAn BEGIN abierto");
+  EXPECT_FALSE(file.ok());
+  EXPECT_EQ(file.message(),
+            "l\xC3\xADnea 3: END:VEVENTO\xC3\x91 no cierra ning\xC3\xBAn BEGIN abierto");
 }
 
 class AgendaFileTest : public test::FolderTest {
@@ -428,22 +435,23 @@ TEST_F(AgendaFileTest, MissingOversizedAndFolderAreRefusedAsAWhole) {
       {dir(), "carpeta"},
   };
   for (const auto& [path, reasonHas] : cases) {
-    const AgendaFileResult file = ReadAgendaFile(path);
-    EXPECT_FALSE(file.ok);
-    EXPECT_EQ(file.line, 0u);
-    EXPECT_NE(file.reason.find(reasonHas), std::string::npos) << file.reason;
+    const Result<AgendaFile> file = ReadAgendaFile(path);
+    EXPECT_FALSE(file.ok());
+    // The file as a whole: its name, then why.
+    EXPECT_EQ(file.message().find(ShownPath(path) + ": "), 0u) << file.message();
+    EXPECT_NE(file.message().find(reasonHas), std::string::npos) << file.message();
   }
-  const AgendaFileResult file = ReadAgendaFile(good);
-  ASSERT_TRUE(file.ok);
-  EXPECT_EQ(file.rules.size(), 1u);
+  const Result<AgendaFile> file = ReadAgendaFile(good);
+  ASSERT_TRUE(file.ok()) << file.message();
+  EXPECT_EQ(file->rules.size(), 1u);
 }
 
 TEST(AgendaTest, NationalHolidaysComeFirstAndAreHolidays) {
   Agenda agenda;
   agenda.AddNationalHolidays();
-  for (const AgendaRule& rule : ReadDateList("25/12 Comida familiar\n!25/12 Otra fiesta\n").rules) {
-    agenda.Add(rule);
-  }
+  const Result<AgendaFile> file = ReadDateList("25/12 Comida familiar\n!25/12 Otra fiesta\n");
+  ASSERT_TRUE(file.ok()) << file.message();
+  for (const AgendaRule& rule : file->rules) agenda.Add(rule);
   EXPECT_EQ(Texts(agenda, {25, 12, 2026}),
             (Texts_{"!Natividad del Se\xF1or", "Comida familiar", "!Otra fiesta"}));
   EXPECT_EQ(Texts(agenda, {3, 4, 2026}), Texts_{"!Viernes Santo"});

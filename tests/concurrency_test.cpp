@@ -31,7 +31,7 @@ TEST(PageCommandThreadsTest, ThreadsWritingPagesAtOnceEachGetAWholePage) {
   const fs::path shared = FreshFolder("threads-shared");
   const char* dates[] = {"06/12/2026", "07/12/2026"};
   for (const char* date : dates) {
-    ASSERT_EQ(CreatePage(date, alone).status, PageStatus::kSaved);
+    ASSERT_EQ(WriteDayPageFromText(date, alone).status, PageStatus::kSaved);
   }
   constexpr int kThreads = 8;
   constexpr int kRounds = 5;
@@ -39,7 +39,7 @@ TEST(PageCommandThreadsTest, ThreadsWritingPagesAtOnceEachGetAWholePage) {
     std::vector<PageOutcome> outcomes(kThreads);
     std::vector<std::thread> threads;
     for (int t = 0; t < kThreads; ++t) {
-      threads.emplace_back([&, t] { outcomes[t] = CreatePage(dates[t % 2], shared); });
+      threads.emplace_back([&, t] { outcomes[t] = WriteDayPageFromText(dates[t % 2], shared); });
     }
     for (std::thread& thread : threads) thread.join();
     for (int t = 0; t < kThreads; ++t) {

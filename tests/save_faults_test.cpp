@@ -84,7 +84,7 @@ class SaveFaultsTest : public test::FolderTest {
     std::vector<canvas::FileStep> steps;
     {
       FaultScript script(-1, {});
-      const PageOutcome outcome = CreatePage("07/12/2026", scratch);
+      const PageOutcome outcome = WriteDayPageFromText("07/12/2026", scratch);
       EXPECT_EQ(outcome.status, PageStatus::kSaved) << outcome.message;
       steps = script.steps();
     }
@@ -96,7 +96,7 @@ class SaveFaultsTest : public test::FolderTest {
   std::vector<std::uint8_t> ReferencePage() {
     const fs::path scratch = dir_ / "reference";
     fs::create_directories(scratch);
-    const PageOutcome outcome = CreatePage("07/12/2026", scratch);
+    const PageOutcome outcome = WriteDayPageFromText("07/12/2026", scratch);
     EXPECT_EQ(outcome.status, PageStatus::kSaved) << outcome.message;
     std::vector<std::uint8_t> bytes = ReadAll(scratch / "07-12-2026.bmp");
     fs::remove_all(scratch);
@@ -137,7 +137,7 @@ TEST_F(SaveFaultsTest, PageCommandKeepsTheOldPageWhateverCallFails) {
       std::vector<canvas::FileStep> seen;
       {
         FaultScript script(static_cast<int>(failAt), std::make_error_code(reason));
-        outcome = CreatePage("07/12/2026", dir());
+        outcome = WriteDayPageFromText("07/12/2026", dir());
         seen = script.steps();
       }
       EXPECT_EQ(outcome.status, PageStatus::kNotSaved);
@@ -164,7 +164,7 @@ TEST_F(SaveFaultsTest, PageCommandLeavesAnEmptyFolderEmptyWhateverCallFails) {
     {
       FaultScript script(static_cast<int>(failAt),
                          std::make_error_code(std::errc::no_space_on_device));
-      outcome = CreatePage("07/12/2026", dir());
+      outcome = WriteDayPageFromText("07/12/2026", dir());
     }
     EXPECT_EQ(outcome.status, PageStatus::kNotSaved);
     EXPECT_TRUE(Listing().empty());
@@ -183,9 +183,9 @@ TEST_F(SaveFaultsTest, NextSaveAfterAFailureWritesTheWholePage) {
     WriteAll(page, OldContent());
     {
       FaultScript script(static_cast<int>(failAt), std::make_error_code(std::errc::io_error));
-      EXPECT_EQ(CreatePage("07/12/2026", dir()).status, PageStatus::kNotSaved);
+      EXPECT_EQ(WriteDayPageFromText("07/12/2026", dir()).status, PageStatus::kNotSaved);
     }
-    const PageOutcome outcome = CreatePage("07/12/2026", dir());
+    const PageOutcome outcome = WriteDayPageFromText("07/12/2026", dir());
     EXPECT_EQ(outcome.status, PageStatus::kSaved) << outcome.message;
     EXPECT_EQ(outcome.message, "Grabado 07-12-2026");
     EXPECT_EQ(ReadAll(page) == reference, true) << "the page equals one written alone";
@@ -196,12 +196,12 @@ TEST_F(SaveFaultsTest, NextSaveAfterAFailureWritesTheWholePage) {
 // Only the failed page is lost: a page saved before keeps its content when
 // the save of another date into the same folder fails.
 TEST_F(SaveFaultsTest, FailedSaveDoesNotTouchOtherPages) {
-  ASSERT_EQ(CreatePage("06/12/2026", dir()).status, PageStatus::kSaved);
+  ASSERT_EQ(WriteDayPageFromText("06/12/2026", dir()).status, PageStatus::kSaved);
   const std::vector<std::uint8_t> sunday = ReadAll(dir() / "06-12-2026.bmp");
   ASSERT_EQ(sunday.size(), kPageFileSize);
   {
     FaultScript script(1, std::make_error_code(std::errc::no_space_on_device));
-    EXPECT_EQ(CreatePage("07/12/2026", dir()).status, PageStatus::kNotSaved);
+    EXPECT_EQ(WriteDayPageFromText("07/12/2026", dir()).status, PageStatus::kNotSaved);
   }
   EXPECT_EQ(ReadAll(dir() / "06-12-2026.bmp"), sunday);
   EXPECT_EQ(Listing(), std::vector<std::string>{"06-12-2026.bmp"});
@@ -220,8 +220,8 @@ TEST_F(SaveFaultsTest, StopAtAnyStepAbandonsThePageInHand) {
       if (calls++ == stopAt) StopSaving();
       return std::error_code();
     });
-    const PageOutcome outcome = CreatePage("07/12/2026", dir());
-    const PageOutcome later = CreatePage("08/12/2026", dir());
+    const PageOutcome outcome = WriteDayPageFromText("07/12/2026", dir());
+    const PageOutcome later = WriteDayPageFromText("08/12/2026", dir());
     canvas::SetFileFaultHookForTesting(nullptr);
     canvas::ResumeSavingForTesting();
     EXPECT_EQ(outcome.status, PageStatus::kNotSaved);
@@ -235,7 +235,7 @@ TEST_F(SaveFaultsTest, StopAtAnyStepAbandonsThePageInHand) {
 // A bad date never reaches the file calls.
 TEST_F(SaveFaultsTest, BadDateMakesNoFileCall) {
   FaultScript script(-1, {});
-  EXPECT_EQ(CreatePage("31/02/2026", dir()).status, PageStatus::kBadDate);
+  EXPECT_EQ(WriteDayPageFromText("31/02/2026", dir()).status, PageStatus::kBadDate);
   EXPECT_TRUE(script.steps().empty());
   EXPECT_TRUE(Listing().empty());
 }

@@ -166,7 +166,7 @@ TEST(PageFilesTest, RangePagesAreTheSinglePages) {
       for (std::int32_t i = 0; i < RangeLength(range); ++i) {
         const PageDate date = DateFromSerial(DaySerial(range.first) + i);
         const std::string stem = DateStem(date);
-        ASSERT_EQ(CreatePage(stem, alone, format, agenda).status, PageStatus::kSaved) << stem;
+        ASSERT_EQ(WriteDayPage(date, alone, format, agenda).status, PageStatus::kSaved) << stem;
         EXPECT_EQ(test::ReadAll(together / (stem + extension)),
                   test::ReadAll(alone / (stem + extension)))
             << stem << extension;
@@ -179,7 +179,7 @@ TEST(YearbookPdfTest, AYearIsAnIndexAndOneA4SheetPerDayWithTheTextsOfEach) {
   const fs::path file = folder / "agenda-2024.pdf";
   std::int32_t calls = 0;
   const RangeOutcome outcome =
-      CreateYearbookPdf(YearRange(2024), file, [&](std::int32_t, std::int32_t total) {
+      CreateYearbookPdf(YearRange(2024), file, {}, [&](std::int32_t, std::int32_t total) {
         ++calls;
         return total == 366;
       });
@@ -226,8 +226,9 @@ TEST(YearbookPdfTest, AYearIsAnIndexAndOneA4SheetPerDayWithTheTextsOfEach) {
 
 TEST(YearbookPdfTest, StoppingOrFailingLeavesNoDocument) {
   const fs::path folder = FreshFolder("pdf-stop");
-  const RangeOutcome stopped = CreateYearbookPdf(
-      YearRange(2026), folder / "a.pdf", [](std::int32_t done, std::int32_t) { return done < 10; });
+  const RangeOutcome stopped =
+      CreateYearbookPdf(YearRange(2026), folder / "a.pdf", {},
+                        [](std::int32_t done, std::int32_t) { return done < 10; });
   EXPECT_EQ(stopped.status, RangeStatus::kStopped);
   const RangeOutcome failed =
       CreateYearbookPdf({{1, 1, 2026}, {3, 1, 2026}}, folder / "missing" / "b.pdf");

@@ -3,6 +3,8 @@
 #include <array>
 #include <cstdint>
 
+#include "text/utf8.h"
+
 namespace trevalda {
 namespace {
 
@@ -34,51 +36,6 @@ char CodePointToByte(char32_t code) {
     }
   }
   return kReplacement;
-}
-
-void AppendUtf8(std::string& out, char32_t code) {
-  if (code < 0x80) {
-    out.push_back(static_cast<char>(code));
-  } else if (code < 0x800) {
-    out.push_back(static_cast<char>(0xC0 | (code >> 6)));
-    out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-  } else {
-    out.push_back(static_cast<char>(0xE0 | (code >> 12)));
-    out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-  }
-}
-
-// The length of the well-formed UTF-8 sequence at `i` and its code point in
-// `code`; 0 for a malformed, overlong or truncated sequence, a surrogate or a
-// value past U+10FFFF.
-std::size_t DecodeUtf8(std::string_view text, std::size_t i, char32_t& code) {
-  const auto lead = static_cast<unsigned char>(text[i]);
-  std::size_t length = 0;
-  if (lead < 0x80) {
-    length = 1;
-    code = lead;
-  } else if (lead >= 0xC2 && lead <= 0xDF) {
-    length = 2;
-    code = lead & 0x1Fu;
-  } else if (lead >= 0xE0 && lead <= 0xEF) {
-    length = 3;
-    code = lead & 0x0Fu;
-  } else if (lead >= 0xF0 && lead <= 0xF4) {
-    length = 4;
-    code = lead & 0x07u;
-  }
-  if (length == 0 || i + length > text.size()) return 0;
-  for (std::size_t k = 1; k < length; ++k) {
-    const auto next = static_cast<unsigned char>(text[i + k]);
-    if ((next & 0xC0) != 0x80) return 0;
-    code = (code << 6) | (next & 0x3Fu);
-  }
-  if ((length == 3 && code < 0x800) || (length == 4 && code < 0x10000) ||
-      (code >= 0xD800 && code <= 0xDFFF) || code > 0x10FFFF) {
-    return 0;
-  }
-  return length;
 }
 
 }  // namespace
