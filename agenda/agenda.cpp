@@ -52,7 +52,7 @@ TimeZone PeninsularSpain() { return TimeZone::FromName("Europe/Madrid").value_or
 std::string OccurrenceText(const PlacedOccurrence& occurrence) {
   const std::string& text = *occurrence.text;
   if (occurrence.second < 0) return text;
-  char time[8];
+  char time[16];
   std::snprintf(time, sizeof time, "%02d:%02d ", occurrence.second / 3600 % 100,
                 occurrence.second / 60 % 60);
   return time + text;
