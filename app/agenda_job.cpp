@@ -158,6 +158,12 @@ AgendaOptions JobAgendaOptions(const CliOptions& options, const Agenda& agenda) 
   AgendaOptions agendaOptions;
   agendaOptions.agenda = &agenda;
   agendaOptions.week = options.isoWeek ? WeekRule::kIso : WeekRule::kDiary;
+  agendaOptions.style = options.style;
+  agendaOptions.modern.hours = options.hours;
+  agendaOptions.modern.place = options.place;
+  // --tz, else the place's own time (Canary for Las Palmas and Santa Cruz).
+  agendaOptions.modern.zone =
+      options.zone.value_or(options.place ? options.place->zone : SpanishTime::kPeninsula);
   return agendaOptions;
 }
 

@@ -85,6 +85,14 @@ int Describe(const DateRange& range, const AgendaOptions& agenda) {
     // The agenda's texts follow the classic ones, as the page draws them.
     if (!texts.holiday.empty()) PrintLine(stdout, Cp1252ToUtf8(texts.holiday));
     for (const std::string& line : texts.entryLines) PrintLine(stdout, Cp1252ToUtf8(line));
+    for (const auto& placed : texts.hourLines) PrintLine(stdout, Cp1252ToUtf8(placed.second));
+    // The modern page's almanac and hours, in the forms scripts read.
+    if (!texts.moon.empty()) PrintLine(stdout, "Luna: " + Cp1252ToUtf8(texts.moon));
+    if (!texts.sunDescribed.empty()) {
+      PrintLine(stdout, "Sol: " + Cp1252ToUtf8(texts.sunDescribed) + " (" +
+                            Cp1252ToUtf8(texts.sunPlace) + ")");
+    }
+    if (!texts.hours.empty()) PrintLine(stdout, "Horas: " + texts.hours);
     if (std::ferror(stdout) != 0) break;  // no use going on
   }
   return FinishPrinting();

@@ -1,12 +1,16 @@
 #include "app/cli_options.h"
 
 #include <algorithm>
+#include <cmath>
+#include <cstdio>
 #include <optional>
 #include <utility>
 #include <vector>
 
 #include "agenda/time_zone.h"
 #include "calendar/calendar.h"
+#include "page/modern_page.h"
+#include "text/cp1252.h"
 #include "text/shown_text.h"
 
 namespace trevalda {
@@ -20,6 +24,7 @@ constexpr std::string_view kUsageHead =
     "     trevalda --year AAAA --format pdf [--paper a4|a5|letter|tablet]\n"
     "              [--binding-margin MM] [--booklet] [AGENDA]\n"
     "AGENDA:  [--holidays] [--dates ARCHIVO]... [--week iso|agenda] [--tz ZONA]\n"
+    "         [--style classic|modern] [--hours H1-H2] [--place LUGAR]\n"
     "\n"
     "Crea la hoja de agenda (A4) del día FECHA y la graba como CARPETA/dd-mm-aaaa.bmp.\n"
     "Sin FECHA, crea la hoja de hoy. Con --to o --year crea una hoja por día.\n"
@@ -30,6 +35,7 @@ constexpr std::string_view kUsageHead =
     "Opciones:\n";
 
 constexpr std::string_view kPdfOnlyHeading = "\nSolo con --format pdf:\n";
+constexpr std::string_view kModernOnlyHeading = "\nSolo con --style modern:\n";
 
 constexpr std::string_view kUsageTail =
     "\n"
@@ -141,6 +147,7 @@ Result<> SetTimeZone(std::string_view value, CliOptions& options) {
                    "\" (un nombre IANA, por ejemplo Europe/Madrid o Atlantic/Canary)");
   }
   options.timeZone = zone->Name();
+  options.timeZoneGiven = true;
   return {};
 }
 
@@ -152,6 +159,98 @@ Result<> SetBindingMargin(std::string_view value, CliOptions& options) {
   }
   options.sheets.bindingMarginMm = *millimetres;
   return {};
+}
+
+Result<> SetStyle(std::string_view value, CliOptions& options) {
+  static constexpr std::pair<std::string_view, PageStyle> kStyles[] = {
+      {"classic", PageStyle::kClassic}, {"modern", PageStyle::kModern}};
+  return Choose(value, kStyles, "estilo desconocido", options.style);
+}
+
+// "H1-H2": two whole hours from 0 to 23, the first before the second, at
+// most kMaxLabelledHours labels.
+std::optional<HourSpan> ReadHours(std::string_view text) {
+  const std::size_t dash = text.find('-');
+  if (dash == std::string_view::npos) return std::nullopt;
+  const auto hour = [](std::string_view digits) -> std::optional<int> {
+    if (digits.empty() || digits.size() > 2) return std::nullopt;
+    for (char c : digits) {
+      if (!IsDigit(c)) return std::nullopt;
+    }
+    const int value = GroupValue(digits);
+    return value <= 23 ? std::optional<int>(value) : std::nullopt;
+  };
+  const std::optional<int> first = hour(text.substr(0, dash));
+  const std::optional<int> last = hour(text.substr(dash + 1));
+  if (!first || !last || *first >= *last || *last - *first + 1 > kMaxLabelledHours) {
+    return std::nullopt;
+  }
+  return HourSpan{*first, *last};
+}
+
+Result<> SetHours(std::string_view value, CliOptions& options) {
+  options.hours = ReadHours(value);
+  if (!options.hours) {
+    return Failure("horas no válidas: \"" + ShownText(value) +
+                   "\" (H1-H2, de 0 a 23, la primera antes que la segunda, como mucho " +
+                   std::to_string(kMaxLabelledHours) + " horas; por ejemplo 8-21)");
+  }
+  return {};
+}
+
+// A number of degrees as typed in "LAT,LON": blanks around it, an optional
+// sign, digits and an optional fraction after ".", at most 12 characters.
+std::optional<double> ReadDegrees(std::string_view text) {
+  while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
+  if (text.empty() || text.size() > 12) return std::nullopt;
+  const bool negative = text[0] == '-';
+  std::size_t i = text[0] == '-' || text[0] == '+' ? 1 : 0;
+  const std::size_t start = i;
+  double value = 0;
+  while (i < text.size() && IsDigit(text[i])) value = value * 10 + (text[i++] - '0');
+  if (i == start) return std::nullopt;
+  if (i < text.size() && text[i] == '.') {
+    double scale = 0.1;
+    const std::size_t fraction = ++i;
+    while (i < text.size() && IsDigit(text[i])) {
+      value += (text[i++] - '0') * scale;
+      scale /= 10;
+    }
+    if (i == fraction) return std::nullopt;
+  }
+  if (i != text.size()) return std::nullopt;
+  return negative ? -value : value;
+}
+
+// --place: "none", a place FindPlace knows, or "LAT,LON" in degrees.
+Result<> SetPlace(std::string_view value, CliOptions& options) {
+  options.placeGiven = true;
+  if (value == "none") {
+    options.place.reset();
+    return {};
+  }
+  if (const std::optional<Place> known = FindPlace(value)) {
+    options.place = SunPlace{Utf8ToCp1252(known->name), known->where, known->zone};
+    return {};
+  }
+  const std::size_t comma = value.find(',');
+  if (comma != std::string_view::npos && value.find(',', comma + 1) == std::string_view::npos) {
+    const std::optional<double> latitude = ReadDegrees(value.substr(0, comma));
+    const std::optional<double> longitude = ReadDegrees(value.substr(comma + 1));
+    if (latitude && longitude) {
+      if (std::abs(*latitude) > 90 || std::abs(*longitude) > 180) {
+        return Failure("coordenadas fuera de rango en --place: \"" + ShownText(value) +
+                       "\" (latitud de -90 a 90, longitud de -180 a 180)");
+      }
+      char name[64];
+      std::snprintf(name, sizeof name, "%.2f, %.2f", *latitude, *longitude);
+      options.place = SunPlace{name, GeoPoint{*latitude, *longitude}, SpanishTime::kPeninsula};
+      return {};
+    }
+  }
+  return Failure("lugar desconocido en --place: \"" + ShownText(value) +
+                 "\" (una capital de provincia, Ceuta, Melilla, LAT,LON en grados o none)");
 }
 
 Result<> AddDateFile(std::string_view value, CliOptions& options) {
@@ -212,11 +311,18 @@ constexpr CliOption kOptions[] = {
      .value = "iso|agenda",
      .help = "número de semana ISO 8601, o el de la agenda (por omisión)",
      .apply = SetWeek},
+    {.name = "--style",
+     .value = "classic|modern",
+     .help = "classic (por omisión): la hoja de siempre; modern: tildes,\n"
+             "santoral revisado, márgenes de 5 mm, el mes, la luna y el sol",
+     .apply = SetStyle},
     {.name = "--tz",
      .value = "ZONA",
      .help = "zona horaria de las horas de la agenda: un nombre IANA\n"
              "como Atlantic/Canary (por omisión Europe/Madrid, la hora\n"
-             "peninsular)",
+             "peninsular); con --style modern, también la de la luna y\n"
+             "el sol (Europe/Madrid o Atlantic/Canary; por omisión, la\n"
+             "del lugar)",
      .apply = SetTimeZone},
     {.name = "--describe",
      .help = "muestra los textos de cada hoja en vez de grabarla",
@@ -269,6 +375,18 @@ constexpr CliOption kOptions[] = {
        options.sheets.booklet = true;
        return {};
      }},
+    {.name = "--hours",
+     .value = "H1-H2",
+     .modernOnly = true,
+     .help = "rotula las líneas con las horas de H1 a H2 (de 0 a 23, como\n"
+             "mucho 21 horas; por ejemplo 8-21), dos líneas por hora",
+     .apply = SetHours},
+    {.name = "--place",
+     .value = "LUGAR",
+     .modernOnly = true,
+     .help = "salida y puesta del sol en LUGAR: una capital de provincia,\n"
+             "Ceuta o Melilla (por omisión Madrid), LAT,LON en grados o none",
+     .apply = SetPlace},
 };
 
 // The option an argument names: "--name" up to an "=", or the first two
@@ -344,9 +462,11 @@ Result<std::string> TakeValue(const std::vector<std::string>& args, std::size_t&
   return value;
 }
 
-// What no single option can check: how they combine. `pdfOnly` is the last
-// option given that needs --format pdf (empty: none).
-Result<> CheckCombination(const CliOptions& options, std::string_view pdfOnly) {
+// What no single option can check: how they combine. `pdfOnly` and
+// `modernOnly` are the last options given that need --format pdf and
+// --style modern (empty: none).
+Result<> CheckCombination(const CliOptions& options, std::string_view pdfOnly,
+                          std::string_view modernOnly) {
   if (!options.year.empty() && (options.hasDate || !options.toDate.empty())) {
     return Failure("--year no se combina con una fecha ni con --to");
   }
@@ -359,6 +479,28 @@ Result<> CheckCombination(const CliOptions& options, std::string_view pdfOnly) {
   if (options.sheets.booklet && options.sheets.paper != Paper::kA4) {
     return Failure("--booklet imprime páginas A5 en hojas A4 apaisadas; no se combina con --paper");
   }
+  if (!modernOnly.empty() && options.style != PageStyle::kModern) {
+    return Failure(std::string(modernOnly) + " solo vale con --style modern");
+  }
+  return {};
+}
+
+// What the modern style implies: the sun of Madrid unless --place says
+// otherwise, the moon and the sun in the time --tz names (one of Spain's
+// two) or else in the place's own, and the page's 5 mm kept on any paper.
+Result<> ApplyStyle(CliOptions& options) {
+  if (options.style != PageStyle::kModern) return {};
+  if (!options.placeGiven) (void)SetPlace("Madrid", options);
+  if (options.timeZoneGiven) {
+    options.zone = SpanishTimeNamed(options.timeZone);
+    if (!options.zone) {
+      return Failure("la hoja moderna da la luna y el sol en hora de España: --tz \"" +
+                     ShownText(options.timeZone) +
+                     "\" no vale con --style modern (Europe/Madrid o Atlantic/Canary)");
+    }
+  }
+  options.sheets.safeEdgeMm = 5;
+  options.sheets.pageMarginPx = kPrintSafeMargin;
   return {};
 }
 
@@ -381,11 +523,15 @@ void AppendHelp(std::string& text, const CliOption& option) {
 std::string MakeUsageText() {
   std::string text(kUsageHead);
   for (const CliOption& option : kOptions) {
-    if (!option.pdfOnly) AppendHelp(text, option);
+    if (!option.pdfOnly && !option.modernOnly) AppendHelp(text, option);
   }
   text += kPdfOnlyHeading;
   for (const CliOption& option : kOptions) {
     if (option.pdfOnly) AppendHelp(text, option);
+  }
+  text += kModernOnlyHeading;
+  for (const CliOption& option : kOptions) {
+    if (option.modernOnly) AppendHelp(text, option);
   }
   text += kUsageTail;
   return text;
@@ -394,6 +540,12 @@ std::string MakeUsageText() {
 }  // namespace
 
 std::span<const CliOption> CliOptionTable() { return kOptions; }
+
+std::optional<SpanishTime> SpanishTimeNamed(std::string_view zone) {
+  if (zone == "Europe/Madrid") return SpanishTime::kPeninsula;
+  if (zone == "Atlantic/Canary") return SpanishTime::kCanary;
+  return std::nullopt;
+}
 
 std::optional<std::string> NormalizeDateText(std::string_view text) {
   std::size_t i = 0;
@@ -423,7 +575,8 @@ std::optional<std::string> NormalizeDateText(std::string_view text) {
 Result<CliOptions> ParseCommandLine(const std::vector<std::string>& args) {
   CliOptions options;
   bool optionsEnded = false;
-  std::string_view pdfOnly;  // the last option given that needs --format pdf
+  std::string_view pdfOnly;     // the last option given that needs --format pdf
+  std::string_view modernOnly;  // the last option given that needs --style modern
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
     const bool isOption = !optionsEnded && arg.size() > 1 && arg[0] == '-' && !IsDigit(arg[1]);
@@ -458,9 +611,13 @@ Result<CliOptions> ParseCommandLine(const std::vector<std::string>& args) {
     }
     if (Result<> applied = option->apply(value, options); !applied) return applied.failure();
     if (option->pdfOnly) pdfOnly = option->name;
+    if (option->modernOnly) modernOnly = option->name;
   }
   if (options.action == CliAction::kHelp || options.action == CliAction::kVersion) return options;
-  if (Result<> combined = CheckCombination(options, pdfOnly); !combined) return combined.failure();
+  if (Result<> combined = CheckCombination(options, pdfOnly, modernOnly); !combined) {
+    return combined.failure();
+  }
+  if (Result<> styled = ApplyStyle(options); !styled) return styled.failure();
   return options;
 }
 

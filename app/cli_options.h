@@ -5,6 +5,7 @@
 //            [--format bmp|png|pdf] [--describe] [--quiet] [--help] [--version]
 //            [--paper a4|a5|letter|tablet] [--binding-margin MM] [--booklet]
 //            [--holidays] [--dates ARCHIVO]... [--week iso|agenda] [--tz ZONA]
+//            [--style classic|modern] [--hours H1-H2] [--place LUGAR]
 //
 // Every option is one entry of one table (CliOptionTable, in
 // app/cli_options.cpp): its names, the value it takes, how that value is
@@ -28,6 +29,8 @@
 
 #include "app/imposition.h"
 #include "base/result.h"
+#include "calendar/almanac.h"
+#include "page/day_page.h"
 
 namespace trevalda {
 
@@ -61,6 +64,17 @@ struct CliOptions {
   // names it (an IANA name; a Windows name gives its IANA zone, the UTC
   // names "UTC"). The parser has checked that the zone is known.
   std::string timeZone = std::string(kDefaultTimeZone);
+  bool timeZoneGiven = false;             // --tz was given
+  PageStyle style = PageStyle::kClassic;  // --style
+  std::optional<HourSpan> hours;          // --hours, modern style only
+  // --place, modern style only: the place of the sunrise and sunset (Madrid
+  // unless given; none after --place none).
+  std::optional<SunPlace> place;
+  bool placeGiven = false;
+  // The modern page's time for the moon and the sun when --tz names one of
+  // Spain's two (the parser refuses other zones with --style modern); none:
+  // the place's own.
+  std::optional<SpanishTime> zone;
 };
 
 // The most --dates files one command line takes.
@@ -75,6 +89,8 @@ struct CliOption {
   std::string_view value = {};
   // Only with --format pdf; --help lists it under that heading.
   bool pdfOnly = false;
+  // Only with --style modern; --help lists it under that heading.
+  bool modernOnly = false;
   // Its description in --help, lines separated by "\n" (--help indents them).
   std::string_view help = {};
   // Reads the value (empty for an option without one) into `options`, or
@@ -94,6 +110,11 @@ Result<CliOptions> ParseCommandLine(const std::vector<std::string>& args);
 // as in 2026-12-07. Returns nothing when the text has neither form. It does
 // not check that the date exists.
 std::optional<std::string> NormalizeDateText(std::string_view text);
+
+// The Spanish local time a time-zone name gives: "Europe/Madrid" (the
+// peninsula, the Balearic Islands, Ceuta and Melilla) or "Atlantic/Canary",
+// spelt exactly so; nothing for any other name.
+std::optional<SpanishTime> SpanishTimeNamed(std::string_view zone);
 
 // The usage text shown by --help (UTF-8), made from the option table.
 std::string_view UsageText();

@@ -1,5 +1,6 @@
 #include "app/create_page.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <mutex>
@@ -159,6 +160,19 @@ DayPageContent PageContentFor(const AgendaOptions& options, const PageDate& date
   DayPageContent content;
   if (options.agenda != nullptr) content.entries = options.agenda->EntriesFor(date);
   content.week = options.week;
+  content.style = options.style;
+  if (options.style != PageStyle::kModern) return content;
+  content.modern = options.modern;
+  if (options.agenda != nullptr && IsValidPageDate(date)) {
+    for (std::int16_t day = 1; day <= DaysInMonth(date.year, date.month); ++day) {
+      const std::vector<AgendaEntry> entries =
+          options.agenda->EntriesFor(PageDate{day, date.month, date.year});
+      if (std::any_of(entries.begin(), entries.end(),
+                      [](const AgendaEntry& entry) { return entry.holiday; })) {
+        content.monthHolidays |= 1U << day;
+      }
+    }
+  }
   return content;
 }
 

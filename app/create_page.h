@@ -83,10 +83,13 @@ Result<PageDate> ReadDateText(std::string_view dateText);
 struct AgendaOptions {
   const Agenda* agenda = nullptr;  // holidays and the user's dates; must outlive the pages
   WeekRule week = WeekRule::kDiary;
+  PageStyle style = PageStyle::kClassic;
+  ModernPageOptions modern;  // the modern page's hours, place and time
 };
 
-// The page content for `date`: its agenda entries (none without an agenda)
-// and the week rule.
+// The page content for `date`: its agenda entries (none without an agenda),
+// the week rule and the style with its options; for the modern page also
+// the holidays of the month.
 DayPageContent PageContentFor(const AgendaOptions& options, const PageDate& date);
 
 // For a page just drawn under the name in `outcome`: when a text of it did

@@ -12,10 +12,37 @@ constexpr double kTabletHeightPixels = 1872;
 constexpr double kTabletDotsPerInch = 226;
 constexpr PaperSize kA4{210, 297};
 
+constexpr double kMmPerPixel = 25.4 / 96;
+// The page drawing's pixels, a shade larger than A4 at 96 dots per inch.
+constexpr double kPageWidthMm = 794 * kMmPerPixel;
+constexpr double kPageHeightMm = 1123 * kMmPerPixel;
+
+// The room to leave on every side of an area `width` x `height` mm so that
+// a page whose ink keeps `pageMarginPx` pixels from its edges, scaled to
+// fit what is left and centred, keeps its ink `safeEdgeMm` from the area's
+// edges (as Fit places it): the smallest such room in steps of a hundredth of a millimetre.
+double PrintSafeRoom(double width, double height, const SheetOptions& options) {
+  if (options.safeEdgeMm <= 0) return 0;
+  const double marginMm = options.pageMarginPx * kMmPerPixel;
+  const auto inkDistance = [&](double room) {
+    const double factor =
+        std::min((width - 2 * room) / kA4.widthMm, (height - 2 * room) / kA4.heightMm);
+    // Fit centres the A4 size: the drawing's extra reaches right and down.
+    const double right = (width + kA4.widthMm * factor) / 2 - kPageWidthMm * factor;
+    const double bottom = (height + kA4.heightMm * factor) / 2 - kPageHeightMm * factor;
+    return std::min(right, bottom) + marginMm * factor;
+  };
+  double room = 0;
+  while (inkDistance(room) < options.safeEdgeMm && room < options.safeEdgeMm) room += 0.01;
+  return room;
+}
+
 // The A4 page placed on an area `width` x `height` mm whose left edge lies
-// `left` mm from the sheet's left edge.
-canvas::PagePlacement Fit(std::int32_t page, double left, double width, double height) {
-  const double factor = std::min(width / kA4.widthMm, height / kA4.heightMm);
+// `left` mm from the sheet's left edge, `room` mm kept free on every side.
+canvas::PagePlacement Fit(std::int32_t page, double left, double width, double height,
+                          double room = 0) {
+  const double factor =
+      std::min((width - 2 * room) / kA4.widthMm, (height - 2 * room) / kA4.heightMm);
   canvas::PagePlacement placement;
   placement.page = page;
   placement.scale = canvas::kPointsPerPixel * factor;
@@ -78,7 +105,8 @@ std::vector<canvas::Sheet> LayOutSheets(std::int32_t pages, const SheetOptions& 
         const std::int32_t page = side[static_cast<std::size_t>(k)];
         if (page < 0) continue;
         const double bound = BoundLeft(page, margin);
-        sheet.pages.push_back(Fit(page, k * half + bound, half - margin, kA4.widthMm));
+        const double room = PrintSafeRoom(half - margin, kA4.widthMm, options);
+        sheet.pages.push_back(Fit(page, k * half + bound, half - margin, kA4.widthMm, room));
       }
       sheets.push_back(std::move(sheet));
     }
@@ -89,8 +117,9 @@ std::vector<canvas::Sheet> LayOutSheets(std::int32_t pages, const SheetOptions& 
     canvas::Sheet sheet;
     sheet.widthPoints = paper.widthMm * kPointsPerMm;
     sheet.heightPoints = paper.heightMm * kPointsPerMm;
+    const double room = PrintSafeRoom(paper.widthMm - margin, paper.heightMm, options);
     sheet.pages.push_back(
-        Fit(page, BoundLeft(page, margin), paper.widthMm - margin, paper.heightMm));
+        Fit(page, BoundLeft(page, margin), paper.widthMm - margin, paper.heightMm, room));
     sheets.push_back(std::move(sheet));
   }
   return sheets;

@@ -46,6 +46,13 @@ struct SheetOptions {
   // A5 pages two per A4 landscape sheet in saddle-stitch order (the paper
   // is then always A4).
   bool booklet = false;
+  // Pages that keep `pageMarginPx` pixels of their own edges free of ink
+  // (the modern page: 19) get room around them so that the ink also stays
+  // `safeEdgeMm` millimetres from every edge of the sheet (of each half of
+  // a booklet sheet), however the page is scaled. 0: the page fills its
+  // area as always.
+  double safeEdgeMm = 0;
+  double pageMarginPx = 0;
 };
 
 // The saddle-stitch order of `pages` pages in signatures of

@@ -221,7 +221,7 @@ RangeOutcome CreateYearbookPdf(const DateRange& range, const std::filesystem::pa
     }
   }
   canvas::DocumentLayout layout =
-      MakeYearbookLayout(range, std::move(indexLinks), sheets, CreationTime());
+      MakeYearbookLayout(range, std::move(indexLinks), sheets, CreationTime(), agenda.style);
   outcome.documentPages = static_cast<std::int32_t>(layout.sheets.size());
   const SaveResult save = document.Save(file, layout);
   if (!save.Saved()) {

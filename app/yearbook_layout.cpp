@@ -13,6 +13,8 @@ namespace {
 
 // Link areas of a day page, pixels.
 constexpr canvas::PixelRect kMonthNameArea{0, 0, 352, 27};
+// The modern page's month name sits lower, inside its print-safe margin.
+constexpr canvas::PixelRect kModernMonthNameArea{0, 0, 352, 42};
 constexpr std::int32_t kFooterTop = 1075;
 constexpr canvas::PixelRect kPreviousDayArea{0, kFooterTop, kPageWidth / 2, kPageHeight};
 constexpr canvas::PixelRect kNextDayArea{kPageWidth / 2, kFooterTop, kPageWidth, kPageHeight};
@@ -105,7 +107,8 @@ std::vector<canvas::PageLink> DrawIndexSheet(CanvasHandle canvas, const DateRang
 
 canvas::DocumentLayout MakeYearbookLayout(const DateRange& range,
                                           std::vector<canvas::PageLink> indexLinks,
-                                          const SheetOptions& options, std::time_t created) {
+                                          const SheetOptions& options, std::time_t created,
+                                          PageStyle style) {
   canvas::DocumentLayout layout;
   const std::int32_t indexSheets = IndexSheetCount(range);
   const std::int32_t days = RangeLength(range);
@@ -140,7 +143,9 @@ canvas::DocumentLayout MakeYearbookLayout(const DateRange& range,
     const std::int32_t page = indexSheets + i;
     layout.sheetLabels.push_back(DateText(date));
     if (indexSheets == 0) continue;
-    layout.links.push_back({page, kMonthNameArea, IndexSheetOf(range, date)});
+    layout.links.push_back({page,
+                            style == PageStyle::kModern ? kModernMonthNameArea : kMonthNameArea,
+                            IndexSheetOf(range, date)});
     if (i > 0) layout.links.push_back({page, kPreviousDayArea, page - 1});
     if (i + 1 < days) layout.links.push_back({page, kNextDayArea, page + 1});
   }

@@ -23,6 +23,7 @@
 #include "calendar/calendar.h"
 #include "canvas/canvas.h"
 #include "canvas/document_layout.h"
+#include "page/day_page.h"
 
 namespace trevalda {
 
@@ -51,9 +52,10 @@ std::vector<canvas::PageLink> DrawIndexSheet(CanvasHandle canvas, const DateRang
 
 // The layout of the whole document, given the index links already made.
 // A booklet keeps the outline and metadata but no links or labels (it is
-// for paper).
+// for paper). The day pages' link areas lie over the texts of `style`.
 canvas::DocumentLayout MakeYearbookLayout(const DateRange& range,
                                           std::vector<canvas::PageLink> indexLinks,
-                                          const SheetOptions& options, std::time_t created);
+                                          const SheetOptions& options, std::time_t created,
+                                          PageStyle style = PageStyle::kClassic);
 
 }  // namespace trevalda

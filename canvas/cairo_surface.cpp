@@ -415,6 +415,28 @@ std::shared_ptr<PlatformFont> MakeCairoFont(cairo_font_face_t* face, const FontD
 // ---------------------------------------------------------------------------
 // Lines
 
+// The advance of laid-out glyphs in whole pixels.
+std::int32_t GlyphsAdvance(cairo_scaled_font_t* font, const cairo_glyph_t* glyphs, int glyphCount) {
+  cairo_text_extents_t extents;
+  cairo_scaled_font_glyph_extents(font, glyphs, glyphCount, &extents);
+  return ToPixels(extents.x_advance);
+}
+
+// The advance of a UTF-8 text in whole pixels; nothing on failure.
+std::optional<std::int32_t> MeasureTextRun(const CairoFont& cairoFont, std::string_view utf8) {
+  cairo_scaled_font_t* font = cairoFont.font();
+  cairo_glyph_t* glyphs = nullptr;
+  int glyphCount = 0;
+  if (cairo_scaled_font_text_to_glyphs(font, 0, 0, utf8.data(), static_cast<int>(utf8.size()),
+                                       &glyphs, &glyphCount, nullptr, nullptr,
+                                       nullptr) != CAIRO_STATUS_SUCCESS) {
+    return std::nullopt;
+  }
+  const std::int32_t advance = GlyphsAdvance(font, glyphs, glyphCount);
+  cairo_glyph_free(glyphs);
+  return advance;
+}
+
 // Draws a run with its cell's top-left at (run.x, run.y) in user space and
 // returns the advance in pixels; nothing on failure.
 std::optional<std::int32_t> ShowTextRun(cairo_t* cr, const CairoFont& cairoFont,
@@ -429,9 +451,7 @@ std::optional<std::int32_t> ShowTextRun(cairo_t* cr, const CairoFont& cairoFont,
                                        nullptr, nullptr) != CAIRO_STATUS_SUCCESS) {
     return std::nullopt;
   }
-  cairo_text_extents_t extents;
-  cairo_scaled_font_glyph_extents(font, glyphs, glyphCount, &extents);
-  const std::int32_t advance = ToPixels(extents.x_advance);
+  const std::int32_t advance = GlyphsAdvance(font, glyphs, glyphCount);
   const std::int32_t cellHeight = cairoFont.metrics().lineHeight;
 
   cairo_save(cr);
@@ -477,6 +497,13 @@ class CairoText : public Base {
     }
     font_ = std::move(cairoFont);
     return font_->metrics();
+  }
+
+  std::optional<std::int32_t> MeasureText(std::string_view text) const override {
+    if (font_ == nullptr) {
+      return std::nullopt;
+    }
+    return MeasureTextRun(*font_, Cp1252ToUtf8(text));
   }
 
  protected:

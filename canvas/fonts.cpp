@@ -259,6 +259,15 @@ void PrintText(std::string_view text) {
   });
 }
 
+std::int32_t TextWidth(std::string_view text) {
+  std::int32_t width = 0;
+  canvas::WithAttachedCanvas([&](canvas::CanvasRecord& c) {
+    if (text.empty()) return;
+    width = c.surface->MeasureText(text).value_or(0);
+  });
+  return width;
+}
+
 std::int32_t FontPixelHeight(std::int32_t number) {
   canvas::FontTable& table = canvas::Table();
   std::lock_guard<std::mutex> lock(table.lock);

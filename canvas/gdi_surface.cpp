@@ -307,6 +307,19 @@ class GdiRaster final : public Surface {
                        static_cast<std::int32_t>(metrics.tmAveCharWidth)};
   }
 
+  std::optional<std::int32_t> MeasureText(std::string_view cp1252) const override {
+    if (font_ == nullptr) {
+      return std::nullopt;
+    }
+    const std::wstring text = Cp1252ToWide(cp1252);
+    SIZE size{};
+    if (text.empty() ||
+        !GetTextExtentPoint32W(dc_, text.c_str(), static_cast<int>(text.size()), &size)) {
+      return std::nullopt;
+    }
+    return static_cast<std::int32_t>(size.cx);
+  }
+
   std::optional<std::int32_t> DrawTextRun(const TextRun& run) override {
     if (font_ == nullptr) {
       return std::nullopt;

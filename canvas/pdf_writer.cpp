@@ -176,6 +176,22 @@ class ObjectWriter {
   std::vector<std::size_t> offsets_;
 };
 
+// The Windows-1252 codes of a text that the document fonts hold.
+std::string DocumentCodes(std::string_view cp1252) {
+  std::string codes(cp1252);  // WinAnsi is Windows-1252
+  std::erase_if(codes, [](char c) { return static_cast<unsigned char>(c) < kFirstDocumentCode; });
+  return codes;
+}
+
+// The advance of `codes` in `font`, whole pixels.
+std::int32_t Advance(const DocumentFont& font, std::string_view codes) {
+  double units = 0;
+  for (char c : codes) {
+    units += font.widths[static_cast<unsigned char>(c) - kFirstDocumentCode];
+  }
+  return static_cast<std::int32_t>(std::lround(units * font.emPixels / 1000.0));
+}
+
 class PdfSurface final : public DocumentSurface {
  public:
   PdfSurface(std::int32_t width, std::int32_t height) : width_(width), height_(height) {}
@@ -277,19 +293,19 @@ class PdfSurface final : public DocumentSurface {
     return font_->metrics;
   }
 
+  std::optional<std::int32_t> MeasureText(std::string_view text) const override {
+    if (font_ == nullptr || fontRefused_) return std::nullopt;
+    return Advance(*font_, DocumentCodes(text));
+  }
+
   std::optional<std::int32_t> DrawTextRun(const TextRun& run) override {
     if (font_ == nullptr || fontRefused_) {
       failed_ = true;
       return std::nullopt;
     }
     const DocumentFont& font = *font_;
-    std::string codes(run.text);  // WinAnsi is Windows-1252
-    std::erase_if(codes, [](char c) { return static_cast<unsigned char>(c) < kFirstDocumentCode; });
-    double units = 0;
-    for (char c : codes) {
-      units += font.widths[static_cast<unsigned char>(c) - kFirstDocumentCode];
-    }
-    const auto advance = static_cast<std::int32_t>(std::lround(units * font.emPixels / 1000.0));
+    const std::string codes = DocumentCodes(run.text);
+    const std::int32_t advance = Advance(font, codes);
     const std::int32_t cellHeight = font.metrics.lineHeight;
     const double baseline = static_cast<double>(run.y) + font.ascentPixels;
 

@@ -152,6 +152,13 @@ class Surface {
   // (how far the current position moves along x); nothing on failure.
   virtual std::optional<std::int32_t> DrawTextRun(const TextRun& run) = 0;
 
+  // The advance DrawTextRun would give `text` (Windows-1252) in the selected
+  // font, in pixels, without drawing anything; nothing when no font is
+  // selected or the platform cannot measure (the default).
+  virtual std::optional<std::int32_t> MeasureText(std::string_view /*text*/) const {
+    return std::nullopt;
+  }
+
   // Writes rows top to top + count - 1 of the raster (0 is the top row) as
   // 24-bit pixels in `order`: row top + k starts at dest + k x stride, the
   // stride may be negative (rows laid out upwards), and after the width x 3

@@ -47,6 +47,12 @@ void SetFont(std::int32_t number);
 // moves the position.
 void PrintText(std::string_view text);
 
+// How far PrintText would move the position along x for `text` in the
+// attached canvas's selected font, in pixels, without drawing anything: the
+// width to subtract to end a text at a given x. 0 for an empty text, with no
+// canvas attached or when the platform cannot measure.
+std::int32_t TextWidth(std::string_view text);
+
 // Why texts drawn by PrintText since the last call did not show as
 // written, in Spanish (UTF-8): no font could be made for them (no usable
 // font on the machine), the font's face has no glyph for one of their

@@ -12,15 +12,25 @@
 // A page may also carry agenda entries for its date: holidays print in dark
 // red on the free band between the saint and the first writing line (and
 // make the day number dark red, as on Sundays); other entries sit on the
-// first writing lines in the small font, one a line. Without entries and
-// with the default options the page is exactly the classic one.
+// first writing lines in the small font, one a line. A holiday whose name
+// is the saint line itself is not printed a second time. Without entries
+// and with the default options the page is exactly the classic one.
+//
+// The page comes in two styles: the classic one above, and the modern one
+// (page/modern_page.h): the same elements with accented Spanish, the
+// reviewed saints and movable feasts, ink kept kPrintSafeMargin pixels from
+// every edge, and a month at a glance, the moon, the sun and the hours.
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "agenda/agenda.h"
 
+#include "calendar/almanac.h"
 #include "calendar/calendar.h"
 #include "canvas/canvas.h"
 
@@ -39,11 +49,43 @@ enum class WeekRule {
   kIso,    // ISO 8601, IsoWeekNumber
 };
 
+enum class PageStyle {
+  kClassic,  // the page as it has always been, byte for byte
+  kModern,   // page/modern_page.h
+};
+
+// The writing lines of the modern page labelled with the hours `first` to
+// `last` (0..23, first < last), two lines an hour.
+struct HourSpan {
+  int first = 0;
+  int last = 0;
+  friend bool operator==(const HourSpan&, const HourSpan&) = default;
+};
+
+// Where the modern page's sunrise and sunset are computed for.
+struct SunPlace {
+  std::string name;  // as printed after the times (Windows-1252): "Madrid", "40.42, -3.70"
+  GeoPoint where;
+  SpanishTime zone = SpanishTime::kPeninsula;  // the place's own local time
+};
+
+// What the modern page adds; the classic page reads none of it.
+struct ModernPageOptions {
+  std::optional<HourSpan> hours;               // none: the writing lines carry no hours
+  std::optional<SunPlace> place;               // none: no sunrise and sunset
+  SpanishTime zone = SpanishTime::kPeninsula;  // the local time of the moon and the sun
+};
+
 // What the page shows beyond the classic texts. The default is the classic
 // page.
 struct DayPageContent {
   std::vector<AgendaEntry> entries;  // the date's agenda entries, in order
   WeekRule week = WeekRule::kDiary;
+  PageStyle style = PageStyle::kClassic;
+  ModernPageOptions modern;  // read only in the modern style
+  // The days of the page's month that are holidays, bit d for day d (the
+  // modern page's month at a glance prints them in red).
+  std::uint32_t monthHolidays = 0;
 };
 
 // Writing lines the entries may fill; when there are more entries, the last
@@ -63,8 +105,20 @@ struct DayPageTexts {
   std::string week;                     // "Semana 50"
   std::string year;                     // "Año 2026" (the ñ as the byte 0xF1)
   bool sunday = false;                  // the day number is dark red
+  bool holidayDay = false;              // a holiday falls on the day: the day number is dark red
   std::string holiday;                  // the holiday entries, joined by " · "; empty: none
   std::vector<std::string> entryLines;  // the other entries, at most kMaxEntryLines lines
+
+  // The modern page only.
+  // Entries placed on the hours' lines: the writing line (0 = the first)
+  // and its text, by line.
+  std::vector<std::pair<int, std::string>> hourLines;
+  std::optional<MoonPhase> moonPhase;  // the principal phase of the day, if any
+  std::string moon;                    // "Luna llena 14:27"; empty: no phase that day
+  std::string sun;                     // "Sale 08:21 · Se pone 17:50"; empty: no place
+  std::string sunPlace;                // "Madrid"
+  std::string sunDescribed;            // "sale 08:21, se pone 17:50"
+  std::string hours;                   // "8-21"; empty: no hours
 };
 
 // The texts for `date`, read from the month, weekday and saint tables

@@ -40,7 +40,7 @@ floor="$PWD/$build/bench/floor_write"
 
 scratch="$(mktemp -d "${TREVALDA_BENCH_TMP:-${TMPDIR:-/tmp}}/trevalda-bench.XXXXXX")"
 trap 'rm -rf "$scratch"' EXIT
-mkdir -p "$scratch/floor" "$scratch/page" "$scratch/peer"
+mkdir -p "$scratch/floor" "$scratch/page" "$scratch/peer" "$scratch/modern"
 date=07/12/2026
 
 echo "== Máquina"
@@ -93,29 +93,35 @@ ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
 
 # Each round runs the three commands a few times each, one after the other,
 # so that the load of a shared machine falls on all three alike.
-echo "== Una hoja: suelo, trevalda e ImageMagick en las mismas ejecuciones de hyperfine"
+echo "== Una hoja: suelo, trevalda, ImageMagick y la hoja moderna en las mismas ejecuciones de hyperfine"
 echo "   ($rounds rondas; en cada una, $runs ejecuciones de cada orden)"
 jsons=()
 for round in $(seq "$rounds"); do
   hyperfine -N --warmup 1 --runs "$runs" --export-json "$scratch/page-$round.json" \
     "$floor $scratch/floor" "$trevalda $date -o $scratch/page" \
-    "$(peer_command "$scratch/peer/07-12-2026.bmp")" >/dev/null
+    "$(peer_command "$scratch/peer/07-12-2026.bmp")" \
+    "$trevalda $date --style modern --hours 8-21 -o $scratch/modern" >/dev/null
   jsons+=("$scratch/page-$round.json")
 done
 floor_ms="$(median_ms 0 "${jsons[@]}")"
 page_ms="$(median_ms 1 "${jsons[@]}")"
 peer_ms="$(median_ms 2 "${jsons[@]}")"
+modern_ms="$(median_ms 3 "${jsons[@]}")"
 echo "suelo (floor_write):          mediana $floor_ms ms"
 echo "trevalda $date:         mediana $page_ms ms"
 echo "ImageMagick, la misma hoja:   mediana $peer_ms ms"
 echo "hoja / suelo:                 $(ratio "$page_ms" "$floor_ms")   (objetivo <= 1.3)"
 echo "ImageMagick / hoja:           $(ratio "$peer_ms" "$page_ms")   (objetivo >= 4)"
+echo "hoja moderna (--style modern --hours 8-21): mediana $modern_ms ms"
+echo "moderna / clásica:            $(ratio "$modern_ms" "$page_ms")   (objetivo <= 1.3)"
 floor_cpu="$(cpu_ms 0 "${jsons[@]}")"
 page_cpu="$(cpu_ms 1 "${jsons[@]}")"
 peer_cpu="$(cpu_ms 2 "${jsons[@]}")"
+modern_cpu="$(cpu_ms 3 "${jsons[@]}")"
 echo "tiempo de procesador (usuario + sistema): suelo $floor_cpu ms, hoja $page_cpu ms," \
   "ImageMagick $peer_cpu ms"
 echo "  hoja / suelo $(ratio "$page_cpu" "$floor_cpu"), ImageMagick / hoja $(ratio "$peer_cpu" "$page_cpu")"
+echo "  hoja moderna $modern_cpu ms, moderna / clásica $(ratio "$modern_cpu" "$page_cpu")"
 echo
 
 echo "== Series ($range_runs ejecuciones cada una, en la misma ejecución de hyperfine)"

@@ -6,6 +6,7 @@
 #   docs/booklet-sheet.png   both sides of the first sheet of the booklet PDF (--booklet)
 #   docs/agenda-page.png     the top of 12 October 2026 with --holidays and the two example
 #                            date files in docs/ (a festivo and personal dates)
+#   docs/modern-page.png     the same day as a modern page (--style modern --hours 8-21)
 set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
 "$here/scripts/setup-deps.sh" --tools
@@ -47,5 +48,11 @@ convert "$work"/booklet-1.png "$work"/booklet-2.png -bordercolor '#999999' -bord
   --dates "$here/docs/ejemplo-calendario.ics" --format png -o "$work" >/dev/null
 convert "$work/12-10-2026.png" -crop 794x260+0+0 +repage -bordercolor '#999999' -border 1 \
   -strip "$here/docs/agenda-page.png"
+mkdir "$work/modern"
+"$here/scripts/trevalda.sh" 12/10/2026 --style modern --hours 8-21 --holidays \
+  --dates "$here/docs/ejemplo-fechas.txt" --dates "$here/docs/ejemplo-calendario.ics" \
+  --format png -o "$work/modern" >/dev/null
+convert "$work/modern/12-10-2026.png" -bordercolor '#999999' -border 1 -strip \
+  "$here/docs/modern-page.png"
 echo "docs/sample-page.png docs/yearbook-pages.png docs/tablet-page.png docs/booklet-sheet.png" \
-  "docs/agenda-page.png"
+  "docs/agenda-page.png docs/modern-page.png"

@@ -281,5 +281,41 @@ TEST(PrintTextTest, ForegroundColourIsUsed) {
   EXPECT_EQ(Count(0, 0, 200, 60, kBlack), 0);
 }
 
+// TextWidth is how far PrintText moves along: the width of the cells an
+// opaque text fills, so a text can be made to end at a given x.
+TEST(TextWidthTest, IsTheWidthOfTheCellsPrintTextFills) {
+  ScopedCanvas canvas(400, 60, kGreen);
+  SetFont(LargeFont());
+  SetForeColor(kBlack);
+  SetBackColor(kWhite);
+  for (const char* text : {"Mi\xE9rcoles",
+                           "S\xE1"
+                           "bado",
+                           "1", "Semana 53", "WWW iii"}) {
+    ClearCanvas(kGreen, 0);
+    const std::int32_t width = TextWidth(text);
+    EXPECT_GT(width, 0) << text;
+    SetPosition(10, 5);
+    PrintText(text);
+    EXPECT_EQ(400 - Count(0, 5, 400, 6, kGreen), width) << text;
+    EXPECT_NE(ReadCanvasPixel(10 + width - 1, 5), kGreen) << text;
+    EXPECT_EQ(ReadCanvasPixel(10 + width, 5), kGreen) << text;
+  }
+  EXPECT_EQ(TextWidth(""), 0);
+  EXPECT_LT(TextWidth("i"), TextWidth("iW"));
+  // Measuring draws nothing and leaves the position alone.
+  ClearCanvas(kGreen, 0);
+  SetPosition(33, 7);
+  TextWidth("Domingo");
+  EXPECT_EQ(Count(0, 0, 400, 60, kGreen), 400 * 60);
+  EXPECT_EQ(State().x, 33);
+  EXPECT_EQ(State().y, 7);
+}
+
+TEST(TextWidthTest, IsZeroWithoutACanvas) {
+  AttachCanvas(0);
+  EXPECT_EQ(TextWidth("Lunes"), 0);
+}
+
 }  // namespace
 }  // namespace trevalda

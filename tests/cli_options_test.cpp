@@ -1,4 +1,5 @@
 #include "app/cli_options.h"
+#include "page/modern_page.h"
 
 #include <gtest/gtest.h>
 
@@ -95,6 +96,49 @@ TEST(ParseCommandLineTest, ReadsTheAgendaOptions) {
   EXPECT_FALSE(ParseCommandLine(many).ok());
   many.pop_back();
   EXPECT_TRUE(ParseCommandLine(many).ok());
+}
+
+TEST(ParseCommandLineTest, ReadsTheStyleOptions) {
+  const Result<CliOptions> classic = ParseCommandLine({"07/12/2026"});
+  EXPECT_EQ(classic->style, PageStyle::kClassic);
+  EXPECT_FALSE(classic->place || classic->hours || classic->zone);
+  EXPECT_EQ(classic->sheets.safeEdgeMm, 0);  // the classic PDF as it always was
+
+  // The modern page: the sun of Madrid, the page's 5 mm kept on paper.
+  const Result<CliOptions> modern = ParseCommandLine({"--style", "modern"});
+  ASSERT_TRUE(modern.ok()) << modern.message();
+  ASSERT_TRUE(modern->place);
+  EXPECT_EQ(modern->place->name, "Madrid");
+  EXPECT_EQ(modern->place->zone, SpanishTime::kPeninsula);
+  EXPECT_EQ(modern->sheets.safeEdgeMm, 5);
+  EXPECT_EQ(modern->sheets.pageMarginPx, kPrintSafeMargin);
+
+  const Result<CliOptions> full =
+      ParseCommandLine({"--hours=7-20", "--place", "santa cruz de tenerife", "--style=modern"});
+  ASSERT_TRUE(full.ok()) << full.message();
+  EXPECT_EQ(full->hours, (HourSpan{7, 20}));
+  EXPECT_EQ(full->place->zone, SpanishTime::kCanary);
+  EXPECT_FALSE(full->zone);
+  EXPECT_EQ(ParseCommandLine({"--style=modern", "--tz", "Atlantic/Canary"})->zone,
+            SpanishTime::kCanary);
+  // The modern page's moon and sun are in one of Spain's two times.
+  const Result<CliOptions> paris = ParseCommandLine({"--style=modern", "--tz", "Europe/Paris"});
+  ASSERT_FALSE(paris.ok());
+  EXPECT_NE(paris.message().find("--tz \"Europe/Paris\" no vale con --style modern"),
+            std::string::npos)
+      << paris.message();
+  EXPECT_TRUE(ParseCommandLine({"--tz", "Europe/Paris"}).ok());
+  EXPECT_FALSE(ParseCommandLine({"--style=modern", "--place", "none"})->place);
+  const Result<CliOptions> point = ParseCommandLine({"--style=modern", "--place", " 43.5 ,-8.25"});
+  ASSERT_TRUE(point.ok()) << point.message();
+  EXPECT_EQ(point->place->name, "43.50, -8.25");
+  EXPECT_DOUBLE_EQ(point->place->where.longitude, -8.25);
+  // Hours: the widest span that fits, and what does not.
+  EXPECT_TRUE(ParseCommandLine({"--style=modern", "--hours=0-20"}).ok());
+  for (const char* hours : {"0-21", "9-9", "10-9", "8-", "-8", "08-021", "8:00-9", "a-b"}) {
+    EXPECT_FALSE(ParseCommandLine({"--style=modern", std::string("--hours=") + hours}).ok())
+        << hours;
+  }
 }
 
 TEST(ParseCommandLineTest, ReadsTheTimeZoneByName) {
@@ -276,13 +320,16 @@ TEST(CliOptionTableTest, FeedsTheHelpAndTheParser) {
   const std::string_view help = UsageText();
   const std::size_t pdfHeading = help.find("\nSolo con --format pdf:\n");
   ASSERT_NE(pdfHeading, std::string_view::npos);
+  const std::size_t modernHeading = help.find("\nSolo con --style modern:\n");
+  ASSERT_GT(modernHeading, pdfHeading);
   for (const CliOption& option : CliOptionTable()) {
     std::string head = option.letter != 0 ? std::string("  -") + option.letter + ", " : "      ";
     head += option.name;
     if (!option.value.empty()) head += " " + std::string(option.value);
     const std::size_t line = help.find("\n" + head + "  ");
     ASSERT_NE(line, std::string_view::npos) << head;
-    EXPECT_EQ(line > pdfHeading, option.pdfOnly) << head;
+    EXPECT_EQ(line > pdfHeading && line < modernHeading, option.pdfOnly) << head;
+    EXPECT_EQ(line > modernHeading, option.modernOnly) << head;
     const std::string_view firstLine = option.help.substr(0, option.help.find('\n'));
     EXPECT_EQ(help.substr(help.find_first_not_of(' ', line + head.size() + 1), firstLine.size()),
               firstLine);

@@ -121,5 +121,52 @@ TEST(LayOutSheetsTest, BookletPagesShareLandscapeSheets) {
   EXPECT_EQ(sheets[1].pages.size(), 2u);
 }
 
+// Pages that keep 19 pixels of their edges free keep their ink 5 mm from
+// every edge of the sheet, or of each half of a booklet sheet, on every
+// paper and beside any binding margin; the binding margin stays free too.
+TEST(LayOutSheetsTest, PrintSafePagesKeepTheirInkFiveMillimetresFromEveryEdge) {
+  struct Case {
+    Paper paper;
+    bool booklet;
+    double margin;
+  };
+  const Case cases[] = {{Paper::kA4, false, 0},     {Paper::kA5, false, 0},
+                        {Paper::kLetter, false, 0}, {Paper::kTablet, false, 0},
+                        {Paper::kA4, false, 12},    {Paper::kA5, false, 7.5},
+                        {Paper::kA4, true, 0},      {Paper::kA4, true, 8}};
+  constexpr double kMargin = 19;
+  for (const Case& c : cases) {
+    SheetOptions options;
+    options.paper = c.paper;
+    options.booklet = c.booklet;
+    options.bindingMarginMm = c.margin;
+    options.safeEdgeMm = 5;
+    options.pageMarginPx = kMargin;
+    const std::vector<canvas::Sheet> sheets = LayOutSheets(4, options);
+    for (const canvas::Sheet& sheet : sheets) {
+      const double areaWidth = sheet.widthPoints / (c.booklet ? 2 : 1);
+      for (const canvas::PagePlacement& p : sheet.pages) {
+        // The half the page lies on, and the ink's rectangle in points.
+        const double areaLeft = c.booklet && p.left >= areaWidth ? areaWidth : 0;
+        const double inkLeft = p.left + kMargin * p.scale - areaLeft;
+        const double inkRight =
+            areaWidth - (p.left + (kPageWidthPixels - kMargin) * p.scale - areaLeft);
+        const double inkTop = p.top + kMargin * p.scale;
+        const double inkBottom =
+            sheet.heightPoints - (p.top + (kPageHeightPixels - kMargin) * p.scale);
+        const double bound = p.page % 2 == 0 ? inkLeft : inkRight;
+        const double edge = 5 * kPointsPerMm - 1e-6;
+        EXPECT_GE(std::min({inkLeft, inkRight, inkTop, inkBottom}), edge)
+            << static_cast<int>(c.paper) << " " << c.booklet << " " << c.margin;
+        EXPECT_GE(bound, edge + c.margin * kPointsPerMm) << c.margin;
+      }
+    }
+    // Without the request the page fills its area as before.
+    options.safeEdgeMm = 0;
+    const double unchanged = LayOutSheets(4, options)[0].pages[0].scale;
+    EXPECT_GE(unchanged, sheets[0].pages[0].scale);
+  }
+}
+
 }  // namespace
 }  // namespace trevalda

@@ -154,7 +154,7 @@ TEST(PageFilesTest, RangePagesAreTheSinglePages) {
     AgendaOptions agenda;
   } cases[] = {
       {{{28, 2, 2024}, {2, 3, 2024}}, {}},
-      {{{27, 3, 2024}, {1, 4, 2024}}, {&holidays, WeekRule::kIso}},
+      {{{27, 3, 2024}, {1, 4, 2024}}, {&holidays, WeekRule::kIso, PageStyle::kClassic, {}}},
   };
   for (const auto& [range, agenda] : cases)
     for (const PageFormat format : {PageFormat::kBmp, PageFormat::kPng}) {

@@ -272,8 +272,11 @@ check "--dates - twice: refused" grep -q "solo se puede leer una vez" "$work/err
 check "--dates - twice: exit 2" test "$rc" -eq 2
 run --describe 04/01/2027 --week iso --holidays
 check "--week iso" test "$(sed -n 6p "$work/out")" = "Semana 1"
+run --describe 12/10/2026 --holidays
+check "--holidays" test "$(sed -n 8p "$work/out")" = "Fiesta Nacional de España"
 run --describe 25/12/2026 --holidays
-check "--holidays" test "$(sed -n 8p "$work/out")" = "Natividad del Señor"
+check "--holidays: the holiday that is the saint, once" \
+  test "$(grep -c "Natividad del Señor" "$work/out")" -eq 1
 # Dates without entries keep the classic page; a page with entries differs.
 for date in 07/12/2026 13/12/2026 29/02/2024; do
   run "$date"
