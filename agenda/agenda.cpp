@@ -1,12 +1,23 @@
 #include "agenda/agenda.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <mutex>
 #include <optional>
 
 #include "calendar/holidays.h"
 
 namespace trevalda {
 namespace {
+
+// Repeating events are placed a span of page days at a time: a year, or
+// less when a span holds more than kMostHits occurrences (the next spans
+// are made shorter), and this many spans are kept for the pages still to
+// ask (parallel workers draw nearby days at once).
+constexpr std::int32_t kLongestSpan = 366;
+constexpr std::int32_t kShortestSpan = 8;
+constexpr std::size_t kMostHits = 1u << 19;
+constexpr std::size_t kSpansKept = 3;
 
 // The first day (DaySerial) of the rule's occurrence in `year`, if it has one.
 std::optional<std::int32_t> OccurrenceIn(const AgendaRule& rule, int year) {
@@ -28,20 +39,40 @@ std::optional<std::int32_t> OccurrenceIn(const AgendaRule& rule, int year) {
     }
     case AgendaRule::Kind::kEaster:
       return DaySerial(EasterSunday(y)) + rule.easterOffset;
+    case AgendaRule::Kind::kEvent:
+      break;
   }
   return std::nullopt;
 }
 
+TimeZone PeninsularSpain() { return TimeZone::FromName("Europe/Madrid").value_or(TimeZone::Utc()); }
+
 }  // namespace
 
-bool RuleCovers(const AgendaRule& rule, const PageDate& date) {
+std::string OccurrenceText(const PlacedOccurrence& occurrence) {
+  const std::string& text = *occurrence.text;
+  if (occurrence.second < 0) return text;
+  char time[16];
+  std::snprintf(time, sizeof time, "%02d:%02d ", occurrence.second / 3600 % 100,
+                occurrence.second / 60 % 60);
+  return time + text;
+}
+
+bool RuleCovers(const AgendaRule& rule, const PageDate& date, const TimeZone& zone) {
   if (!IsValidPageDate(date)) return false;
+  const std::int32_t serial = DaySerial(date);
+  if (rule.kind == AgendaRule::Kind::kEvent) {
+    if (!rule.event) return false;
+    EventPlacement placement(*rule.event);
+    std::vector<PlacedOccurrence> placed;
+    placement.Place(serial, serial + 1, zone, placed);
+    return !placed.empty();
+  }
   // Most rules name one day of the month: a quick no for the other days.
   if (rule.kind != AgendaRule::Kind::kEaster && rule.spanDays <= 1 &&
       (rule.date.day != date.day || rule.date.month != date.month)) {
     return false;
   }
-  const std::int32_t serial = DaySerial(date);
   const std::int32_t span = std::clamp(rule.spanDays, 1, AgendaRule::kMaxSpanDays);
   // An occurrence that starts in the year before may still run into this one.
   for (int year = date.year; year >= date.year - (span > 1 ? 1 : 0); --year) {
@@ -52,6 +83,116 @@ bool RuleCovers(const AgendaRule& rule, const PageDate& date) {
   return false;
 }
 
+// What the agenda keeps to place calendar events: the events that happen
+// once, placed when first asked for; the walks of the repeating ones; and
+// the last spans of days placed.
+struct Agenda::Placements {
+  struct Hit {
+    std::int32_t day = 0;
+    std::int32_t span = 1;
+    std::size_t rule = 0;
+    PlacedOccurrence occurrence;
+  };
+  struct Span {
+    std::int32_t first = 0;
+    std::int32_t end = 0;
+    std::vector<Hit> hits;  // one a day covered, by day, rule and time
+    std::uint64_t used = 0;
+  };
+
+  std::mutex mutex;
+  bool prepared = false;
+  std::vector<Hit> once;  // by day, rule and time
+  std::int32_t longestOnce = 1;
+  std::vector<std::pair<std::size_t, EventPlacement>> repeating;  // rule index, walk
+  std::vector<std::size_t> listed;  // the rules that are not calendar events
+  std::vector<std::shared_ptr<Span>> spans;
+  std::uint64_t clock = 0;
+  std::int32_t spanDays = kLongestSpan;
+
+  static bool Before(const Hit& a, const Hit& b) {
+    if (a.day != b.day) return a.day < b.day;
+    if (a.rule != b.rule) return a.rule < b.rule;
+    return a.occurrence.second < b.occurrence.second;
+  }
+
+  void Prepare(const std::vector<AgendaRule>& rules, const TimeZone& zone) {
+    if (prepared) return;
+    const std::int32_t last = DaySerial({31, 12, 9999});
+    for (std::size_t i = 0; i < rules.size(); ++i) {
+      const AgendaRule& rule = rules[i];
+      if (rule.kind != AgendaRule::Kind::kEvent) listed.push_back(i);
+      if (rule.kind != AgendaRule::Kind::kEvent || !rule.event) continue;
+      if (rule.event->Repeats() || !rule.event->future.empty()) {
+        repeating.emplace_back(i, EventPlacement(*rule.event));
+        continue;
+      }
+      // One occurrence: placed once, over the whole calendar.
+      std::vector<PlacedOccurrence> placed;
+      EventPlacement(*rule.event)
+          .Place(rule.event->start.day - 2, std::min(last, rule.event->start.day + 3), zone,
+                 placed);
+      for (const PlacedOccurrence& occurrence : placed) {
+        once.push_back({occurrence.day, occurrence.spanDays, i, occurrence});
+        longestOnce = std::max(longestOnce, occurrence.spanDays);
+      }
+    }
+    std::sort(once.begin(), once.end(), Before);
+    prepared = true;
+  }
+
+  std::shared_ptr<const Span> SpanHolding(std::int32_t day, const TimeZone& zone) {
+    for (const auto& span : spans) {
+      if (span->first <= day && day < span->end) {
+        span->used = ++clock;
+        return span;
+      }
+    }
+    auto span = std::make_shared<Span>();
+    span->first = day - day % spanDays;
+    span->end = span->first + spanDays;
+    // Spans never overlap: one made earlier may hold some of these days.
+    for (const auto& other : spans) {
+      if (other->end <= day) span->first = std::max(span->first, other->end);
+      if (other->first > day) span->end = std::min(span->end, other->first);
+    }
+    span->used = ++clock;
+    std::vector<PlacedOccurrence> placed;
+    for (auto& [index, placement] : repeating) {
+      placed.clear();
+      placement.Place(span->first, span->end, zone, placed);
+      for (const PlacedOccurrence& occurrence : placed) {
+        const std::int32_t from = std::max(occurrence.day, span->first);
+        const std::int32_t to = std::min(occurrence.day + occurrence.spanDays, span->end);
+        for (std::int32_t d = from; d < to; ++d) span->hits.push_back({d, 1, index, occurrence});
+      }
+    }
+    std::sort(span->hits.begin(), span->hits.end(), Before);
+    if (span->hits.size() > kMostHits) spanDays = std::max(kShortestSpan, spanDays / 2);
+    if (spans.size() == kSpansKept) {
+      spans.erase(std::min_element(spans.begin(), spans.end(),
+                                   [](const auto& a, const auto& b) { return a->used < b->used; }));
+    }
+    spans.push_back(span);
+    return span;
+  }
+};
+
+Agenda::Agenda() : zone_(PeninsularSpain()), placements_(std::make_unique<Placements>()) {}
+Agenda::~Agenda() = default;
+Agenda::Agenda(Agenda&&) noexcept = default;
+Agenda& Agenda::operator=(Agenda&&) noexcept = default;
+
+void Agenda::Add(AgendaRule rule) {
+  rules_.push_back(std::move(rule));
+  if (placements_->prepared) placements_ = std::make_unique<Placements>();
+}
+
+void Agenda::SetTimeZone(TimeZone zone) {
+  zone_ = std::move(zone);
+  placements_ = std::make_unique<Placements>();
+}
+
 std::vector<AgendaEntry> Agenda::EntriesFor(const PageDate& date) const {
   std::vector<AgendaEntry> entries;
   if (!IsValidPageDate(date)) return entries;
@@ -59,8 +200,42 @@ std::vector<AgendaEntry> Agenda::EntriesFor(const PageDate& date) const {
     const std::string_view name = NationalHolidayOn(date);
     if (!name.empty()) entries.push_back({std::string(name), true});
   }
-  for (const AgendaRule& rule : rules_) {
-    if (RuleCovers(rule, date)) entries.push_back(rule.entry);
+  const std::int32_t serial = DaySerial(date);
+  // The calendar events of the day, by rule and time.
+  std::vector<Placements::Hit> hits;
+  const std::vector<std::size_t>* listed = nullptr;  // fixed once prepared
+  {
+    std::lock_guard<std::mutex> lock(placements_->mutex);
+    Placements& p = *placements_;
+    p.Prepare(rules_, zone_);
+    const auto from =
+        std::lower_bound(p.once.begin(), p.once.end(), serial - p.longestOnce + 1,
+                         [](const Placements::Hit& h, std::int32_t d) { return h.day < d; });
+    for (auto it = from; it != p.once.end() && it->day <= serial; ++it) {
+      if (serial < it->day + it->span) hits.push_back(*it);
+    }
+    if (!p.repeating.empty()) {
+      const auto span = p.SpanHolding(serial, zone_);
+      const auto first =
+          std::lower_bound(span->hits.begin(), span->hits.end(), serial,
+                           [](const Placements::Hit& h, std::int32_t d) { return h.day < d; });
+      for (auto it = first; it != span->hits.end() && it->day == serial; ++it) hits.push_back(*it);
+    }
+    listed = &p.listed;
+  }
+  std::stable_sort(hits.begin(), hits.end(), [](const auto& a, const auto& b) {
+    return a.rule != b.rule ? a.rule < b.rule : a.occurrence.second < b.occurrence.second;
+  });
+  // The date lists' rules and the events' occurrences, in the order of the rules.
+  auto hit = hits.begin();
+  for (const std::size_t i : *listed) {
+    for (; hit != hits.end() && hit->rule < i; ++hit) {
+      entries.push_back({OccurrenceText(hit->occurrence), rules_[hit->rule].entry.holiday});
+    }
+    if (RuleCovers(rules_[i], date)) entries.push_back(rules_[i].entry);
+  }
+  for (; hit != hits.end(); ++hit) {
+    entries.push_back({OccurrenceText(hit->occurrence), rules_[hit->rule].entry.holiday});
   }
   return entries;
 }

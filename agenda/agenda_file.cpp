@@ -18,12 +18,16 @@ std::string_view WithoutByteOrderMark(std::string_view bytes) {
   return bytes;
 }
 
-bool Refuse(FileReading& result, std::size_t line, std::string reason) {
+bool RefuseUtf8(FileReading& result, std::size_t line, std::string reason) {
   result.ok = false;
   result.rules.clear();
   result.line = line;
   result.reason = std::move(reason);
   return false;
+}
+
+bool Refuse(FileReading& result, std::size_t line, std::string_view reason) {
+  return RefuseUtf8(result, line, Cp1252ToUtf8(reason));
 }
 
 bool CheckUtf8Text(std::string_view bytes, FileReading& result, std::size_t firstLine) {
@@ -32,8 +36,12 @@ bool CheckUtf8Text(std::string_view bytes, FileReading& result, std::size_t firs
   }
   const std::size_t bad = std::min(FindInvalidUtf8(bytes), bytes.find('\0'));
   if (bad == std::string_view::npos) return true;
-  const std::size_t line =
-      firstLine + static_cast<std::size_t>(std::count(bytes.begin(), bytes.begin() + bad, '\n'));
+  // Lines end in LF, CR LF or a CR alone.
+  std::size_t line = firstLine;
+  for (std::size_t i = 0; i < bad; ++i) {
+    if (bytes[i] == '\n' || (bytes[i] == '\r' && (i + 1 == bytes.size() || bytes[i + 1] != '\n')))
+      ++line;
+  }
   if (bytes[bad] == '\0') return Refuse(result, line, "hay bytes nulos: no es un archivo de texto");
   char hex[8];
   std::snprintf(hex, sizeof hex, "0x%02X", static_cast<unsigned char>(bytes[bad]));
@@ -45,10 +53,10 @@ bool CheckUtf8Text(std::string_view bytes, FileReading& result, std::size_t firs
 
 bool NextLine(std::string_view bytes, std::size_t& position, std::string_view& line) {
   if (position >= bytes.size()) return false;
-  const std::size_t end = std::min(bytes.find('\n', position), bytes.size());
+  std::size_t end = position;
+  while (end < bytes.size() && bytes[end] != '\n' && bytes[end] != '\r') ++end;
   line = bytes.substr(position, end - position);
-  if (line.ends_with('\r')) line.remove_suffix(1);
-  position = end + 1;
+  position = end + (bytes.substr(end, 2) == "\r\n" ? 2 : 1);
   return true;
 }
 
@@ -68,16 +76,16 @@ std::string EntryText(std::string_view utf8, std::size_t& lost) {
 void NoteLostCharacters(FileReading& result, std::size_t lost, const std::string& lostLines) {
   if (lost == 0) return;
   const bool one = lost == 1;
-  result.notes.push_back(std::to_string(lost) +
-                         (one ? " car\xE1"
-                                "cter que Windows-1252 no tiene se escribe"
-                              : " caracteres que Windows-1252 no tiene se escriben") +
-                         " como '?' (" +
-                         (lostLines.find(',') == std::string::npos ? "l\xED"
-                                                                     "nea "
-                                                                   : "l\xED"
-                                                                     "neas ") +
-                         lostLines + ")");
+  result.notes.push_back(Cp1252ToUtf8(std::to_string(lost) +
+                                      (one ? " car\xE1"
+                                             "cter que Windows-1252 no tiene se escribe"
+                                           : " caracteres que Windows-1252 no tiene se escriben") +
+                                      " como '?' (" +
+                                      (lostLines.find(',') == std::string::npos ? "l\xED"
+                                                                                  "nea "
+                                                                                : "l\xED"
+                                                                                  "neas ") +
+                                      lostLines + ")"));
 }
 
 Result<AgendaFile> ResultOf(FileReading reading, std::string_view where) {
@@ -88,7 +96,7 @@ Result<AgendaFile> ResultOf(FileReading reading, std::string_view where) {
     }
     if (!message.empty()) message += ": ";
     // A reason may quote the file: escaped too.
-    return Failure(message + ShownText(Cp1252ToUtf8(reading.reason), kShownPathLimit));
+    return Failure(message + ShownText(reading.reason, kShownPathLimit));
   }
   return AgendaFile{std::move(reading.rules), std::move(reading.notes)};
 }
@@ -181,6 +189,36 @@ Result<AgendaFile> ReadCalendar(std::string_view bytes) {
 
 Result<AgendaFile> ReadAgendaFile(const std::filesystem::path& path) {
   return agenda_internal::ResultOf(ReadFileBytes(path), ShownPath(path));
+}
+
+namespace {
+
+agenda_internal::FileReading ReadStreamBytes(std::FILE* stream) {
+  agenda_internal::FileReading result;
+  std::string bytes;
+  std::string piece(std::size_t{1} << 16, '\0');
+  while (bytes.size() <= kMaxAgendaFileBytes) {
+    const std::size_t got = std::fread(piece.data(), 1, piece.size(), stream);
+    bytes.append(piece, 0, got);
+    if (got < piece.size()) break;
+  }
+  if (std::ferror(stream) != 0) {
+    agenda_internal::Refuse(result, 0, "no se puede leer");
+    return result;
+  }
+  if (bytes.size() > kMaxAgendaFileBytes) {
+    agenda_internal::Refuse(
+        result, 0,
+        "es demasiado grande (m\xE1s de " + std::to_string(kMaxAgendaFileBytes >> 20) + " MiB)");
+    return result;
+  }
+  return ReadAgendaBytes(bytes);
+}
+
+}  // namespace
+
+Result<AgendaFile> ReadAgendaStream(std::FILE* stream) {
+  return agenda_internal::ResultOf(ReadStreamBytes(stream), "(entrada est\xC3\xA1ndar)");
 }
 
 }  // namespace trevalda

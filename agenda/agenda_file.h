@@ -3,8 +3,8 @@
 //
 // Files are untrusted. They are read whole, within fixed bounds, and either
 // come back complete or are refused with the line and the reason; a refused
-// file adds nothing. Refusals are Spanish, UTF-8; notes are Spanish,
-// Windows-1252, like the entries. The file's texts are UTF-8 and are converted to Windows-1252 (a
+// file adds nothing. Refusals and notes are Spanish, UTF-8. The file's
+// texts are UTF-8 and are converted to Windows-1252 for the entries (a
 // character the code page lacks becomes '?', and a note says on which line).
 //
 // The date list, one entry a line (blank lines and lines that start with
@@ -32,6 +32,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -54,7 +55,7 @@ inline constexpr int kMaxEasterDaysAfter = 250;
 struct AgendaFile {
   std::vector<AgendaRule> rules;  // in the order of the file
   // What was read but not used as written, for the user (one note a line,
-  // Windows-1252).
+  // UTF-8; it may quote the file, so escape it before showing it).
   std::vector<std::string> notes;
 };
 
@@ -72,5 +73,10 @@ Result<AgendaFile> ReadCalendar(std::string_view bytes);
 // refused as a whole. A refusal names the file (ShownPath) and the line:
 // "fechas.txt:2: no empieza por una fecha ...", "fechas.txt: no existe".
 Result<AgendaFile> ReadAgendaFile(const std::filesystem::path& path);
+
+// Reads `stream` (standard input, already in binary mode) to its end, at
+// most kMaxAgendaFileBytes, and then as ReadAgendaText does. A refusal is
+// named "(entrada estándar)", as ReadAgendaFile names the file.
+Result<AgendaFile> ReadAgendaStream(std::FILE* stream);
 
 }  // namespace trevalda

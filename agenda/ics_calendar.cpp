@@ -1,15 +1,21 @@
 // iCalendar files (RFC 5545): the VEVENTs of a calendar as agenda rules.
 #include <algorithm>
-#include <array>
 #include <cstdio>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
+#include "agenda/agenda.h"
 #include "agenda/agenda_file.h"
+#include "agenda/calendar_event.h"
 #include "agenda/reader_support.h"
+#include "agenda/time_zone.h"
+#include "text/cp1252.h"
+#include "text/shown_text.h"
 
 namespace trevalda {
 namespace {
@@ -70,10 +76,13 @@ bool ParseContentLine(std::string_view line, ContentLine& out) {
   return true;
 }
 
-// A DATE or DATE-TIME value, in the agenda's terms.
+// A DATE or DATE-TIME value as written.
 struct Moment {
   PageDate date;
-  int minutes = -1;  // minutes after midnight; -1: a whole day
+  int second = -1;   // the second of the day; -1: a DATE
+  bool utc = false;  // ends in Z
+
+  WallTime Wall() const { return {DaySerial(date), second < 0 ? 0 : second}; }
 };
 
 int Digits(std::string_view text, std::size_t at, std::size_t count) {
@@ -85,31 +94,8 @@ int Digits(std::string_view text, std::size_t at, std::size_t count) {
   return value;
 }
 
-bool IsUtcZone(std::string_view tzid) {
-  const std::string zone = Upper(tzid);
-  return zone == "UTC" || zone == "ETC/UTC" || zone == "GMT" || zone == "ETC/GMT" || zone == "Z";
-}
-
-// The minutes Spain's peninsular time is ahead of UTC at `minute` of the
-// UTC day `serial`: 120 from the last Sunday of March to the last Sunday of
-// October (01:00 UTC both), else 60.
-int SpainOffset(std::int32_t serial, int minute) {
-  const PageDate date = DateFromSerial(serial);
-  const auto lastSunday = [&](std::int16_t month) {
-    const std::int16_t last = 31;
-    return DaySerial(
-        {static_cast<std::int16_t>(last - Weekday(date.year, month, last) % 7), month, date.year});
-  };
-  const long long now = static_cast<long long>(serial) * 1440 + minute;
-  const long long summer = static_cast<long long>(lastSunday(3)) * 1440 + 60;
-  const long long winter = static_cast<long long>(lastSunday(10)) * 1440 + 60;
-  return now >= summer && now < winter ? 120 : 60;
-}
-
 // Reads a DATE (yyyymmdd) or DATE-TIME (yyyymmddThhmmss, Z for UTC) value.
-// UTC times come back in Spain's peninsular time.
-std::optional<Moment> ReadMoment(std::string_view value, std::string_view valueType,
-                                 std::string_view tzid) {
+std::optional<Moment> ReadMoment(std::string_view value, std::string_view valueType = {}) {
   Moment moment;
   if (value.size() < 8) return std::nullopt;
   const int year = Digits(value, 0, 4);
@@ -121,29 +107,56 @@ std::optional<Moment> ReadMoment(std::string_view value, std::string_view valueT
   if (!IsValidPageDate(moment.date)) return std::nullopt;
   if (value.size() == 8) return moment;
   if (Upper(valueType) == "DATE") return std::nullopt;
-  const bool zulu = value.size() == 16 && (value[15] == 'Z' || value[15] == 'z');
-  if ((value.size() != 15 && !zulu) || (value[8] != 'T' && value[8] != 't')) return std::nullopt;
+  moment.utc = value.size() == 16 && (value[15] == 'Z' || value[15] == 'z');
+  if ((value.size() != 15 && !moment.utc) || (value[8] != 'T' && value[8] != 't')) {
+    return std::nullopt;
+  }
   const int hour = Digits(value, 9, 2);
   const int minute = Digits(value, 11, 2);
   const int second = Digits(value, 13, 2);
   if (hour < 0 || hour > 23 || minute < 0 || minute > 59 || second < 0 || second > 60) {
     return std::nullopt;
   }
-  moment.minutes = hour * 60 + minute;
-  if (zulu || IsUtcZone(tzid)) {
-    const std::int32_t serial = DaySerial(moment.date);
-    const long long local = static_cast<long long>(serial) * 1440 + moment.minutes +
-                            SpainOffset(serial, moment.minutes);
-    const auto localDay = static_cast<std::int32_t>(local / 1440);
-    if (localDay > DaySerial({31, 12, 9999})) return std::nullopt;
-    moment.date = DateFromSerial(localDay);
-    moment.minutes = static_cast<int>(local % 1440);
-  }
+  moment.second = hour * 3600 + minute * 60 + std::min(second, 59);
   return moment;
 }
 
-std::optional<Moment> ReadMoment(const ContentLine& line) {
-  return ReadMoment(line.value, line.Param("VALUE"), line.Param("TZID"));
+// The whole seconds of an RFC 5545 duration ("P2D", "PT1H30M", "P1W",
+// "-PT15M"); nullopt when it is not one.
+std::optional<std::int64_t> ReadDuration(std::string_view value) {
+  std::int64_t sign = 1;
+  if (!value.empty() && (value.front() == '+' || value.front() == '-')) {
+    sign = value.front() == '-' ? -1 : 1;
+    value.remove_prefix(1);
+  }
+  if (value.size() < 3 || (value.front() != 'P' && value.front() != 'p')) return std::nullopt;
+  value.remove_prefix(1);
+  std::int64_t total = 0;
+  std::int64_t number = -1;
+  bool inTime = false;
+  for (const char raw : value) {
+    const char c = raw >= 'a' && raw <= 'z' ? static_cast<char>(raw - 32) : raw;
+    if (c >= '0' && c <= '9') {
+      number = std::min<std::int64_t>((number < 0 ? 0 : number) * 10 + (c - '0'), 1000000000);
+      continue;
+    }
+    if (c == 'T' && number < 0 && !inTime) {
+      inTime = true;
+      continue;
+    }
+    if (number < 0) return std::nullopt;
+    std::int64_t unit = 0;
+    if (!inTime && c == 'W') unit = 7 * 86400;
+    if (!inTime && c == 'D') unit = 86400;
+    if (inTime && c == 'H') unit = 3600;
+    if (inTime && c == 'M') unit = 60;
+    if (inTime && c == 'S') unit = 1;
+    if (unit == 0) return std::nullopt;
+    total += number * unit;
+    number = -1;
+  }
+  if (number >= 0) return std::nullopt;
+  return sign * total;
 }
 
 // SUMMARY's text with RFC 5545's escapes undone; a line break becomes " / ".
@@ -165,100 +178,110 @@ std::string Unescape(std::string_view value) {
   return text;
 }
 
-// Why an event could not be placed; counted and told to the user.
-enum Unplaced : std::size_t { kNoStart, kOtherRepetition, kCancelled, kTooLong, kUnplacedKinds };
+// Splits a comma list of values.
+std::vector<std::string_view> Values(std::string_view list) {
+  std::vector<std::string_view> values;
+  for (std::size_t at = 0; at <= list.size();) {
+    const std::size_t end = std::min(list.find(',', at), list.size());
+    if (end > at) values.push_back(list.substr(at, end - at));
+    at = end + 1;
+  }
+  return values;
+}
 
-constexpr std::array<std::string_view, kUnplacedKinds> kUnplacedWhy = {
-    "sin una fecha de inicio (DTSTART) v\xE1lida",
-    "con una repetici\xF3n que no es anual (solo se admite RRULE:FREQ=YEARLY)",
-    "con STATUS:CANCELLED",
-    "que duran m\xE1s de un a\xF1o",
-};
+// Text of the file (UTF-8) quoted in a note, short and on one line.
+std::string Quoted(std::string_view utf8) { return ShownText(utf8, 40); }
 
 // What one VEVENT said.
-struct Event {
+struct RawEvent {
+  std::size_t line = 0;  // of BEGIN:VEVENT
   std::size_t summaryLine = 0;
-  std::optional<ContentLine> start, end;
+  std::optional<ContentLine> start, end, recurrenceId;
   std::string duration;
   std::string summary;
-  bool hasSummary = false;
-  std::string rrule;
-  std::vector<ContentLine> exdates;
-  std::optional<ContentLine> recurrenceId;
+  std::vector<ContentLine> rules, rdates, exdates;
   std::string uid;
   bool cancelled = false;
-  bool extraDates = false;  // RDATE
 };
 
-// Days of "P3D" or "P2W"; 0 for any other duration.
-int DurationDays(std::string_view value) {
-  if (value.size() < 3 || value.front() != 'P') return 0;
-  const char unit = value.back();
-  const std::string_view number = value.substr(1, value.size() - 2);
-  if (number.empty() || number.size() > 4 || (unit != 'D' && unit != 'W')) return 0;
-  const int n = Digits(number, 0, number.size());
-  return n < 0 ? 0 : n * (unit == 'W' ? 7 : 1);
-}
+// A VEVENT once read: the event (built at its END when the zones it names
+// are known by then, else kept to build at the end of the file), and what
+// links it to the repeating event it changes.
+struct Item {
+  std::shared_ptr<CalendarEvent> event;
+  std::unique_ptr<RawEvent> deferred;
+  std::string uid;
+  std::optional<ContentLine> recurrenceId;
+  bool cancelled = false;
+  std::size_t line = 0;
+};
 
-// Applies a yearly RRULE to `rule` (a kYearly rule from the event's start).
-// False when the rule asks for something the agenda cannot place.
-bool ApplyYearlyRule(std::string_view rrule, AgendaRule& rule) {
-  int count = -1;
-  std::optional<Moment> until;
-  bool yearly = false;
-  std::size_t at = 0;
-  while (at <= rrule.size()) {
-    const std::size_t end = std::min(rrule.find(';', at), rrule.size());
-    const std::string part = Upper(rrule.substr(at, end - at));
-    at = end + 1;
-    if (part.empty()) continue;
-    const std::size_t equals = part.find('=');
-    if (equals == std::string::npos) return false;
-    const std::string key = part.substr(0, equals);
-    const std::string value = part.substr(equals + 1);
-    const int number = value.empty() || value.size() > 6 ? -1 : Digits(value, 0, value.size());
-    if (key == "FREQ") {
-      yearly = value == "YEARLY";
-    } else if (key == "INTERVAL") {
-      if (number < 1 || number > 9999) return false;
-      rule.interval = static_cast<std::int16_t>(number);
-    } else if (key == "COUNT") {
-      if (number < 1) return false;
-      count = number;
-    } else if (key == "UNTIL") {
-      until = ReadMoment(value, {}, {});
-      if (!until) return false;
-    } else if (key == "BYMONTH") {
-      if (number != rule.date.month) return false;
-    } else if (key == "BYMONTHDAY") {
-      if (number != rule.date.day) return false;
-    } else if (key != "WKST") {
-      return false;
+// What one STANDARD or DAYLIGHT block of a VTIMEZONE said.
+struct RawObservance {
+  bool daylight = false;
+  std::optional<ContentLine> start;
+  std::string offsetFrom, offsetTo;
+  std::vector<ContentLine> rules, rdates;
+};
+
+struct RawZone {
+  std::string tzid;
+  std::vector<RawObservance> observances;
+};
+
+// The zones a file names: its VTIMEZONE blocks and the zones the system
+// knows by name.
+class ZoneBook {
+ public:
+  // A name not known before may be known now.
+  void AddFileZone(RawZone zone) {
+    fileZones_.push_back(std::move(zone));
+    std::erase_if(found_, [](const auto& entry) { return !entry.second.has_value(); });
+  }
+
+  // The zone `tzid` names, nullopt when neither the system nor the file
+  // knows it. A name the system knows wins over the file's description,
+  // which is often cut down to the rules of one year.
+  std::optional<TimeZone> Find(std::string_view tzid) {
+    for (const auto& [name, zone] : found_) {
+      if (name == tzid) return zone;
     }
+    std::optional<TimeZone> zone = Lookup(tzid);
+    found_.emplace_back(std::string(tzid), zone);
+    return zone;
   }
-  if (!yearly) return false;
-  int last = 9999;
-  if (until) {
-    last = until->date.year;
-    const PageDate inLast{rule.date.day, rule.date.month, until->date.year};
-    if (IsValidPageDate(inLast) && DaySerial(inLast) > DaySerial(until->date)) --last;
-  }
-  if (count > 0) {
-    // A 29 February occurs, and counts, in leap years only.
-    int seen = 0;
-    int y = rule.date.year;
-    for (; y <= 9999; y += rule.interval) {
-      if (IsValidPageDate({rule.date.day, rule.date.month, static_cast<std::int16_t>(y)}) &&
-          ++seen == count) {
-        break;
-      }
+
+ private:
+  std::optional<TimeZone> Lookup(std::string_view tzid) {
+    std::string_view name = tzid;
+    while (!name.empty() && name.front() == '/') name.remove_prefix(1);  // a "globally unique" TZID
+    const std::string upper = Upper(name);
+    if (upper == "Z" || upper == "UTC" || upper == "ETC/UTC" || upper == "GMT" ||
+        upper == "ETC/GMT") {
+      return TimeZone::Utc();
     }
-    last = std::min(last, y);
+    if (std::optional<TimeZone> known = TimeZone::FromName(name)) return known;
+    for (const RawZone& zone : fileZones_) {
+      if (zone.tzid != tzid) continue;
+      return FromFile(zone);
+    }
+    return std::nullopt;
   }
-  rule.lastYear =
-      static_cast<std::int16_t>(std::clamp(last, static_cast<int>(rule.date.year), 9999));
-  return true;
-}
+
+  static std::optional<TimeZone> FromFile(const RawZone& zone);
+
+  std::vector<RawZone> fileZones_;
+  std::vector<std::pair<std::string, std::optional<TimeZone>>> found_;
+};
+
+// Why an event could not be placed: the reason (UTF-8) and where it was
+// first seen, with how often.
+struct Unplaced {
+  std::string why;
+  std::size_t count = 0;
+  std::size_t firstLine = 0;
+  std::size_t lastLine = 0;
+};
 
 class CalendarReader {
  public:
@@ -275,183 +298,490 @@ class CalendarReader {
                     "no es una l\xED"
                     "nea de iCalendar (NOMBRE:valor)");
     }
-    if (line.name == "BEGIN") {
-      const std::string component = Upper(line.value);
-      if (stack_.empty() && component != "VCALENDAR") {
-        return Refuse(result_, lineNumber, "se esperaba BEGIN:VCALENDAR");
-      }
-      if (stack_.size() == kMaxNesting) {
-        return Refuse(result_, lineNumber, "demasiados componentes anidados");
-      }
-      stack_.push_back(component);
-      if (component == "VEVENT" && stack_.size() == 2) {
-        if (++events_ > kMaxEntriesPerFile) {
-          return Refuse(result_, lineNumber,
-                        "demasiados eventos: como mucho " + std::to_string(kMaxEntriesPerFile) +
-                            " por archivo");
-        }
-        event_ = Event{};
-      }
-      return true;
-    }
-    if (line.name == "END") {
-      const std::string component = Upper(line.value);
-      if (stack_.empty() || stack_.back() != component) {
-        return Refuse(result_, lineNumber,
-                      "END:" + component.substr(0, 20) + " no cierra ning\xFAn BEGIN abierto");
-      }
-      if (component == "VEVENT" && stack_.size() == 2) Place();
-      stack_.pop_back();
-      return true;
-    }
+    if (line.name == "BEGIN") return Begin(Upper(line.value), lineNumber);
+    if (line.name == "END") return End(Upper(line.value), lineNumber);
     if (stack_.empty()) {
       return Refuse(result_, lineNumber,
                     "hay una l\xED"
                     "nea fuera de BEGIN:VCALENDAR ... END:VCALENDAR");
     }
-    if (stack_.size() == 2 && stack_.back() == "VEVENT") Note(line, lineNumber);
+    if (stack_.size() == 2 && stack_.back() == "VEVENT") {
+      NoteEventLine(std::move(line), lineNumber);
+    } else if (stack_.size() == 2 && stack_.back() == "VTIMEZONE") {
+      if (line.name == "TZID") zone_.tzid = line.value;
+    } else if (stack_.size() == 3 && stack_[1] == "VTIMEZONE" &&
+               (stack_.back() == "STANDARD" || stack_.back() == "DAYLIGHT")) {
+      NoteObservanceLine(std::move(line));
+    }
     return true;
   }
 
   // After the last line; false when a component was left open.
-  bool Finish(std::size_t lineNumber) {
-    if (!stack_.empty()) {
-      return Refuse(result_, lineNumber,
-                    "el calendario termina sin END:" + stack_.back().substr(0, 20));
+  bool Finish(std::size_t lineNumber);
+
+ private:
+  bool Begin(const std::string& component, std::size_t lineNumber) {
+    if (stack_.empty() && component != "VCALENDAR") {
+      return Refuse(result_, lineNumber, "se esperaba BEGIN:VCALENDAR");
     }
-    for (const auto& [uid, first] : moved_) {
-      for (std::size_t i = 0; i < result_.rules.size(); ++i) {
-        if (uids_[i] == uid && result_.rules[i].kind == AgendaRule::Kind::kYearly) {
-          result_.rules[i].skip.push_back(first);
-        }
+    if (stack_.size() == kMaxNesting) {
+      return Refuse(result_, lineNumber, "demasiados componentes anidados");
+    }
+    stack_.push_back(component);
+    if (component == "VEVENT" && stack_.size() == 2) {
+      if (eventCount_ == kMaxEntriesPerFile) {
+        return Refuse(result_, lineNumber,
+                      "demasiados eventos: como mucho " + std::to_string(kMaxEntriesPerFile) +
+                          " por archivo");
       }
+      ++eventCount_;
+      current_ = RawEvent{};
+      current_.line = lineNumber;
+    } else if (component == "VTIMEZONE" && stack_.size() == 2) {
+      zone_ = RawZone{};
+    } else if ((component == "STANDARD" || component == "DAYLIGHT") && stack_.size() == 3 &&
+               stack_[1] == "VTIMEZONE") {
+      zone_.observances.emplace_back();
+      zone_.observances.back().daylight = component == "DAYLIGHT";
     }
-    std::size_t total = 0;
-    std::string why;
-    for (std::size_t k = 0; k < kUnplacedKinds; ++k) {
-      if (unplaced_[k] == 0) continue;
-      total += unplaced_[k];
-      why += (why.empty() ? "" : "; ") + std::to_string(unplaced_[k]) + " " +
-             std::string(kUnplacedWhy[k]);
-    }
-    if (total > 0) {
-      result_.notes.push_back(std::to_string(total) + " de " + std::to_string(events_) +
-                              " eventos sin colocar: " + why);
-    }
-    if (extraDates_ > 0) {
-      result_.notes.push_back(std::to_string(extraDates_) +
-                              " eventos con fechas RDATE: solo se coloca su DTSTART");
-    }
-    agenda_internal::NoteLostCharacters(result_, lost_, lostLines_);
     return true;
   }
 
- private:
-  void Note(const ContentLine& line, std::size_t lineNumber) {
+  bool End(const std::string& component, std::size_t lineNumber) {
+    if (stack_.empty() || stack_.back() != component) {
+      return agenda_internal::RefuseUtf8(
+          result_, lineNumber,
+          "END:" + Quoted(component) + " no cierra ning\xC3\xBAn BEGIN abierto");
+    }
+    if (component == "VTIMEZONE" && stack_.size() == 2) zones_.AddFileZone(std::move(zone_));
+    if (component == "VEVENT" && stack_.size() == 2) EndEvent();
+    stack_.pop_back();
+    return true;
+  }
+
+  void NoteEventLine(ContentLine line, std::size_t lineNumber) {
+    RawEvent& event = current_;
     if (line.name == "DTSTART") {
-      event_.start = line;
+      event.start = std::move(line);
     } else if (line.name == "DTEND") {
-      event_.end = line;
+      event.end = std::move(line);
     } else if (line.name == "DURATION") {
-      event_.duration = Upper(line.value);
+      event.duration = Upper(line.value);
     } else if (line.name == "SUMMARY") {
-      event_.summary = Unescape(line.value);
-      event_.hasSummary = true;
-      event_.summaryLine = lineNumber;
+      event.summary = Unescape(line.value);
+      event.summaryLine = lineNumber;
     } else if (line.name == "RRULE") {
-      event_.rrule = line.value;
+      event.rules.push_back(std::move(line));
     } else if (line.name == "EXDATE") {
-      event_.exdates.push_back(line);
+      event.exdates.push_back(std::move(line));
     } else if (line.name == "RDATE") {
-      event_.extraDates = true;
+      event.rdates.push_back(std::move(line));
     } else if (line.name == "RECURRENCE-ID") {
-      event_.recurrenceId = line;
+      event.recurrenceId = std::move(line);
     } else if (line.name == "UID") {
-      event_.uid = line.value;
+      event.uid = line.value;
     } else if (line.name == "STATUS") {
-      event_.cancelled = Upper(line.value) == "CANCELLED";
+      event.cancelled = Upper(line.value) == "CANCELLED";
     }
   }
 
-  void Place() {
-    // An event with RECURRENCE-ID replaces (or, cancelled, removes) one
-    // occurrence of the repeating event with the same UID.
-    if (event_.recurrenceId) {
-      const auto moved = ReadMoment(*event_.recurrenceId);
-      if (moved && !event_.uid.empty()) moved_.emplace_back(event_.uid, DaySerial(moved->date));
+  void NoteObservanceLine(ContentLine line) {
+    RawObservance& observance = zone_.observances.back();
+    if (line.name == "DTSTART") {
+      observance.start = std::move(line);
+    } else if (line.name == "TZOFFSETFROM") {
+      observance.offsetFrom = line.value;
+    } else if (line.name == "TZOFFSETTO") {
+      observance.offsetTo = line.value;
+    } else if (line.name == "RRULE") {
+      observance.rules.push_back(std::move(line));
+    } else if (line.name == "RDATE") {
+      observance.rdates.push_back(std::move(line));
     }
-    if (event_.cancelled) {
-      ++unplaced_[kCancelled];
-      return;
-    }
-    const std::optional<Moment> start = event_.start ? ReadMoment(*event_.start) : std::nullopt;
-    if (!start) {
-      ++unplaced_[kNoStart];
-      return;
-    }
-    AgendaRule rule;
-    rule.kind = AgendaRule::Kind::kOnce;
-    rule.date = start->date;
-    if (start->minutes < 0) {
-      // An all-day event covers the days up to, not including, DTEND.
-      std::int32_t days = 1;
-      const std::optional<Moment> end = event_.end ? ReadMoment(*event_.end) : std::nullopt;
-      if (end) days = DaySerial(end->date) - DaySerial(start->date);
-      if (!event_.duration.empty()) days = DurationDays(event_.duration);
-      if (days > AgendaRule::kMaxSpanDays) {
-        ++unplaced_[kTooLong];
+  }
+
+  void Unplace(std::size_t line, std::string why) {
+    for (Unplaced& u : unplaced_) {
+      if (u.why == why) {
+        ++u.count;
         return;
       }
-      rule.spanDays = std::max(days, 1);
     }
-    if (!event_.rrule.empty()) {
-      rule.kind = AgendaRule::Kind::kYearly;
-      if (!ApplyYearlyRule(event_.rrule, rule)) {
-        ++unplaced_[kOtherRepetition];
-        return;
-      }
-      for (const ContentLine& exdate : event_.exdates) {
-        const std::string_view list = exdate.value;
-        for (std::size_t at = 0; at <= list.size();) {
-          const std::size_t end = std::min(list.find(',', at), list.size());
-          const auto skipped =
-              ReadMoment(list.substr(at, end - at), exdate.Param("VALUE"), exdate.Param("TZID"));
-          if (skipped) rule.skip.push_back(DaySerial(skipped->date));
-          at = end + 1;
+    unplaced_.push_back({std::move(why), 1, line, line});
+  }
+
+  // The zone a TZID names; an unknown one is noted and the time is taken
+  // as written.
+  std::optional<TimeZone> ZoneNamed(const std::string& tzid, std::size_t line) {
+    std::optional<TimeZone> zone = zones_.Find(tzid);
+    if (!zone) {
+      for (Unplaced& u : unknownZones_) {
+        if (u.why == tzid) {
+          if (u.lastLine != line) ++u.count;  // events, not mentions
+          u.lastLine = line;
+          return zone;
         }
       }
+      unknownZones_.push_back({tzid, 1, line, line});
     }
-    if (event_.extraDates) ++extraDates_;
-    std::string text = agenda_internal::EntryText(event_.summary, lost_);
-    if (lost_ != lostSeen_) {
-      lostSeen_ = lost_;
-      if (lostLines_.size() < 40) {
-        lostLines_ += (lostLines_.empty() ? "" : ", ") + std::to_string(event_.summaryLine);
-      }
-    }
-    if (text.empty()) text = "(sin t\xEDtulo)";
-    if (start->minutes >= 0) {
-      char time[16];
-      std::snprintf(time, sizeof time, "%02d:%02d ", start->minutes / 60, start->minutes % 60);
-      text.insert(0, time);
-    }
-    rule.entry.text = std::move(text);
-    result_.rules.push_back(std::move(rule));
-    uids_.push_back(event_.uid);
+    return zone;
   }
+
+  std::optional<WallTime> OnEventClock(const CalendarEvent& event, const Moment& moment,
+                                       const std::string& tzid, std::size_t line);
+  std::optional<std::int64_t> KeyFor(const CalendarEvent& event, const Moment& moment,
+                                     const std::string& tzid, std::size_t line);
+  std::shared_ptr<CalendarEvent> Build(const RawEvent& raw);
+  bool AddRules(const RawEvent& raw, CalendarEvent& event);
+  bool AddDates(const RawEvent& raw, CalendarEvent& event);
+  void EndEvent();
+  void AddRule(std::shared_ptr<CalendarEvent> event);
+  bool ZonesKnown(const RawEvent& raw);
+  void Link(const Item& item, CalendarEvent* master);
+  void WriteNotes();
 
   agenda_internal::FileReading& result_;
   std::vector<std::string> stack_;
-  Event event_;
-  std::size_t events_ = 0;
-  std::array<std::size_t, kUnplacedKinds> unplaced_{};
-  std::size_t extraDates_ = 0;
+  RawEvent current_;
+  std::size_t eventCount_ = 0;
+  std::vector<Item> items_;  // the VEVENTs in the order of the file
+  RawZone zone_;
+  ZoneBook zones_;
+  std::vector<Unplaced> unplaced_;
+  std::vector<Unplaced> unknownZones_;
+  std::size_t cancelledEvents_ = 0;
+  std::size_t cancelledOccurrences_ = 0;
+  std::size_t crowded_ = 0;  // events that may repeat more than kMaxOccurrencesPerDay times a day
   std::size_t lost_ = 0;
-  std::size_t lostSeen_ = 0;
   std::string lostLines_;
-  std::vector<std::string> uids_;                            // beside result_.rules
-  std::vector<std::pair<std::string, std::int32_t>> moved_;  // RECURRENCE-ID: uid, original day
 };
+
+std::optional<TimeZone> ZoneBook::FromFile(const RawZone& zone) {
+  std::vector<ZoneObservance> observances;
+  for (const RawObservance& raw : zone.observances) {
+    ZoneObservanceText text;
+    text.daylight = raw.daylight;
+    if (raw.start) text.start = raw.start->value;
+    text.offsetFrom = raw.offsetFrom;
+    text.offsetTo = raw.offsetTo;
+    for (const ContentLine& line : raw.rules) text.rules.push_back(line.value);
+    for (const ContentLine& line : raw.rdates) text.rdates.push_back(line.value);
+    std::string why;
+    std::optional<ZoneObservance> observance = ParseZoneObservance(text, why);
+    if (!observance) return std::nullopt;  // a zone described wrongly is an unknown zone
+    observances.push_back(std::move(*observance));
+  }
+  if (observances.empty()) return std::nullopt;
+  return TimeZone::FromObservances(zone.tzid, std::move(observances));
+}
+
+// A moment of the file on the clock of `event`'s frame: a DATE keeps its
+// day (at the event's own hour when the event is timed), a floating time
+// is taken as written, a zoned or UTC time is moved to the event's zone.
+std::optional<WallTime> CalendarReader::OnEventClock(const CalendarEvent& event,
+                                                     const Moment& moment, const std::string& tzid,
+                                                     std::size_t line) {
+  const WallTime wall = moment.Wall();
+  if (event.frame == CalendarEvent::Frame::kAllDay) return WallTime{wall.day, 0};
+  if (moment.second < 0) return WallTime{wall.day, event.start.second};
+  if (event.frame == CalendarEvent::Frame::kFloating || (!moment.utc && tzid.empty())) return wall;
+  const std::optional<TimeZone> zone = moment.utc ? TimeZone::Utc() : ZoneNamed(tzid, line);
+  if (!zone) return wall;
+  return WallOf(*event.zone, UtcKeyOf(*zone, wall));
+}
+
+// The key (see CalendarEvent::KeyOf) of a moment of the file for `event`.
+std::optional<std::int64_t> CalendarReader::KeyFor(const CalendarEvent& event, const Moment& moment,
+                                                   const std::string& tzid, std::size_t line) {
+  const std::optional<WallTime> wall = OnEventClock(event, moment, tzid, line);
+  if (!wall) return std::nullopt;
+  if (event.frame == CalendarEvent::Frame::kZoned && moment.second >= 0) {
+    const std::optional<TimeZone> zone = moment.utc     ? TimeZone::Utc()
+                                         : tzid.empty() ? event.zone
+                                                        : ZoneNamed(tzid, line);
+    if (zone) return UtcKeyOf(*zone, moment.Wall());
+  }
+  return event.KeyOf(*wall);
+}
+
+bool CalendarReader::AddRules(const RawEvent& raw, CalendarEvent& event) {
+  for (const ContentLine& line : raw.rules) {
+    std::string why;
+    std::optional<RecurrenceRule> rule = ParseRecurrenceRule(line.value, why);
+    if (!rule) {
+      Unplace(raw.line, Cp1252ToUtf8(why));
+      return false;
+    }
+    if (rule->until) {
+      const std::optional<Moment> until = ReadMoment(*rule->until);
+      if (!until) {
+        Unplace(raw.line, "RRULE con UNTIL=" + Quoted(*rule->until) + " que no es una fecha");
+        return false;
+      }
+      rule->untilWall = until->second < 0 && event.frame != CalendarEvent::Frame::kAllDay
+                            ? WallTime{until->Wall().day, 86399}
+                            : OnEventClock(event, *until, {}, raw.line);
+    }
+    const std::int64_t unit = rule->frequency == Frequency::kSecondly   ? 1
+                              : rule->frequency == Frequency::kMinutely ? 60
+                                                                        : 3600;
+    if (rule->frequency < Frequency::kDaily &&
+        86400 / (unit * rule->interval) > kMaxOccurrencesPerDay) {
+      ++crowded_;
+    }
+    event.rules.push_back(std::move(*rule));
+  }
+  return true;
+}
+
+bool CalendarReader::AddDates(const RawEvent& raw, CalendarEvent& event) {
+  for (const ContentLine& line : raw.rdates) {
+    const bool period = Upper(line.Param("VALUE")) == "PERIOD";
+    for (std::string_view value : Values(line.value)) {
+      if (period || value.find('/') != std::string_view::npos)
+        value = value.substr(0, value.find('/'));
+      const std::optional<Moment> moment = ReadMoment(value, period ? "" : line.Param("VALUE"));
+      if (!moment) {
+        Unplace(raw.line, "RDATE con " + Quoted(value) + " que no es una fecha");
+        return false;
+      }
+      if (const auto wall = OnEventClock(event, *moment, line.Param("TZID"), raw.line)) {
+        event.extraStarts.push_back(*wall);
+      }
+    }
+  }
+  std::sort(event.extraStarts.begin(), event.extraStarts.end());
+  for (const ContentLine& line : raw.exdates) {
+    for (const std::string_view value : Values(line.value)) {
+      const std::optional<Moment> moment = ReadMoment(value, line.Param("VALUE"));
+      if (!moment) {
+        Unplace(raw.line, "EXDATE con " + Quoted(value) + " que no es una fecha");
+        return false;
+      }
+      if (moment->second < 0 && event.frame != CalendarEvent::Frame::kAllDay) {
+        event.excludedDays.push_back(moment->Wall().day);
+      } else if (const auto key = KeyFor(event, *moment, line.Param("TZID"), raw.line)) {
+        event.excluded.push_back(*key);
+      }
+    }
+  }
+  std::sort(event.excluded.begin(), event.excluded.end());
+  std::sort(event.excludedDays.begin(), event.excludedDays.end());
+  return true;
+}
+
+// The event as the agenda keeps it; nullptr (counted) when it cannot be placed.
+std::shared_ptr<CalendarEvent> CalendarReader::Build(const RawEvent& raw) {
+  const std::optional<Moment> start =
+      raw.start ? ReadMoment(raw.start->value, raw.start->Param("VALUE")) : std::nullopt;
+  if (!start) {
+    Unplace(raw.line, "sin una fecha de inicio (DTSTART) v\xC3\xA1lida");
+    return nullptr;
+  }
+  auto event = std::make_shared<CalendarEvent>();
+  event->start = start->Wall();
+  const std::string tzid = raw.start->Param("TZID");
+  if (start->second < 0) {
+    event->frame = CalendarEvent::Frame::kAllDay;
+    // An all-day event covers the days up to, not including, DTEND.
+    std::int64_t days = 1;
+    const std::optional<Moment> end = raw.end ? ReadMoment(raw.end->value) : std::nullopt;
+    if (end) days = DaySerial(end->date) - DaySerial(start->date);
+    if (!raw.duration.empty()) {
+      const std::optional<std::int64_t> seconds = ReadDuration(raw.duration);
+      if (seconds) days = (*seconds + 86399) / 86400;
+    }
+    if (days > AgendaRule::kMaxSpanDays) {
+      Unplace(raw.line, "dura m\xC3\xA1s de un a\xC3\xB1o");
+      return nullptr;
+    }
+    event->spanDays = static_cast<std::int32_t>(std::max<std::int64_t>(days, 1));
+  } else if (start->utc) {
+    event->frame = CalendarEvent::Frame::kZoned;
+    event->zone = TimeZone::Utc();
+  } else if (!tzid.empty()) {
+    event->zone = ZoneNamed(tzid, raw.line);
+    event->frame = event->zone ? CalendarEvent::Frame::kZoned : CalendarEvent::Frame::kFloating;
+  } else {
+    event->frame = CalendarEvent::Frame::kFloating;
+  }
+  if (!AddRules(raw, *event) || !AddDates(raw, *event)) return nullptr;
+  const std::size_t lostBefore = lost_;
+  event->text = agenda_internal::EntryText(raw.summary, lost_);
+  if (lost_ != lostBefore && lostLines_.size() < 40) {
+    lostLines_ += (lostLines_.empty() ? "" : ", ") + std::to_string(raw.summaryLine);
+  }
+  if (event->text.empty()) event->text = "(sin t\xEDtulo)";
+  return event;
+}
+
+// An event with RECURRENCE-ID changes its master's occurrence at that
+// moment (with RANGE=THISANDFUTURE, that one and every later one): moves
+// it, or with STATUS:CANCELLED removes it.
+void CalendarReader::Link(const Item& item, CalendarEvent* master) {
+  const ContentLine& id = *item.recurrenceId;
+  const bool future = Upper(id.Param("RANGE")) == "THISANDFUTURE";
+  const std::optional<Moment> original = ReadMoment(id.value, id.Param("VALUE"));
+  std::optional<std::int64_t> key;
+  if (master && original) key = KeyFor(*master, *original, id.Param("TZID"), item.line);
+  if (item.cancelled) {
+    ++cancelledOccurrences_;
+    if (!key) return;
+    if (future) {
+      master->future.push_back({*key, 0, true, {}, 1});
+    } else {
+      master->replaced.push_back(*key);
+    }
+    return;
+  }
+  const std::shared_ptr<CalendarEvent>& built = item.event;
+  if (!built) return;
+  if (key && future) {
+    std::int64_t moved = *key;
+    const Moment newStart{DateFromSerial(built->start.day),
+                          built->frame == CalendarEvent::Frame::kAllDay ? -1 : built->start.second,
+                          false};
+    if (built->frame == CalendarEvent::Frame::kZoned &&
+        master->frame == CalendarEvent::Frame::kZoned) {
+      moved = UtcKeyOf(*built->zone, built->start);
+    } else if (const auto wall = OnEventClock(*master, newStart, {}, item.line)) {
+      moved = master->KeyOf(*wall);
+    }
+    master->future.push_back({*key, moved - *key, false, built->text, built->spanDays});
+    return;
+  }
+  if (key) master->replaced.push_back(*key);
+  AddRule(built);
+}
+
+// Whether every TZID the event names is known now (a VTIMEZONE may come
+// later in the file).
+bool CalendarReader::ZonesKnown(const RawEvent& raw) {
+  const auto known = [&](const std::optional<ContentLine>& line) {
+    if (!line) return true;
+    const std::string tzid = line->Param("TZID");
+    return tzid.empty() || zones_.Find(tzid).has_value();
+  };
+  if (!known(raw.start) || !known(raw.recurrenceId)) return false;
+  for (const auto* lines : {&raw.rdates, &raw.exdates}) {
+    for (const ContentLine& line : *lines) {
+      if (!known(line)) return false;
+    }
+  }
+  return true;
+}
+
+void CalendarReader::EndEvent() {
+  Item item;
+  item.uid = current_.uid;
+  item.recurrenceId = current_.recurrenceId;
+  item.cancelled = current_.cancelled;
+  item.line = current_.line;
+  if (current_.cancelled && !current_.recurrenceId) {
+    ++cancelledEvents_;
+    return;
+  }
+  if (!current_.cancelled) {
+    if (ZonesKnown(current_)) {
+      item.event = Build(current_);
+      if (!item.event) return;
+    } else {
+      item.deferred = std::make_unique<RawEvent>(std::move(current_));
+    }
+  }
+  items_.push_back(std::move(item));
+}
+
+void CalendarReader::AddRule(std::shared_ptr<CalendarEvent> event) {
+  AgendaRule rule;
+  rule.kind = AgendaRule::Kind::kEvent;
+  rule.date = DateFromSerial(event->start.day);
+  rule.entry.text = event->text;
+  rule.event = std::move(event);
+  result_.rules.push_back(std::move(rule));
+}
+
+bool CalendarReader::Finish(std::size_t lineNumber) {
+  if (!stack_.empty()) {
+    return agenda_internal::RefuseUtf8(result_, lineNumber,
+                                       "el calendario termina sin END:" + Quoted(stack_.back()));
+  }
+  // What waited for a VTIMEZONE further on, then the repeating events by
+  // UID, so that their changes find them.
+  std::unordered_map<std::string, CalendarEvent*> masters;
+  for (Item& item : items_) {
+    if (item.deferred) {
+      item.event = Build(*item.deferred);
+      item.deferred.reset();
+    }
+    if (item.event && !item.recurrenceId && !item.uid.empty()) {
+      masters.emplace(item.uid, item.event.get());
+    }
+  }
+  for (Item& item : items_) {
+    if (item.recurrenceId) {
+      const auto master = masters.find(item.uid);
+      Link(item, master == masters.end() ? nullptr : master->second);
+    } else if (item.event) {
+      AddRule(item.event);
+    }
+  }
+  for (const auto& [uid, event] : masters) {
+    std::sort(event->replaced.begin(), event->replaced.end());
+    std::sort(event->future.begin(), event->future.end(),
+              [](const auto& a, const auto& b) { return a.key < b.key; });
+  }
+  items_.clear();
+  WriteNotes();
+  return true;
+}
+
+void CalendarReader::WriteNotes() {
+  // "(línea 12)" for one event, "(3 eventos, el primero en la línea 12)".
+  const auto where = [](const Unplaced& u) {
+    const std::string line = "l\xC3\xADnea " + std::to_string(u.firstLine);
+    if (u.count == 1) return "(" + line + ")";
+    return "(" + std::to_string(u.count) + " eventos, el primero en la " + line + ")";
+  };
+  std::size_t total = 0;
+  std::string why;
+  for (const Unplaced& u : unplaced_) {
+    total += u.count;
+    why += (why.empty() ? "" : "; ") + u.why + " " + where(u);
+  }
+  if (total > 0) {
+    result_.notes.push_back(std::to_string(total) + " de " + std::to_string(eventCount_) +
+                            " eventos sin colocar: " + why);
+  }
+  for (const Unplaced& u : unknownZones_) {
+    result_.notes.push_back("TZID desconocido: " + Quoted(u.why) + " " + where(u) +
+                            ": se toma la hora tal como est\xC3\xA1 escrita");
+  }
+  const auto count = [](std::size_t n, std::string_view one, std::string_view many) {
+    return std::to_string(n) + " " + std::string(n == 1 ? one : many);
+  };
+  if (cancelledEvents_ > 0) {
+    result_.notes.push_back(count(cancelledEvents_, "evento cancelado", "eventos cancelados") +
+                            " (STATUS:CANCELLED): no se muestra" +
+                            (cancelledEvents_ == 1 ? "" : "n"));
+  }
+  if (cancelledOccurrences_ > 0) {
+    result_.notes.push_back(
+        count(cancelledOccurrences_, "repetici\xC3\xB3n cancelada", "repeticiones canceladas") +
+        " (RECURRENCE-ID con STATUS:CANCELLED): no se muestra" +
+        (cancelledOccurrences_ == 1 ? "" : "n"));
+  }
+  if (crowded_ > 0) {
+    result_.notes.push_back(count(crowded_, "evento se repite", "eventos se repiten") +
+                            " m\xC3\xA1s de " + std::to_string(kMaxOccurrencesPerDay) +
+                            " veces al d\xC3\xAD"
+                            "a: se muestran las " +
+                            std::to_string(kMaxOccurrencesPerDay) +
+                            " primeras de cada d\xC3\xAD"
+                            "a");
+  }
+  agenda_internal::NoteLostCharacters(result_, lost_, lostLines_);
+}
 
 }  // namespace
 

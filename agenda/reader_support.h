@@ -11,8 +11,9 @@
 
 namespace trevalda::agenda_internal {
 
-// A file as a reader goes through it: its rules and notes, or the line (0:
-// the file as a whole) and the reason (Spanish, Windows-1252) it was refused.
+// A file as a reader goes through it: its rules and notes (Spanish, UTF-8),
+// or the line (0: the file as a whole) and the reason (Spanish, UTF-8) it
+// was refused.
 struct FileReading {
   bool ok = false;
   std::vector<AgendaRule> rules;
@@ -37,11 +38,14 @@ std::string_view WithoutByteOrderMark(std::string_view bytes);
 // `firstLine` is the line number `bytes` start on.
 bool CheckUtf8Text(std::string_view bytes, FileReading& result, std::size_t firstLine = 1);
 
-// Refuses with the line number and the reason; returns false.
-bool Refuse(FileReading& result, std::size_t line, std::string reason);
+// Refuses with the line number and the reason (Windows-1252, stored as
+// UTF-8); returns false.
+bool Refuse(FileReading& result, std::size_t line, std::string_view reason);
+// The same with a reason already in UTF-8 (one that quotes the file).
+bool RefuseUtf8(FileReading& result, std::size_t line, std::string reason);
 
 // The next line of `bytes` from `position` (which moves past it), without
-// its CR LF or LF. False at the end.
+// its end: CR LF, LF or a CR alone. False at the end.
 bool NextLine(std::string_view bytes, std::size_t& position, std::string_view& line);
 
 // A text of the file (UTF-8) as an entry prints it: control characters

@@ -1,9 +1,11 @@
 #include "app/agenda_job.h"
 
+#include <cstdio>
 #include <ctime>
 #include <new>
 
 #include "agenda/agenda_file.h"
+#include "agenda/time_zone.h"
 #include "app/console.h"
 #include "text/cp1252.h"
 #include "text/shown_text.h"
@@ -125,13 +127,26 @@ Result<DateRange> ReadJobRange(const CliOptions& options) {
 Result<> LoadJobAgenda(const CliOptions& options, Agenda& agenda,
                        const std::function<void(const std::string&)>& warn) {
   if (options.holidays) agenda.AddNationalHolidays();
+  // The parser has checked the zone; UTC only if its data went missing since.
+  agenda.SetTimeZone(TimeZone::FromName(options.timeZone).value_or(TimeZone::Utc()));
+  bool inputRead = false;  // "-" is standard input, read once
   for (const std::string& typed : options.dateFiles) {
-    const Result<AgendaFile> file = ReadAgendaFile(PathFromArgument(typed));
+    const bool input = typed == "-";
+    if (input && inputRead) {
+      return Failure("--dates - lee la entrada estándar, y solo se puede leer una vez");
+    }
+    // Memory that runs out while reading goes up to the job (exit 1).
+    if (input) {
+      inputRead = true;
+      UseBinaryStandardInput();
+    }
+    const Result<AgendaFile> file =
+        input ? ReadAgendaStream(stdin) : ReadAgendaFile(PathFromArgument(typed));
     if (!file) return file.failure();
     if (warn) {
-      const std::string name = ShownText(typed, kShownPathLimit);
+      const std::string name = input ? "(entrada estándar)" : ShownText(typed, kShownPathLimit);
       for (const std::string& note : file->notes) {
-        warn("aviso: " + name + ": " + ShownText(Cp1252ToUtf8(note), kShownPathLimit));
+        warn("aviso: " + name + ": " + ShownText(note, kShownPathLimit));
       }
     }
     for (const AgendaRule& rule : file->rules) agenda.Add(rule);

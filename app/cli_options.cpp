@@ -43,7 +43,8 @@ constexpr std::string_view kUsageTail =
     "  dd/mm Texto         cada año             dd/mm/aaaa Texto   solo ese día\n"
     "  pascua+N Texto      N días tras Pascua   pascua-N Texto     N días antes\n"
     "  !dd/mm Texto        un ! delante marca un festivo (en rojo)\n"
-    "Un .ics (BEGIN:VCALENDAR) aporta sus VEVENT; horas UTC en hora peninsular.\n"
+    "Un .ics (BEGIN:VCALENDAR) aporta sus VEVENT con sus repeticiones (RRULE, RDATE,\n"
+    "EXDATE, RECURRENCE-ID); los que tienen hora salen a la hora de la hoja.\n"
     "\n"
     "Códigos de salida: 0 grabado; 1 no se pudo grabar (o escribir la salida de --describe,\n"
     "--help o --version); 2 orden, fecha o archivo de fechas no válidos (no se graba nada);\n"
@@ -312,8 +313,9 @@ constexpr CliOption kOptions[] = {
      }},
     {.name = "--dates",
      .value = "ARCHIVO",
-     .help = "añade las fechas del ARCHIVO (se puede repetir): una lista\n"
-             "de fechas en UTF-8 o un calendario .ics (ver abajo)",
+     .help = "añade las fechas del ARCHIVO (se puede repetir; - es la\n"
+             "entrada estándar): una lista de fechas en UTF-8 o un\n"
+             "calendario .ics (ver abajo)",
      .apply = AddDateFile},
     {.name = "--week",
      .value = "iso|agenda",

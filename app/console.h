@@ -41,6 +41,10 @@ bool OutputWasClosed();
 // reader goes away, as filters do.)
 void CatchStopSignals(void (*onStop)(int));
 
+// Standard input as bytes, as they come (no CR LF translation on Windows).
+// Call before reading it.
+void UseBinaryStandardInput();
+
 // Whether standard error is a terminal (where a progress bar makes sense).
 bool ErrorIsTerminal();
 

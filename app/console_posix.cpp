@@ -50,6 +50,8 @@ bool OutputWasClosed() { return outputWasClosed; }
 
 bool ReaderWentAway(int error) { return error == EPIPE; }
 
+void UseBinaryStandardInput() {}  // bytes already
+
 bool ErrorIsTerminal() { return ::isatty(STDERR_FILENO) == 1; }
 
 void CatchStopSignals(void (*onStop)(int)) {

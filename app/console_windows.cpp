@@ -2,8 +2,12 @@
 
 #include <shellapi.h>  // after <windows.h>, which it needs
 
+#include <fcntl.h>
+#include <io.h>
+
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
 
 #include "app/console.h"
 #include "text/wide_text.h"
@@ -36,6 +40,8 @@ void PrepareConsole() {
 // The runtime turns ERROR_NO_DATA (the pipe is being closed) into EINVAL,
 // the only way a write of the program's own text to standard output gets it.
 bool ReaderWentAway(int error) { return error == EPIPE || error == EINVAL; }
+
+void UseBinaryStandardInput() { _setmode(_fileno(stdin), _O_BINARY); }
 
 // Standard handles are not reused by files the program opens.
 bool OutputWasClosed() { return false; }

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <mutex>
+#include <new>
 #include <utility>
 #include <vector>
 
@@ -113,6 +114,7 @@ RangeOutcome CreatePageFiles(const DateRange& range, const std::filesystem::path
     struct DrawnPage {
       CanvasHandle canvas = 0;  // a drawn BMP page, back to the pool once saved
       Result<std::vector<std::uint8_t>> file = std::vector<std::uint8_t>();  // a PNG page
+      bool outOfMemory = false;  // the page's content could not be made
     };
     MakeInParallelUseInOrder<DrawnPage>(
         total, workers,
@@ -120,14 +122,20 @@ RangeOutcome CreatePageFiles(const DateRange& range, const std::filesystem::path
           DrawnPage page;
           const PageDate date = DateFromSerial(first + i);
           const CanvasHandle canvas = pool.Take();
-          if (format == PageFormat::kPng) {
-            page.file = DrawPagePng(canvas, date, PageContentFor(agenda, date));
-            pool.Give(canvas);
-          } else if (Result<> drawn = DrawPageOnCanvas(canvas, date, PageContentFor(agenda, date));
-                     drawn) {
-            page.canvas = canvas;
-          } else {
-            page.file = drawn.failure();
+          try {
+            const DayPageContent content = PageContentFor(agenda, date);
+            if (format == PageFormat::kPng) {
+              page.file = DrawPagePng(canvas, date, content);
+              pool.Give(canvas);
+            } else if (Result<> drawn = DrawPageOnCanvas(canvas, date, content); drawn) {
+              page.canvas = canvas;
+            } else {
+              page.file = drawn.failure();
+              pool.Give(canvas);
+            }
+          } catch (const std::bad_alloc&) {
+            page = DrawnPage{};
+            page.outOfMemory = true;
             pool.Give(canvas);
           }
           return page;
@@ -135,7 +143,10 @@ RangeOutcome CreatePageFiles(const DateRange& range, const std::filesystem::path
         [&](std::int32_t i, DrawnPage& page) {
           const PageDate date = DateFromSerial(first + i);
           PageOutcome saved;
-          if (const std::string problem = TakeTextProblem(); !problem.empty()) {
+          if (page.outOfMemory) {
+            saved.status = PageStatus::kNotSaved;
+            saved.message = "no hay memoria suficiente para hacer la hoja";
+          } else if (const std::string problem = TakeTextProblem(); !problem.empty()) {
             // Fonts serve every page alike: the first page drawn shows it.
             saved.status = PageStatus::kNotSaved;
             saved.message = "No se pudo grabar la hoja: " + problem;

@@ -47,6 +47,10 @@ inline void CheckAgendaFile(const Result<AgendaFile>& file) {
         Check(rule.easterOffset >= -kMaxEasterDaysBefore &&
               rule.easterOffset <= kMaxEasterDaysAfter);
         break;
+      case AgendaRule::Kind::kEvent:
+        Check(rule.event != nullptr && !rule.event->text.empty());
+        Check(IsValidPageDate(rule.date));
+        break;
     }
     agenda.Add(rule);
   }
@@ -58,7 +62,10 @@ inline void CheckAgendaFile(const Result<AgendaFile>& file) {
     if (rule.kind == AgendaRule::Kind::kEaster) date = {5, 4, 2026};
     if (!IsValidPageDate(date)) continue;
     const std::vector<AgendaEntry> entries = agenda.EntriesFor(date);
-    if (rule.skip.empty()) Check(RuleCovers(rule, date) || rule.kind == AgendaRule::Kind::kEaster);
+    // An event's day may move with the page's zone; date lists stay put.
+    if (rule.skip.empty() && rule.kind != AgendaRule::Kind::kEvent) {
+      Check(RuleCovers(rule, date) || rule.kind == AgendaRule::Kind::kEaster);
+    }
     DayPageContent content;
     content.entries = entries;
     const DayPageTexts texts = MakeDayPageTexts(date, content);

@@ -19,6 +19,7 @@ linux_packages=(
   poppler-utils qpdf python3 valgrind
   python3-fonttools  # a test makes a CJK font without Latin letters
   python3-ephem tzdata  # the almanac is compared with PyEphem
+  python3-recurring-ical-events python3-icalendar python3-dateutil python3-tz  # the calendar reference
   mandoc groff man-db  # the man page is checked with all three
   tzdata unicode-cldr-core  # time zones: the tz database and CLDR's Windows zone names
 )

@@ -252,13 +252,24 @@ printf '%s\n' '# fechas' '05/03 Cumpleaños de Ana' '!pascua+1 Lunes de Pascua' 
   '24/12/2026 Cena' >"$work/fechas.txt"
 printf '%s\r\n' BEGIN:VCALENDAR BEGIN:VEVENT 'DTSTART;VALUE=DATE:19900305' RRULE:FREQ=YEARLY \
   'SUMMARY:Santo de Luis\, mi hermano' END:VEVENT BEGIN:VEVENT DTSTART:20260305T080000Z \
-  RRULE:FREQ=WEEKLY SUMMARY:Gimnasio END:VEVENT END:VCALENDAR >"$work/cal.ics"
+  RRULE:FREQ=WEEKLY SUMMARY:Gimnasio END:VEVENT BEGIN:VEVENT DTSTART:20260305T080000Z \
+  'RRULE:FREQ=DAILY;COUNT=0' SUMMARY:Nunca END:VEVENT END:VCALENDAR >"$work/cal.ics"
 run --describe 06/04/2026 --holidays --dates "$work/fechas.txt" --week iso
 expected=$'Abril\nLunes\n06\nSan Prudencio\n96/269\nSemana 15\nAño 2026\nLunes de Pascua'
 check "describe with a holiday from the list" test "$out" = "$expected" -a "$rc" -eq 0
 run --describe 05/03/2027 --dates "$work/fechas.txt" --dates "$work/cal.ics"
 check "describe: entries in file order" test "$(tail -n 2 "$work/out" | tr '\n' '|')" = "Cumpleaños de Ana|Santo de Luis, mi hermano|"
-check "describe: the unplaced event is reported" grep -q "cal.ics: 1 de 2 eventos sin colocar" "$work/err"
+check "describe: the unplaced event is reported with its reason" \
+  grep -q "cal.ics: 1 de 3 eventos sin colocar: RRULE con COUNT=0 (línea 12)" "$work/err"
+run --describe 04/03/2027 --dates "$work/cal.ics"
+check "describe: a weekly event in UTC, in peninsular time" test "$(tail -n 1 "$work/out")" = "09:00 Gimnasio"
+# Standard input, read once; CR-only line ends.
+printf '05/03 uno\r07/03 dos\r' >"$work/cr.txt"
+run --describe 07/03/2027 --dates - <"$work/cr.txt"
+check "--dates -: a CR-only list from standard input" test "$(tail -n 1 "$work/out")" = "dos" -a "$rc" -eq 0
+run --describe 07/03/2027 --dates - --dates - <"$work/cr.txt"
+check "--dates - twice: refused" grep -q "solo se puede leer una vez" "$work/err"
+check "--dates - twice: exit 2" test "$rc" -eq 2
 run --describe 04/01/2027 --week iso --holidays
 check "--week iso" test "$(sed -n 6p "$work/out")" = "Semana 1"
 run --describe 12/10/2026 --holidays
