@@ -26,17 +26,17 @@ constexpr AgendaChoiceSpec kChoices[kAgendaChoiceCount] = {
 bool Accepted(const std::vector<std::string>& args) { return ParseCommandLine(args).ok(); }
 
 // The arguments that make `value` of a choice; none for its default.
-std::vector<std::string> ChoiceArguments(const AgendaChoiceSpec& spec, std::string_view value) {
-  if (value == spec.byDefault || value.empty()) return {};
-  if (spec.isSwitch) return {std::string(spec.option)};
-  return {std::string(spec.option), std::string(value)};
+std::vector<std::string> ChoiceArguments(const AgendaChoiceSpec& entry, std::string_view value) {
+  if (value == entry.byDefault || value.empty()) return {};
+  if (entry.isSwitch) return {std::string(entry.option)};
+  return {std::string(entry.option), std::string(value)};
 }
 
-bool ValidChoice(const AgendaChoiceSpec& spec, std::string_view value) {
-  if (spec.isSwitch) return value == "0" || value == "1";
-  if (value == spec.byDefault || value.empty()) return true;
+bool ValidChoice(const AgendaChoiceSpec& entry, std::string_view value) {
+  if (entry.isSwitch) return value == "0" || value == "1";
+  if (value == entry.byDefault || value.empty()) return true;
   std::vector<std::string> args = {"--format", "pdf"};
-  for (std::string& arg : ChoiceArguments(spec, value)) args.push_back(std::move(arg));
+  for (std::string& arg : ChoiceArguments(entry, value)) args.push_back(std::move(arg));
   return Accepted(args);
 }
 

@@ -113,12 +113,12 @@ TEST(AgendaSettingsTest, WrittenSettingsReadBackTheSame) {
 // values.
 TEST(AgendaSettingsTest, ChoicesAreCommandLineOptions) {
   for (std::size_t i = 0; i < kAgendaChoiceCount; ++i) {
-    const AgendaChoiceSpec& spec = SpecOf(static_cast<AgendaChoice>(i));
-    SCOPED_TRACE(spec.option);
-    Args args = {"--format", "pdf", std::string(spec.option)};
-    if (!spec.isSwitch) args.emplace_back(spec.probe);
+    const AgendaChoiceSpec& entry = SpecOf(static_cast<AgendaChoice>(i));
+    SCOPED_TRACE(entry.option);
+    Args args = {"--format", "pdf", std::string(entry.option)};
+    if (!entry.isSwitch) args.emplace_back(entry.probe);
     EXPECT_TRUE(ParseCommandLine(args));
-    EXPECT_FALSE(ParseCommandLine({std::string(spec.option) + "x"})) << "no such option";
+    EXPECT_FALSE(ParseCommandLine({std::string(entry.option) + "x"})) << "no such option";
   }
 }
 
