@@ -363,7 +363,9 @@ std::string Tzif(const std::vector<std::pair<std::int64_t, int>>& changes, int i
     put(file, 0, 2);
   }
   file += std::string("ABC", 4);
-  file += "\n" + std::string(footer) + "\n";
+  file.push_back('\n');
+  file.append(footer);
+  file.push_back('\n');
   return file;
 }
 
