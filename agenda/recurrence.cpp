@@ -130,6 +130,20 @@ bool InWeeks(std::int32_t serial, int year, int weekStart, const std::vector<int
   return false;
 }
 
+// FREQ's value into `frequency`; false, with why, for a name it does not
+// have.
+bool ReadFrequency(std::string_view value, Frequency& frequency, std::string& why) {
+  constexpr std::array<std::string_view, 7> kNames = {"SECONDLY", "MINUTELY", "HOURLY", "DAILY",
+                                                      "WEEKLY",   "MONTHLY",  "YEARLY"};
+  const auto found = std::find(kNames.begin(), kNames.end(), value);
+  if (found == kNames.end()) {
+    why = "RRULE con FREQ=" + std::string(value.substr(0, 20)) + " desconocida";
+    return false;
+  }
+  frequency = static_cast<Frequency>(found - kNames.begin());
+  return true;
+}
+
 }  // namespace
 
 WallTime WallTime::FromSeconds(std::int64_t seconds) {
@@ -165,15 +179,7 @@ std::optional<RecurrenceRule> ParseRecurrenceRule(std::string_view text, std::st
     const std::string_view value = std::string_view(part).substr(equals + 1);
     bool good = true;
     if (key == "FREQ") {
-      constexpr std::array<std::string_view, 7> kNames = {"SECONDLY", "MINUTELY", "HOURLY", "DAILY",
-                                                          "WEEKLY",   "MONTHLY",  "YEARLY"};
-      const auto found = std::find(kNames.begin(), kNames.end(), value);
-      if (found == kNames.end()) {
-        why = "RRULE con FREQ=" + std::string(value.substr(0, 20)) + " desconocida";
-        return std::nullopt;
-      }
-      rule.frequency = static_cast<Frequency>(found - kNames.begin());
-      haveFrequency = true;
+      good = haveFrequency = ReadFrequency(value, rule.frequency, why);
     } else if (key == "INTERVAL" || key == "COUNT") {
       const auto n = ReadNumber(value, kMostInterval);
       if (!n || *n < 1) {

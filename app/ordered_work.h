@@ -25,6 +25,107 @@ inline unsigned WorkersFor(std::int32_t count) {
   return static_cast<unsigned>(std::clamp<std::int64_t>(count, 1, processors));
 }
 
+namespace ordered_work {
+
+// The state the workers and the calling thread share: the next item to
+// make, the items used so far, a ring of `window` slots for the items made
+// and not yet used, and whether (and why) the job stops.
+template <typename Item>
+class Job {
+ public:
+  Job(std::int32_t count, unsigned workers)
+      : count_(count),
+        window_(2 * static_cast<std::int32_t>(workers)),
+        slots_(static_cast<std::size_t>(window_)) {}
+
+  // A worker's loop: takes the next index while there is room in the
+  // window, makes the item and puts it in its slot; an exception stops the
+  // job and is kept.
+  void Work(const std::function<Item(std::int32_t, unsigned)>& make, unsigned worker) {
+    for (;;) {
+      std::int32_t index = 0;
+      {
+        std::unique_lock<std::mutex> guard(lock_);
+        room_.wait(guard, [&] { return stop_ || next_ >= count_ || next_ < used_ + window_; });
+        if (stop_ || next_ >= count_) return;
+        index = next_++;
+      }
+      try {
+        Item item = make(index, worker);
+        std::lock_guard<std::mutex> guard(lock_);
+        slots_[static_cast<std::size_t>(index % window_)] = std::move(item);
+      } catch (...) {
+        std::lock_guard<std::mutex> guard(lock_);
+        if (!failure_) failure_ = std::current_exception();
+        stop_ = true;
+      }
+      ready_.notify_all();
+      room_.notify_all();
+    }
+  }
+
+  // The calling thread's loop: waits for each item in index order and uses
+  // it, until every item is used, `use` returns false or a worker failed.
+  // An exception from `use` is kept.
+  void UseInOrder(const std::function<bool(std::int32_t, Item&)>& use) {
+    try {
+      while (used_ < count_) {
+        std::optional<Item> item = TakeNext();
+        if (!item) break;
+        const bool more = use(used_, *item);
+        {
+          std::lock_guard<std::mutex> guard(lock_);
+          ++used_;
+          stop_ = !more;
+        }
+        room_.notify_all();
+        if (!more) break;
+      }
+    } catch (...) {
+      std::lock_guard<std::mutex> guard(lock_);
+      if (!failure_) failure_ = std::current_exception();
+    }
+  }
+
+  // Stops the workers, joins `threads` and rethrows the first exception
+  // kept; otherwise returns how many items were used.
+  std::int32_t Finish(std::vector<std::thread>& threads) {
+    {
+      std::lock_guard<std::mutex> guard(lock_);
+      stop_ = true;
+    }
+    room_.notify_all();
+    for (std::thread& thread : threads) thread.join();
+    if (failure_) std::rethrow_exception(failure_);
+    return used_;
+  }
+
+ private:
+  // The item `used_` once it is made; nothing when a worker failed first.
+  std::optional<Item> TakeNext() {
+    std::unique_lock<std::mutex> guard(lock_);
+    auto& slot = slots_[static_cast<std::size_t>(used_ % window_)];
+    ready_.wait(guard, [&] { return slot.has_value() || failure_; });
+    if (!slot.has_value()) return std::nullopt;
+    std::optional<Item> item = std::move(slot);
+    slot.reset();
+    return item;
+  }
+
+  const std::int32_t count_;
+  const std::int32_t window_;
+  std::mutex lock_;
+  std::condition_variable ready_;  // an item was made
+  std::condition_variable room_;   // an item was used, or the job stops
+  std::vector<std::optional<Item>> slots_;
+  std::int32_t next_ = 0;  // the next item to make
+  std::int32_t used_ = 0;  // items used so far
+  bool stop_ = false;
+  std::exception_ptr failure_;  // the first exception of a worker, or of `use`
+};
+
+}  // namespace ordered_work
+
 // Makes item i with `make(i, worker)` on one of `workers` threads (worker is
 // 0 .. workers - 1, so each thread can keep tools of its own), and calls
 // `use(i, item)` on the calling thread for i = 0, 1, 2 ... in order. When
@@ -41,43 +142,11 @@ std::int32_t MakeInParallelUseInOrder(std::int32_t count, unsigned workers,
                                       const std::function<bool(std::int32_t, Item&)>& use) {
   if (count <= 0) return 0;
   workers = std::max(1u, workers);
-  const std::int32_t window = 2 * static_cast<std::int32_t>(workers);
-  std::mutex lock;
-  std::condition_variable ready;  // an item was made
-  std::condition_variable room;   // an item was used, or the job stops
-  std::vector<std::optional<Item>> slots(static_cast<std::size_t>(window));
-  std::int32_t next = 0;  // the next item to make
-  std::int32_t used = 0;  // items used so far
-  bool stop = false;
-  std::exception_ptr failure;  // the first exception of a worker
-
-  const auto work = [&](unsigned worker) {
-    for (;;) {
-      std::int32_t index = 0;
-      {
-        std::unique_lock<std::mutex> guard(lock);
-        room.wait(guard, [&] { return stop || next >= count || next < used + window; });
-        if (stop || next >= count) return;
-        index = next++;
-      }
-      try {
-        Item item = make(index, worker);
-        std::lock_guard<std::mutex> guard(lock);
-        slots[static_cast<std::size_t>(index % window)] = std::move(item);
-      } catch (...) {
-        std::lock_guard<std::mutex> guard(lock);
-        if (!failure) failure = std::current_exception();
-        stop = true;
-      }
-      ready.notify_all();
-      room.notify_all();
-    }
-  };
-
+  ordered_work::Job<Item> job(count, workers);
   std::vector<std::thread> threads;
   for (unsigned worker = 0; worker < workers; ++worker) {
     try {
-      threads.emplace_back(work, worker);
+      threads.emplace_back([&job, &make, worker] { job.Work(make, worker); });
     } catch (const std::system_error&) {
       break;  // the threads started so far do the work
     }
@@ -89,39 +158,8 @@ std::int32_t MakeInParallelUseInOrder(std::int32_t count, unsigned workers,
     }
     return count;
   }
-
-  try {
-    while (used < count) {
-      std::optional<Item> item;
-      {
-        std::unique_lock<std::mutex> guard(lock);
-        auto& slot = slots[static_cast<std::size_t>(used % window)];
-        ready.wait(guard, [&] { return slot.has_value() || failure; });
-        if (!slot.has_value()) break;
-        item = std::move(slot);
-        slot.reset();
-      }
-      const bool more = use(used, *item);
-      {
-        std::lock_guard<std::mutex> guard(lock);
-        ++used;
-        stop = !more;
-      }
-      room.notify_all();
-      if (!more) break;
-    }
-  } catch (...) {
-    std::lock_guard<std::mutex> guard(lock);
-    if (!failure) failure = std::current_exception();
-  }
-  {
-    std::lock_guard<std::mutex> guard(lock);
-    stop = true;
-  }
-  room.notify_all();
-  for (std::thread& thread : threads) thread.join();
-  if (failure) std::rethrow_exception(failure);
-  return used;
+  job.UseInOrder(use);
+  return job.Finish(threads);
 }
 
 }  // namespace trevalda

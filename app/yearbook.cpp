@@ -63,6 +63,85 @@ class CanvasPool {
   std::vector<CanvasHandle> free_;
 };
 
+// A page of a range as a worker hands it over to be saved.
+struct DrawnPage {
+  CanvasHandle canvas = 0;  // a drawn BMP page, back to the pool once saved
+  Result<std::vector<std::uint8_t>> file = std::vector<std::uint8_t>();  // a PNG page
+  bool outOfMemory = false;  // the page's content could not be made
+};
+
+// Draws the page for `date` on a canvas from `pool` (a worker's part): a
+// BMP page keeps its canvas, a PNG page is encoded and gives it back.
+DrawnPage DrawRangePage(CanvasPool& pool, const PageDate& date, PageFormat format,
+                        const AgendaOptions& agenda) {
+  DrawnPage page;
+  const CanvasHandle canvas = pool.Take();
+  try {
+    const DayPageContent content = PageContentFor(agenda, date);
+    if (format == PageFormat::kPng) {
+      page.file = DrawPagePng(canvas, date, content);
+      pool.Give(canvas);
+    } else if (Result<> drawn = DrawPageOnCanvas(canvas, date, content); drawn) {
+      page.canvas = canvas;
+    } else {
+      page.file = drawn.failure();
+      pool.Give(canvas);
+    }
+  } catch (const std::bad_alloc&) {
+    page = DrawnPage{};
+    page.outOfMemory = true;
+    pool.Give(canvas);
+  }
+  return page;
+}
+
+// Saves a page a worker drew for `date` (the calling thread's part) and
+// gives its canvas back to `pool`.
+PageOutcome SaveRangePage(CanvasPool& pool, const DrawnPage& page, const PageDate& date,
+                          const std::filesystem::path& folder, PageFormat format) {
+  PageOutcome saved;
+  if (page.outOfMemory) {
+    saved.status = PageStatus::kNotSaved;
+    saved.message = "no hay memoria suficiente para hacer la hoja";
+  } else if (const std::string problem = TakeTextProblem(); !problem.empty()) {
+    // Fonts serve every page alike: the first page drawn shows it.
+    saved.status = PageStatus::kNotSaved;
+    saved.message = "No se pudo grabar la hoja: " + problem;
+    pool.Give(page.canvas);
+  } else if (page.canvas != 0) {
+    saved = SaveDrawnPage(page.canvas, date, folder, format);
+    pool.Give(page.canvas);
+  } else {
+    saved = SavePageFile(date, folder, format, page.file);
+  }
+  return saved;
+}
+
+// Told of each page of a range as it is saved (or not); false stops the
+// range there.
+using PageSaved = std::function<bool(const PageDate& date, const PageOutcome& page)>;
+
+// The pages of `range` (more than one): workers draw them (and encode the
+// PNG files) on canvases from a pool; they are saved here, one by one, in
+// date order, each told to `saved`. A BMP page travels as its canvas and is
+// written straight from it.
+void SavePagesInParallel(const DateRange& range, const std::filesystem::path& folder,
+                         PageFormat format, const AgendaOptions& agenda, const PageSaved& saved) {
+  InitializeTables();
+  const std::int32_t first = DaySerial(range.first);
+  const unsigned workers = WorkersFor(RangeLength(range));
+  CanvasPool pool(3 * workers);  // enough for every page in the making or waiting
+  MakeInParallelUseInOrder<DrawnPage>(
+      RangeLength(range), workers,
+      [&](std::int32_t i, unsigned) {
+        return DrawRangePage(pool, DateFromSerial(first + i), format, agenda);
+      },
+      [&](std::int32_t i, DrawnPage& page) {
+        const PageDate date = DateFromSerial(first + i);
+        return saved(date, SaveRangePage(pool, page, date, folder, format));
+      });
+}
+
 }  // namespace
 
 std::string DefaultPdfName(const DateRange& range) {
@@ -81,7 +160,6 @@ RangeOutcome CreatePageFiles(const DateRange& range, const std::filesystem::path
                              const AgendaOptions& agenda) {
   RangeOutcome outcome;
   const std::int32_t total = RangeLength(range);
-  const std::int32_t first = DaySerial(range.first);
   // Many pages wait for the disk once, at the end, rather than after each.
   const bool batched = total > 1;
   RemoveStaleTemporaryFiles(folder);
@@ -89,7 +167,7 @@ RangeOutcome CreatePageFiles(const DateRange& range, const std::filesystem::path
   (void)TakeTextProblem();  // only this range's texts count
   // Stops the range after page `date` unless it was saved and the caller
   // wants more.
-  const auto carryOn = [&](const PageDate& date, const PageOutcome& page) {
+  const PageSaved carryOn = [&](const PageDate& date, const PageOutcome& page) {
     if (page.status != PageStatus::kSaved) {
       outcome.message =
           total == 1 ? page.message : "Se detiene en el " + DateText(date) + ": " + page.message;
@@ -105,60 +183,7 @@ RangeOutcome CreatePageFiles(const DateRange& range, const std::filesystem::path
   if (total == 1) {
     carryOn(range.first, WriteDayPage(range.first, folder, format, agenda));
   } else if (total > 1) {
-    // Workers draw the pages (and encode the PNG files) on canvases from a
-    // pool; the pages are saved here, one by one, in date order. A BMP page
-    // travels as its canvas and is written straight from it.
-    InitializeTables();
-    const unsigned workers = WorkersFor(total);
-    CanvasPool pool(3 * workers);  // enough for every page in the making or waiting
-    struct DrawnPage {
-      CanvasHandle canvas = 0;  // a drawn BMP page, back to the pool once saved
-      Result<std::vector<std::uint8_t>> file = std::vector<std::uint8_t>();  // a PNG page
-      bool outOfMemory = false;  // the page's content could not be made
-    };
-    MakeInParallelUseInOrder<DrawnPage>(
-        total, workers,
-        [&](std::int32_t i, unsigned) {
-          DrawnPage page;
-          const PageDate date = DateFromSerial(first + i);
-          const CanvasHandle canvas = pool.Take();
-          try {
-            const DayPageContent content = PageContentFor(agenda, date);
-            if (format == PageFormat::kPng) {
-              page.file = DrawPagePng(canvas, date, content);
-              pool.Give(canvas);
-            } else if (Result<> drawn = DrawPageOnCanvas(canvas, date, content); drawn) {
-              page.canvas = canvas;
-            } else {
-              page.file = drawn.failure();
-              pool.Give(canvas);
-            }
-          } catch (const std::bad_alloc&) {
-            page = DrawnPage{};
-            page.outOfMemory = true;
-            pool.Give(canvas);
-          }
-          return page;
-        },
-        [&](std::int32_t i, DrawnPage& page) {
-          const PageDate date = DateFromSerial(first + i);
-          PageOutcome saved;
-          if (page.outOfMemory) {
-            saved.status = PageStatus::kNotSaved;
-            saved.message = "no hay memoria suficiente para hacer la hoja";
-          } else if (const std::string problem = TakeTextProblem(); !problem.empty()) {
-            // Fonts serve every page alike: the first page drawn shows it.
-            saved.status = PageStatus::kNotSaved;
-            saved.message = "No se pudo grabar la hoja: " + problem;
-            pool.Give(page.canvas);
-          } else if (page.canvas != 0) {
-            saved = SaveDrawnPage(page.canvas, date, folder, format);
-            pool.Give(page.canvas);
-          } else {
-            saved = SavePageFile(date, folder, format, page.file);
-          }
-          return carryOn(date, saved);
-        });
+    SavePagesInParallel(range, folder, format, agenda, carryOn);
   }
   if (batched) {
     BatchDiskFlushes(false);
