@@ -6,6 +6,7 @@
 #include "calendar/names.h"
 #include "calendar/saints.h"
 #include "canvas/text.h"
+#include "page/ink.h"
 #include "page/modern_page.h"
 
 namespace trevalda {
@@ -31,28 +32,7 @@ constexpr int kDayNumberY = 2;
 constexpr int kHolidayY = 57;   // the band between the saint (36) and the first line (80)
 constexpr int kEntryRise = 16;  // an entry's cell top above the line it sits on
 
-constexpr int kRuleWidth = 5;
 constexpr int kWritingLineWidth = 1;
-constexpr Color kBlack = 0;
-
-constexpr std::string_view kFontFace = "New Times";
-constexpr float kSmallPoints = 10;
-constexpr float kDayPoints = 38;
-constexpr float kFooterPoints = 8;
-
-// Positions the text, sets its colour over a transparent background and
-// prints it.
-void PrintAt(int x, int y, Color color, std::string_view text) {
-  SetPosition(x, y);
-  SetForeColor(color);
-  SetBackColor(kTransparent);
-  PrintText(text);
-}
-
-void RuleFromTo(int x0, int x1, int y, Color color) {
-  SetPosition(x0, y);
-  DrawLineTo(x1, y, color);
-}
 
 // `text` cut to kMaxEntryChars, the cut marked with an ellipsis.
 std::string Clipped(std::string text) {
@@ -171,14 +151,14 @@ void DrawDayPage(CanvasHandle canvas, const PageDate& date, const DayPageContent
   AttachCanvas(canvas, 0, 0);
   SetPenWidth(kRuleWidth);
   const std::int32_t smallFont = NewFont(kFontFace, kSmallPoints, kFontBold);
-  const std::int32_t dayFont = NewFont(kFontFace, kDayPoints, kFontBold);
+  const std::int32_t dayFont = NewFont(kFontFace, kDayNumberPoints, kFontBold);
   const std::int32_t footerFont = NewFont(kFontFace, kFooterPoints, kFontBold);
 
   SetFont(smallFont);
   PrintAt(kLeftMargin, kHeaderTextY, kBlack, texts.monthName);
-  RuleFromTo(kLeftMargin, kLeftRuleEndX, kRuleY, darkRed);
+  Line(kLeftMargin, kRuleY, kLeftRuleEndX, kRuleY, darkRed);
   PrintAt(kWeekdayX, kHeaderTextY, kBlack, texts.weekdayName);
-  RuleFromTo(kRightRuleStartX, kRuleEndX, kRuleY, darkRed);
+  Line(kRightRuleStartX, kRuleY, kRuleEndX, kRuleY, darkRed);
   PrintAt(kLeftMargin, kSaintY, darkRed, texts.saint);
 
   SetFont(footerFont);
@@ -188,7 +168,7 @@ void DrawDayPage(CanvasHandle canvas, const PageDate& date, const DayPageContent
 
   SetPenWidth(kWritingLineWidth);
   for (int y = kFirstLineY; y <= kLastLineY; y += kLineStep) {
-    RuleFromTo(kLeftMargin, kRuleEndX, y, kBlack);
+    Line(kLeftMargin, y, kRuleEndX, y, kBlack);
   }
 
   // The agenda's texts, only when there are any: the classic page draws

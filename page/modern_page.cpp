@@ -8,6 +8,7 @@
 
 #include "calendar/almanac.h"
 #include "canvas/text.h"
+#include "page/ink.h"
 
 namespace trevalda {
 namespace {
@@ -46,21 +47,6 @@ constexpr int kHourLabelRise = 14;
 constexpr int kHourTextX = kMargin + 40;
 constexpr int kFooterY = 1076;
 
-constexpr int kRuleWidth = 5;
-constexpr Color kBlack = 0;
-
-constexpr std::string_view kFontFace = "New Times";
-constexpr float kSmallPoints = 10;
-constexpr float kDayPoints = 38;
-constexpr float kFooterPoints = 8;
-
-void PrintAt(int x, int y, Color color, std::string_view text) {
-  SetPosition(x, y);
-  SetForeColor(color);
-  SetBackColor(kTransparent);
-  PrintText(text);
-}
-
 // `text` in the selected font, cut (its end marked with an ellipsis) so
 // that it is at most `width` pixels wide.
 std::string Fitted(std::string text, int width) {
@@ -86,11 +72,6 @@ void PrintFitted(int x, int y, int right, Color color, std::string_view text) {
 
 void PrintRightAligned(int right, int y, Color color, std::string_view text) {
   PrintAt(right - TextWidth(text), y, color, text);
-}
-
-void Line(int x0, int y0, int x1, int y1, Color color) {
-  SetPosition(x0, y0);
-  DrawLineTo(x1, y1, color);
 }
 
 std::string ClockText(int minuteOfDay) {
@@ -251,7 +232,7 @@ void DrawModernPage(CanvasHandle canvas, const PageDate& date, const DayPageCont
                     const DayPageTexts& texts) {
   AttachCanvas(canvas, 0, 0);
   const std::int32_t smallFont = NewFont(kFontFace, kSmallPoints, kFontBold);
-  const std::int32_t dayFont = NewFont(kFontFace, kDayPoints, kFontBold);
+  const std::int32_t dayFont = NewFont(kFontFace, kDayNumberPoints, kFontBold);
   const std::int32_t footerFont = NewFont(kFontFace, kFooterPoints, kFontBold);
 
   DrawHeader(texts, smallFont, footerFont);

@@ -4,13 +4,11 @@
 
 #include "calendar/saints.h"
 #include "canvas/text.h"
+#include "page/ink.h"
 
 namespace trevalda {
 namespace {
 
-constexpr std::string_view kFontFace = "New Times";
-constexpr Color kBlack = 0;
-constexpr Color kGrey = 0xA0A0A0;
 constexpr Color kLineGrey = 0x909090;
 constexpr Color kWhite = 0xFFFFFF;
 
@@ -61,18 +59,6 @@ struct Fonts {
   std::int32_t normal = NewFont(kFontFace, 10, kFontBold);
   std::int32_t small = NewFont(kFontFace, 8, kFontBold);
 };
-
-void PrintAt(int x, int y, Color color, std::string_view text) {
-  SetPosition(x, y);
-  SetForeColor(color);
-  SetBackColor(kTransparent);
-  PrintText(text);
-}
-
-void Line(int x0, int y0, int x1, int y1, Color color) {
-  SetPosition(x0, y0);
-  DrawLineTo(x1, y1, color);
-}
 
 int AverageCharWidth() {
   CanvasState state;
@@ -137,7 +123,7 @@ std::int16_t WeekOf(const PageDate& date, WeekRule rule) {
 void DrawTitle(const Fonts& fonts, std::string_view title) {
   SetFont(fonts.title);
   PrintAt(kMargin, kTitleY, kBlack, title);
-  SetPenWidth(5);
+  SetPenWidth(kRuleWidth);
   Line(kMargin, kRuleY, kRight, kRuleY, kDarkRed);
   SetPenWidth(1);
 }

@@ -5,11 +5,11 @@
 #include "calendar/names.h"
 #include "canvas/text.h"
 #include "page/day_page.h"
+#include "page/ink.h"
 
 namespace trevalda {
 namespace {
 
-constexpr std::string_view kFontFace = "New Times";
 constexpr float kTitlePoints = 24;
 constexpr float kMonthPoints = 10;
 constexpr float kDayPoints = 10;
@@ -28,16 +28,7 @@ constexpr int kMonthTitleHeight = 24;
 constexpr int kCellPadding = 6;
 constexpr int kColumns = 3;
 
-constexpr Color kBlack = 0;
-constexpr Color kGrey = 0xA0A0A0;
 constexpr std::string_view kWeekdayLetters = "LMXJVSD";
-
-void PrintAt(int x, int y, Color color, std::string_view text) {
-  SetPosition(x, y);
-  SetForeColor(color);
-  SetBackColor(kTransparent);
-  PrintText(text);
-}
 
 int AverageCharWidth() {
   CanvasState state;
@@ -71,9 +62,8 @@ std::vector<IndexCell> DrawYearIndex(CanvasHandle canvas, std::string_view title
   const std::int32_t weekdayFont = NewFont(kFontFace, kWeekdayPoints, kFontBold);
   SetFont(titleFont);
   PrintAt(kTitleX, kTitleY, kBlack, title);
-  SetPenWidth(5);
-  SetPosition(kTitleX, kGridTop - 24);
-  DrawLineTo(kPageWidth - 14, kGridTop - 24, kDarkRed);
+  SetPenWidth(kRuleWidth);
+  Line(kTitleX, kGridTop - 24, kPageWidth - 14, kGridTop - 24, kDarkRed);
   SetPenWidth(1);
 
   const std::int32_t firstSerial = DaySerial(first);
