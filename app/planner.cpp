@@ -18,14 +18,6 @@
 namespace trevalda {
 namespace {
 
-// Link areas of a day page, pixels, as the yearbook has them.
-constexpr canvas::PixelRect kMonthNameArea{0, 0, 352, 27};
-constexpr std::int32_t kFooterTop = 1075;
-constexpr canvas::PixelRect kPreviousDayArea{0, kFooterTop, kPageWidth / 2, kPageHeight};
-constexpr canvas::PixelRect kNextDayArea{kPageWidth / 2, kFooterTop, kPageWidth, kPageHeight};
-
-std::int32_t MonthSerial(const PageDate& date) { return date.year * 12 + (date.month - 1); }
-
 PageDate LastOfMonth(const PageDate& date) {
   return {DaysInMonth(date.year, date.month), date.month, date.year};
 }
@@ -39,10 +31,6 @@ std::string MonthTitle(const PageDate& date) {
 
 std::string NotesTitle(const PageDate& date) {
   return "Notas " + std::string(PlannerMonthName(date.month)) + " " + std::to_string(date.year);
-}
-
-std::string IndexLabel(std::int32_t sheets, std::int32_t sheet) {
-  return sheets > 1 ? "\xCDndice " + std::to_string(sheet + 1) : "\xCDndice";
 }
 
 }  // namespace
@@ -133,7 +121,7 @@ std::string PlannerPlan::Label(std::int32_t page) const {
   const PlannedPage& p = pages_[static_cast<std::size_t>(page)];
   switch (p.kind) {
     case PlannedKind::kIndex:
-      return IndexLabel(IndexSheetCount(range_), p.number);
+      return IndexSheetLabel(IndexSheetCount(range_), p.number);
     case PlannedKind::kMonth:
       return MonthTitle(p.date);
     case PlannedKind::kWeek:
@@ -284,14 +272,17 @@ void DrawPlannedPage(const PlannerPlan& plan, std::int32_t page, const DayTexts&
   DrawDayPage(canvas, p.date, PageContentFor(agenda, p.date));
   const std::int32_t index = plan.IndexPage(p.date);
   if (index < 0) return;
-  links.push_back({page, kMonthNameArea, index});
-  const PageDate& last = plan.Range().last;
+  DayPageTargets targets;
+  targets.index = index;
   if (!(p.date == plan.Range().first)) {
-    links.push_back({page, kPreviousDayArea, plan.DayPage(DateFromSerial(DaySerial(p.date) - 1))});
+    targets.previous = plan.DayPage(DateFromSerial(DaySerial(p.date) - 1));
   }
-  if (!(p.date == last)) {
-    links.push_back({page, kNextDayArea, plan.DayPage(DateFromSerial(DaySerial(p.date) + 1))});
+  if (!(p.date == plan.Range().last)) {
+    targets.next = plan.DayPage(DateFromSerial(DaySerial(p.date) + 1));
   }
+  // The planner's day pages link the classic page's month-name area in
+  // both styles.
+  LinkDayPage(page, targets, PageStyle::kClassic, links);
 }
 
 // The outline: the index sheets, then the months, each with its weeks

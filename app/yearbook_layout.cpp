@@ -18,8 +18,6 @@ constexpr std::int32_t kFooterTop = 1075;
 constexpr canvas::PixelRect kPreviousDayArea{0, kFooterTop, kPageWidth / 2, kPageHeight};
 constexpr canvas::PixelRect kNextDayArea{kPageWidth / 2, kFooterTop, kPageWidth, kPageHeight};
 
-std::int32_t MonthSerial(const PageDate& date) { return date.year * 12 + (date.month - 1); }
-
 bool WholeYear(const DateRange& range) {
   const DateRange year = YearRange(range.first.year);
   return range.first == year.first && range.last == year.last;
@@ -31,6 +29,20 @@ std::int32_t IndexSheetOf(const DateRange& range, const PageDate& date) {
 }
 
 }  // namespace
+
+std::string IndexSheetLabel(std::int32_t sheets, std::int32_t sheet) {
+  return sheets > 1 ? "\xCDndice " + std::to_string(sheet + 1) : "\xCDndice";
+}
+
+void LinkDayPage(std::int32_t page, const DayPageTargets& targets, PageStyle style,
+                 std::vector<canvas::PageLink>& links) {
+  if (targets.index >= 0) {
+    links.push_back(
+        {page, style == PageStyle::kModern ? kModernMonthNameArea : kMonthNameArea, targets.index});
+  }
+  if (targets.previous >= 0) links.push_back({page, kPreviousDayArea, targets.previous});
+  if (targets.next >= 0) links.push_back({page, kNextDayArea, targets.next});
+}
 
 std::int32_t IndexSheetCount(const DateRange& range) {
   if (RangeLength(range) < 2) return 0;
@@ -158,19 +170,16 @@ canvas::DocumentLayout MakeYearbookLayout(const DateRange& range,
 
   layout.links = std::move(indexLinks);
   for (std::int32_t s = 0; s < indexSheets; ++s) {
-    layout.sheetLabels.push_back(indexSheets > 1 ? "\xCDndice " + std::to_string(s + 1)
-                                                 : "\xCDndice");
+    layout.sheetLabels.push_back(IndexSheetLabel(indexSheets, s));
   }
   for (std::int32_t i = 0; i < days; ++i) {
     const PageDate date = DateFromSerial(first + i);
     const std::int32_t page = indexSheets + i;
     layout.sheetLabels.push_back(DateText(date));
     if (indexSheets == 0) continue;
-    layout.links.push_back({page,
-                            style == PageStyle::kModern ? kModernMonthNameArea : kMonthNameArea,
-                            IndexSheetOf(range, date)});
-    if (i > 0) layout.links.push_back({page, kPreviousDayArea, page - 1});
-    if (i + 1 < days) layout.links.push_back({page, kNextDayArea, page + 1});
+    LinkDayPage(page,
+                {IndexSheetOf(range, date), i > 0 ? page - 1 : -1, i + 1 < days ? page + 1 : -1},
+                style, layout.links);
   }
   return layout;
 }

@@ -37,6 +37,22 @@ std::int32_t IndexSheetCount(const DateRange& range);
 // The drawn page of a date of the range (after the index sheets).
 std::int32_t DayPageOf(const DateRange& range, const PageDate& date);
 
+// The page label of index sheet `sheet` (from 0) of `sheets`, Windows-1252:
+// "Índice", or "Índice 1", "Índice 2" ... when there are more than one.
+std::string IndexSheetLabel(std::int32_t sheets, std::int32_t sheet);
+
+// Where the links of a day page go: drawn pages, -1 for none.
+struct DayPageTargets {
+  std::int32_t index = -1;     // from the month name: the index sheet of the month
+  std::int32_t previous = -1;  // from the left of the footer: the day before
+  std::int32_t next = -1;      // from the right of the footer: the day after
+};
+
+// Adds to `links` the links of day page `page` (see above) to `targets`;
+// the month name's area lies over that text as `style` draws it.
+void LinkDayPage(std::int32_t page, const DayPageTargets& targets, PageStyle style,
+                 std::vector<canvas::PageLink>& links);
+
 // The document's title, Windows-1252: "Agenda 2027" for a whole year, else
 // "Agenda dd/mm/aaaa - dd/mm/aaaa" (or the one date).
 std::string YearbookTitle(const DateRange& range);

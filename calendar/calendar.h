@@ -67,6 +67,10 @@ std::int32_t DaySerial(const PageDate& date);
 // between DaySerial of 1/1/1 and of 31/12/9999.
 PageDate DateFromSerial(std::int32_t serial);
 
+// Months from January of the year 0 to `date`'s month: consecutive months
+// have consecutive numbers.
+inline std::int32_t MonthSerial(const PageDate& date) { return date.year * 12 + (date.month - 1); }
+
 // Every day from `first` to `last`, both included.
 struct DateRange {
   PageDate first;
