@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <fstream>
+#include <functional>
 #include <system_error>
 
 #include "agenda/reader_support.h"
@@ -121,6 +122,36 @@ agenda_internal::FileReading ReadAgendaBytes(std::string_view bytes) {
                   : agenda_internal::ReadDateListText(bytes);
 }
 
+// Reads pieces with `readPiece` (which fills up to `capacity` bytes and
+// says how many it gave; fewer at the end) until the end or past
+// kMaxAgendaFileBytes, then reads the bytes as a date list or a calendar.
+// Refused when `failed` says the reading broke off, or when there are too
+// many bytes. `expected` sizes the buffer.
+agenda_internal::FileReading ReadBoundedBytes(
+    const std::function<std::size_t(char* piece, std::size_t capacity)>& readPiece,
+    const std::function<bool()>& failed, std::size_t expected) {
+  agenda_internal::FileReading result;
+  std::string bytes;
+  bytes.reserve(expected);
+  std::string piece(std::size_t{1} << 16, '\0');
+  while (bytes.size() <= kMaxAgendaFileBytes) {
+    const std::size_t got = readPiece(piece.data(), piece.size());
+    bytes.append(piece, 0, got);
+    if (got < piece.size()) break;
+  }
+  if (failed()) {
+    agenda_internal::Refuse(result, 0, "no se puede leer");
+    return result;
+  }
+  if (bytes.size() > kMaxAgendaFileBytes) {
+    agenda_internal::Refuse(
+        result, 0,
+        "es demasiado grande (m\xE1s de " + std::to_string(kMaxAgendaFileBytes >> 20) + " MiB)");
+    return result;
+  }
+  return ReadAgendaBytes(bytes);
+}
+
 agenda_internal::FileReading ReadFileBytes(const std::filesystem::path& path) {
   agenda_internal::FileReading result;
   std::error_code error;
@@ -148,29 +179,16 @@ agenda_internal::FileReading ReadFileBytes(const std::filesystem::path& path) {
                  : std::string()));
     return result;
   }
-  // Read in pieces until the end or past the bound (an oversized file, or
-  // an endless device); a regular file's size only sizes the buffer.
-  std::string bytes;
+  // A regular file's size only sizes the buffer: an endless device stops
+  // at the bound as well.
   const std::uintmax_t size = std::filesystem::file_size(path, error);
-  bytes.reserve(static_cast<std::size_t>(error ? 0 : std::min(size, kMaxAgendaFileBytes) + 1));
-  std::string piece(std::size_t{1} << 16, '\0');
-  while (bytes.size() <= kMaxAgendaFileBytes) {
-    in.read(piece.data(), static_cast<std::streamsize>(piece.size()));
-    const auto got = static_cast<std::size_t>(in.gcount());
-    bytes.append(piece, 0, got);
-    if (got < piece.size()) break;
-  }
-  if (in.bad()) {
-    agenda_internal::Refuse(result, 0, "no se puede leer");
-    return result;
-  }
-  if (bytes.size() > kMaxAgendaFileBytes) {
-    agenda_internal::Refuse(
-        result, 0,
-        "es demasiado grande (m\xE1s de " + std::to_string(kMaxAgendaFileBytes >> 20) + " MiB)");
-    return result;
-  }
-  return ReadAgendaBytes(bytes);
+  return ReadBoundedBytes(
+      [&in](char* piece, std::size_t capacity) {
+        in.read(piece, static_cast<std::streamsize>(capacity));
+        return static_cast<std::size_t>(in.gcount());
+      },
+      [&in] { return in.bad(); },
+      static_cast<std::size_t>(error ? 0 : std::min(size, kMaxAgendaFileBytes) + 1));
 }
 
 }  // namespace
@@ -194,25 +212,11 @@ Result<AgendaFile> ReadAgendaFile(const std::filesystem::path& path) {
 namespace {
 
 agenda_internal::FileReading ReadStreamBytes(std::FILE* stream) {
-  agenda_internal::FileReading result;
-  std::string bytes;
-  std::string piece(std::size_t{1} << 16, '\0');
-  while (bytes.size() <= kMaxAgendaFileBytes) {
-    const std::size_t got = std::fread(piece.data(), 1, piece.size(), stream);
-    bytes.append(piece, 0, got);
-    if (got < piece.size()) break;
-  }
-  if (std::ferror(stream) != 0) {
-    agenda_internal::Refuse(result, 0, "no se puede leer");
-    return result;
-  }
-  if (bytes.size() > kMaxAgendaFileBytes) {
-    agenda_internal::Refuse(
-        result, 0,
-        "es demasiado grande (m\xE1s de " + std::to_string(kMaxAgendaFileBytes >> 20) + " MiB)");
-    return result;
-  }
-  return ReadAgendaBytes(bytes);
+  return ReadBoundedBytes(
+      [stream](char* piece, std::size_t capacity) {
+        return std::fread(piece, 1, capacity, stream);
+      },
+      [stream] { return std::ferror(stream) != 0; }, 0);
 }
 
 }  // namespace
