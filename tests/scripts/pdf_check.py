@@ -119,34 +119,78 @@ def index_marks(ppm_path, year):
     return 0
 
 
+class Faults(list):
+    """The faults found, the first twenty of them."""
+
+    def __call__(self, text):
+        if len(self) < 20:
+            self.append(text)
+
+    def report(self, summary):
+        """Prints the faults, then the summary; the exit code."""
+        for text in self:
+            print(text)
+        print(summary)
+        return 1 if self else 0
+
+
+class Document:
+    """A PDF as qpdf (--json) and pdftotext (-bbox) read it: its objects, the
+    catalog, the pages in order, their labels and their words."""
+
+    def __init__(self, path):
+        document = json.loads(subprocess.run(["qpdf", "--json", "--json-key=qpdf", path],
+                                             capture_output=True, check=True).stdout)
+        self.objects = {k[4:]: v.get("value") for k, v in document["qpdf"][1].items()}
+        self.catalog = next(v for v in self.objects.values()
+                            if isinstance(v, dict) and v.get("/Type") == "/Catalog")
+        self.kids = self.objects[self.catalog["/Pages"]]["/Kids"]
+        self.page_of = {ref: i for i, ref in enumerate(self.kids)}
+        nums = self.catalog["/PageLabels"]["/Nums"]
+        self.labels = [nums[i + 1]["/P"][2:] for i in range(0, len(nums), 2)]
+        self.words = read_words(path)
+
+    def links(self, fault=None):
+        """page -> [(target page, the words under the link)]; a link that
+        reaches past its page is told to `fault`, when given."""
+        links = {}
+        for i, ref in enumerate(self.kids):
+            page = self.objects[ref]
+            height = page["/MediaBox"][3]
+            links[i] = []
+            for annot in page.get("/Annots", []):
+                x0, y0, x1, y1 = annot["/Rect"]
+                if fault and (x0 < 0 or y0 < 0 or x1 > page["/MediaBox"][2] or y1 > height):
+                    fault(f"link on page {i + 1} reaches past the page: {annot['/Rect']}")
+                under = [w for (wx0, wy0, wx1, wy1, w) in self.words[i]
+                         if x0 <= (wx0 + wx1) / 2 <= x1
+                         and height - y1 <= (wy0 + wy1) / 2 <= height - y0]
+                links[i].append((self.page_of[annot["/Dest"][0]], " ".join(under)))
+        return links
+
+
+def farthest_taps(pages, links, days):
+    """The most links it takes from any of `pages` pages to reach one of `days`."""
+    farthest = 0
+    for start in range(pages):
+        distance = {start: 0}
+        queue = deque([start])
+        while queue:
+            here = queue.popleft()
+            for target, _ in links[here]:
+                if target not in distance:
+                    distance[target] = distance[here] + 1
+                    queue.append(target)
+        farthest = max(farthest, max(distance.get(d, 99) for d in days))
+    return farthest
+
+
 def main(path):
-    document = json.loads(subprocess.run(["qpdf", "--json", "--json-key=qpdf", path],
-                                         capture_output=True, check=True).stdout)
-    objects = {k[4:]: v.get("value") for k, v in document["qpdf"][1].items()}
-    catalog = next(v for v in objects.values() if isinstance(v, dict) and v.get("/Type") == "/Catalog")
-    kids = objects[catalog["/Pages"]]["/Kids"]
-    page_of = {ref: i for i, ref in enumerate(kids)}
-    nums = catalog["/PageLabels"]["/Nums"]
-    labels = [nums[i + 1]["/P"][2:] for i in range(0, len(nums), 2)]
-    words = read_words(path)
-    faults = []
-
-    def fault(text):
-        if len(faults) < 20:
-            faults.append(text)
-
-    links = {}  # page -> [(target, text under the link)]
-    for i, ref in enumerate(kids):
-        page = objects[ref]
-        height = page["/MediaBox"][3]
-        links[i] = []
-        for annot in page.get("/Annots", []):
-            x0, y0, x1, y1 = annot["/Rect"]
-            if x0 < 0 or y0 < 0 or x1 > page["/MediaBox"][2] or y1 > height:
-                fault(f"link on page {i + 1} reaches past the page: {annot['/Rect']}")
-            under = [w for (wx0, wy0, wx1, wy1, w) in words[i]
-                     if x0 <= (wx0 + wx1) / 2 <= x1 and height - y1 <= (wy0 + wy1) / 2 <= height - y0]
-            links[i].append((page_of[annot["/Dest"][0]], " ".join(under)))
+    document = Document(path)
+    objects, catalog, kids = document.objects, document.catalog, document.kids
+    page_of, labels, words = document.page_of, document.labels, document.words
+    fault = Faults()
+    links = document.links(fault)
 
     index_pages = [i for i, label in enumerate(labels) if label.startswith("Índice")]
     day_pages = [i for i in range(len(kids)) if i not in index_pages]
@@ -190,59 +234,30 @@ def main(path):
         if not ok:
             fault(f"outline '{title}' goes to {label}")
 
-    farthest = 0
-    for start in range(len(kids)):
-        distance = {start: 0}
-        queue = deque([start])
-        while queue:
-            here = queue.popleft()
-            for target, _ in links[here]:
-                if target not in distance:
-                    distance[target] = distance[here] + 1
-                    queue.append(target)
-        farthest = max(farthest, max(distance.get(d, 99) for d in day_pages))
+    farthest = farthest_taps(len(kids), links, day_pages)
     if farthest > (2 if len(index_pages) == 1 else 3):
         fault(f"a day is {farthest} taps away")
 
-    for text in faults:
-        print(text)
-    print(f"{len(index_targets)} index links, {sum(len(links[i]) for i in day_pages)} day links, "
-          f"{len(outline(objects, catalog))} outline items, {len(labels)} labels, "
-          f"at most {farthest} taps")
-    return 1 if faults else 0
+    return fault.report(
+        f"{len(index_targets)} index links, {sum(len(links[i]) for i in day_pages)} day links, "
+        f"{len(outline(objects, catalog))} outline items, {len(labels)} labels, "
+        f"at most {farthest} taps")
 
 
 def read_document(path):
     """Labels, links (target page, words under the link) and the outline tree."""
-    document = json.loads(subprocess.run(["qpdf", "--json", "--json-key=qpdf", path],
-                                         capture_output=True, check=True).stdout)
-    objects = {k[4:]: v.get("value") for k, v in document["qpdf"][1].items()}
-    catalog = next(v for v in objects.values() if isinstance(v, dict) and v.get("/Type") == "/Catalog")
-    kids = objects[catalog["/Pages"]]["/Kids"]
-    page_of = {ref: i for i, ref in enumerate(kids)}
-    nums = catalog["/PageLabels"]["/Nums"]
-    labels = [nums[i + 1]["/P"][2:] for i in range(0, len(nums), 2)]
-    words = read_words(path)
-    links = {}
-    for i, ref in enumerate(kids):
-        page = objects[ref]
-        height = page["/MediaBox"][3]
-        links[i] = []
-        for annot in page.get("/Annots", []):
-            x0, y0, x1, y1 = annot["/Rect"]
-            under = [w for (wx0, wy0, wx1, wy1, w) in words[i]
-                     if x0 <= (wx0 + wx1) / 2 <= x1 and height - y1 <= (wy0 + wy1) / 2 <= height - y0]
-            links[i].append((page_of[annot["/Dest"][0]], " ".join(under)))
+    document = Document(path)
 
     def tree(ref, depth):
         items = []
         while ref:
-            item = objects[ref]
-            items.append((depth, item["/Title"][2:], page_of[item["/Dest"][0]]))
+            item = document.objects[ref]
+            items.append((depth, item["/Title"][2:], document.page_of[item["/Dest"][0]]))
             items += tree(item.get("/First"), depth + 1)
             ref = item.get("/Next")
         return items
-    return labels, links, tree(objects[catalog["/Outlines"]]["/First"], 0)
+    return (document.labels, document.links(),
+            tree(document.objects[document.catalog["/Outlines"]]["/First"], 0))
 
 
 DATE = re.compile(r"^(\d\d)/(\d\d)/(\d{4})$")
@@ -281,11 +296,7 @@ def lands(source, text, label):
 
 def planner(path):
     labels, links, items = read_document(path)
-    faults = []
-
-    def fault(text):
-        if len(faults) < 20:
-            faults.append(text)
+    fault = Faults()
 
     days = [i for i, label in enumerate(labels) if DATE.match(label)]
     months = {label: i for i, label in enumerate(labels) if label.split()[0] in MONTHS}
@@ -316,24 +327,12 @@ def planner(path):
             last_day = target
     if sum(1 for depth, _, _ in items if depth == 2) != len(days):
         fault(f"the outline names {sum(1 for d, _, _ in items if d == 2)} of {len(days)} days")
-    farthest = 0
-    for start in range(len(labels)):
-        distance = {start: 0}
-        queue = deque([start])
-        while queue:
-            here = queue.popleft()
-            for target, _ in links[here]:
-                if target not in distance:
-                    distance[target] = distance[here] + 1
-                    queue.append(target)
-        farthest = max(farthest, max(distance.get(d, 99) for d in days))
+    farthest = farthest_taps(len(labels), links, days)
     if farthest > 2:
         fault(f"a day is {farthest} taps away")
-    for text in faults:
-        print(text)
-    print(f"{sum(len(v) for v in links.values())} links on {len(labels)} pages land on their "
-          f"labels, {len(items)} outline items, at most {farthest} taps")
-    return 1 if faults else 0
+    return fault.report(
+        f"{sum(len(v) for v in links.values())} links on {len(labels)} pages land on their "
+        f"labels, {len(items)} outline items, at most {farthest} taps")
 
 
 def shows(words, month, year):

@@ -22,6 +22,7 @@
 
 #include "app/resources/agenda_ids.h"
 #include "tests/windows/window_helpers.h"
+#include "text/wide_text.h"
 
 #include <commctrl.h>
 #include <shlobj.h>
@@ -54,14 +55,6 @@ fs::path SettingsFile() {
   }
   CoTaskMemFree(path);
   return file;
-}
-
-std::string Utf8(const std::wstring& wide) {
-  const int size = WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, nullptr, 0, nullptr, nullptr);
-  std::string text(static_cast<std::size_t>(std::max(size, 1)), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, text.data(), size, nullptr, nullptr);
-  text.pop_back();
-  return text;
 }
 
 std::string ReadText(const fs::path& file) {
@@ -139,8 +132,8 @@ class AgendaProgramTest : public ::testing::Test {
   }
 
   static std::string DatesLines() {
-    return "fechas1=" + Utf8((Given().work / L"fechas.txt").wstring()) + "\n" +
-           "fechas2=" + Utf8((Given().work / L"calendario.ics").wstring()) + "\n";
+    return "fechas1=" + WideToUtf8((Given().work / L"fechas.txt").wstring()) + "\n" +
+           "fechas2=" + WideToUtf8((Given().work / L"calendario.ics").wstring()) + "\n";
   }
 
   void Start() {
@@ -291,7 +284,7 @@ TEST_F(AgendaProgramTest, AYearAsPdfFromThePreparedChoices) {
   const fs::path dialogOut = Folder(L"pdf-dialog");
   const fs::path cliOut = Folder(L"pdf-cli");
   WriteSettings("desde=01/01/2027\nhasta=31/12/2027\nformato=pdf\nfestivos=1\n" + DatesLines() +
-                "carpeta=" + Utf8(dialogOut.wstring()) + "\n");
+                "carpeta=" + WideToUtf8(dialogOut.wstring()) + "\n");
   ASSERT_NO_FATAL_FAILURE(Start());
   EXPECT_EQ(TextOf(Control(IDC_AGENDA_YEAR)), L"2027");
   const std::wstring text = CreateAndReadDone(kYearTimeout);
@@ -311,7 +304,7 @@ TEST_F(AgendaProgramTest, ThreeDaysAsPngAndTheChoicesRemembered) {
   const fs::path dialogOut = Folder(L"png-dialog");
   const fs::path cliOut = Folder(L"png-cli");
   WriteSettings("desde=28/02/2028\nhasta=01/03/2028\nformato=png\nfestivos=1\n" + DatesLines() +
-                "carpeta=" + Utf8(dialogOut.wstring()) + "\n");
+                "carpeta=" + WideToUtf8(dialogOut.wstring()) + "\n");
   ASSERT_NO_FATAL_FAILURE(Start());
   EXPECT_EQ(TextOf(Control(IDC_AGENDA_YEAR)), L"") << "no whole year";
   EXPECT_FALSE(IsWindowEnabled(Control(IDC_AGENDA_PAPER))) << "paper is for PDF only";
@@ -338,7 +331,7 @@ TEST_F(AgendaProgramTest, ThreeDaysAsPngAndTheChoicesRemembered) {
 TEST_F(AgendaProgramTest, CancelKeepsFinishedPagesAndTheDialogWorksOn) {
   const fs::path out = Folder(L"cancel");
   WriteSettings("desde=01/01/2027\nhasta=31/12/2027\nformato=png\nfestivos=0\ncarpeta=" +
-                Utf8(out.wstring()) + "\n");
+                WideToUtf8(out.wstring()) + "\n");
   ASSERT_NO_FATAL_FAILURE(Start());
   PressEnter();
   ASSERT_TRUE(WaitFor([&] { return Names(out).size() >= 3; }, kYearTimeout));
@@ -355,7 +348,8 @@ TEST_F(AgendaProgramTest, CancelKeepsFinishedPagesAndTheDialogWorksOn) {
                       L" hojas; no queda ningún archivo a medias");
   EXPECT_TRUE(CloseBox(box));
   for (const std::wstring& name : names) {
-    EXPECT_TRUE(name.size() == 14 && name.ends_with(L".png")) << "left behind: " << Utf8(name);
+    EXPECT_TRUE(name.size() == 14 && name.ends_with(L".png"))
+        << "left behind: " << WideToUtf8(name);
   }
   // Usable again: the next run goes from the start.
   EXPECT_TRUE(IsWindowEnabled(Control(IDC_AGENDA_CREATE)));
@@ -368,7 +362,7 @@ TEST_F(AgendaProgramTest, ABrokenDatesFileIsRefusedWithTheCommandLinesText) {
   const fs::path out = Folder(L"broken");
   const fs::path broken = Given().work / L"rotas.txt";
   WriteSettings("desde=01/01/2027\nhasta=31/12/2027\nformato=pdf\nfechas1=" +
-                Utf8(broken.wstring()) + "\ncarpeta=" + Utf8(out.wstring()) + "\n");
+                WideToUtf8(broken.wstring()) + "\ncarpeta=" + WideToUtf8(out.wstring()) + "\n");
   ASSERT_NO_FATAL_FAILURE(Start());
   PressEnter();
   HWND box = WaitForBox(kCommandTimeout);
@@ -376,7 +370,7 @@ TEST_F(AgendaProgramTest, ABrokenDatesFileIsRefusedWithTheCommandLinesText) {
   std::wstring text;
   WaitFor([&] { return !(text = BoxText(box)).empty(); }, kShortTimeout);
   EXPECT_TRUE(ReportHasIcon(box));
-  EXPECT_EQ(text.rfind(broken.wstring() + L":3: ", 0), 0u) << Utf8(text);
+  EXPECT_EQ(text.rfind(broken.wstring() + L":3: ", 0), 0u) << WideToUtf8(text);
   EXPECT_TRUE(CloseBox(box));
   EXPECT_TRUE(Names(out).empty()) << "nothing is written";
   EXPECT_TRUE(IsWindowEnabled(Control(IDC_AGENDA_CREATE)));
@@ -390,7 +384,7 @@ TEST_F(AgendaProgramTest, ABrokenDatesFileIsRefusedWithTheCommandLinesText) {
             2u);
   std::string printed = ReadText(log);
   printed = printed.substr(0, printed.find_first_of("\r\n"));
-  EXPECT_EQ(printed, "trevalda: " + Utf8(text));
+  EXPECT_EQ(printed, "trevalda: " + WideToUtf8(text));
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <string>
 
+#include "text/wide_text.h"
 #include "text/windows_api.h"
 
 #include <objbase.h>
@@ -16,10 +17,8 @@
 namespace {
 
 void PrintLine(const std::wstring& wide) {
-  const int size = WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, nullptr, 0, nullptr, nullptr);
-  std::string utf8(size > 0 ? static_cast<std::size_t>(size) : 1u, '\0');
-  WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, utf8.data(), size, nullptr, nullptr);
-  utf8.back() = '\n';
+  std::string utf8 = trevalda::WideToUtf8(wide);
+  utf8.push_back('\n');
   std::fwrite(utf8.data(), 1, utf8.size(), stdout);
 }
 
