@@ -271,7 +271,7 @@ TEST_F(AgendaProgramTest, ControlsComeInTabOrderAndFollowTheCommandLinesRule) {
     if (const std::size_t amp = text.find(L'&');
         amp != std::wstring::npos && amp + 1 < text.size()) {
       const wchar_t key = static_cast<wchar_t>(towupper(text[amp + 1]));
-      EXPECT_EQ(mnemonics.find(key), std::wstring::npos) << "twice: " << Utf8(text);
+      EXPECT_EQ(mnemonics.find(key), std::wstring::npos) << "twice: " << WideToUtf8(text);
       mnemonics.push_back(key);
     }
   }
@@ -362,7 +362,7 @@ TEST_F(AgendaProgramTest, AModernPlannerFromThePreparedChoices) {
   WriteSettings(
       "desde=28/01/2027\nhasta=03/02/2027\nformato=pdf\nfestivos=1\nestilo=moderno\n"
       "horas=8-21\nlugar=Sevilla\nplanificador=1\nnotas=2\ncarpeta=" +
-      Utf8(dialogOut.wstring()) + "\n");
+      WideToUtf8(dialogOut.wstring()) + "\n");
   ASSERT_NO_FATAL_FAILURE(Start());
   EXPECT_EQ(TextOf(Control(IDC_AGENDA_STYLE)), L"Moderno");
   EXPECT_EQ(TextOf(Control(IDC_AGENDA_HOURS)), L"8-21");
