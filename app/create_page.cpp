@@ -15,7 +15,6 @@
 #include "canvas/text.h"
 #include "page/day_page.h"
 #include "text/cp1252.h"
-#include "text/error_text.h"
 #include "text/shown_text.h"
 
 namespace trevalda {
@@ -198,17 +197,16 @@ PageOutcome NamePage(const PageDate& date, std::string stem, const std::filesyst
 // Fills in the status and the message from the save, or from why the page
 // could not be drawn or encoded.
 void ReportSave(PageOutcome& outcome, const Result<>& made) {
-  if (made && outcome.save.Saved()) {
+  if (made && outcome.save) {
     outcome.status = PageStatus::kSaved;
     outcome.message = "Grabado " + Cp1252ToUtf8(outcome.stem);
     return;
   }
   outcome.status = PageStatus::kNotSaved;
-  outcome.message = "No se pudo grabar " + ShownPath(outcome.file);
   if (!made) {
-    outcome.message += ": " + made.message();
-  } else if (outcome.save.error) {
-    outcome.message += " (" + outcome.save.step + "): " + ErrorText(outcome.save.error);
+    outcome.message = "No se pudo grabar " + ShownPath(outcome.file) + ": " + made.message();
+  } else {
+    outcome.message = outcome.save.message();
   }
 }
 

@@ -63,7 +63,8 @@ struct PageOutcome {
   std::string stem;  // the file stem (Windows-1252)
   PageDate date;
   std::filesystem::path file;  // where the page was (or would have been) saved
-  SaveResult save;             // the save's own result when status is kSaved or kNotSaved
+  // The save's own result; nothing saved until the page is saved.
+  SaveResult save = SaveResult::NothingToSave({});
   // What to tell the user, in Spanish, UTF-8: "Grabado 07-12-2026", or what
   // went wrong and why. UTF-8 because it names the file as the user typed
   // it (see text/shown_text.h), which Windows-1252 cannot always hold.

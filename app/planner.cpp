@@ -429,10 +429,8 @@ RangeOutcome CreatePlannerPdf(const DateRange& range, const std::filesystem::pat
     for (std::int32_t page = 0; page < pages; ++page)
       layout.sheetLabels.push_back(plan.Label(page));
   }
-  const SaveResult save = document.Save(file, layout);
-  if (!save.Saved()) {
-    outcome.message = "No se pudo grabar " + ShownPath(file) +
-                      (save.error ? " (" + save.step + "): " + save.error.message() : "");
+  if (const SaveResult save = document.Save(file, layout); !save) {
+    outcome.message = save.message();
     return outcome;
   }
   outcome.documentPages = static_cast<std::int32_t>(layout.sheets.size());

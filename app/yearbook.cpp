@@ -18,11 +18,6 @@
 namespace trevalda {
 namespace {
 
-std::string ReasonOf(const SaveResult& save) {
-  if (!save.error) return {};
-  return " (" + save.step + "): " + ErrorText(save.error);
-}
-
 // Page canvases for the workers of a range: made up front, lent out one at
 // a time, released together.
 class CanvasPool {
@@ -251,9 +246,8 @@ RangeOutcome CreateYearbookPdf(const DateRange& range, const std::filesystem::pa
   canvas::DocumentLayout layout =
       MakeYearbookLayout(range, std::move(indexLinks), sheets, CreationTime(), agenda.style);
   outcome.documentPages = static_cast<std::int32_t>(layout.sheets.size());
-  const SaveResult save = document.Save(file, layout);
-  if (!save.Saved()) {
-    outcome.message = "No se pudo grabar " + ShownPath(file) + ReasonOf(save);
+  if (const SaveResult save = document.Save(file, layout); !save) {
+    outcome.message = save.message();
     return outcome;
   }
   outcome.status = RangeStatus::kDone;

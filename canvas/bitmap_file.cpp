@@ -89,8 +89,7 @@ std::vector<std::uint8_t> EncodeBitmapFile(const Bitmap24& bitmap) {
 }
 
 SaveResult SaveCanvasBitmap(const std::filesystem::path& fileName) {
-  SaveResult result;
-  result.status = SaveStatus::kNothingToSave;
+  SaveResult result = SaveResult::NothingToSave(fileName);
   if (fileName.empty()) {
     return result;
   }
@@ -98,15 +97,14 @@ SaveResult SaveCanvasBitmap(const std::filesystem::path& fileName) {
   // rows are copied out a few at a time into a small buffer and written
   // from there, so the file never exists whole in memory.
   canvas::WithAttachedCanvas([&](const canvas::CanvasRecord& c) {
-    result.status = SaveStatus::kFailed;
     const std::int32_t stride = StrideFor(c.width);
     const auto rowBytes = static_cast<std::size_t>(stride);
     std::vector<std::uint8_t> buffer;
     try {
       buffer.resize(kHeadersSize + rowBytes * static_cast<std::size_t>(kRowsPerWrite));
     } catch (const std::bad_alloc&) {
-      result.error = std::make_error_code(std::errc::not_enough_memory);
-      result.step = "preparar";
+      result = SaveResult::Refused(fileName, "preparar",
+                                   std::make_error_code(std::errc::not_enough_memory));
       return;
     }
     // The file's rows run bottom to top: file row r is raster row height - 1 - r.
@@ -137,7 +135,7 @@ SaveResult SaveCanvasBitmap(const std::filesystem::path& fileName) {
     };
     result = SaveFileContent(fileName, source);
     if (copyFailed) {
-      result.step = "copiar";
+      result = SaveResult::Refused(fileName, "copiar", result.error());
     }
   });
   return result;

@@ -30,10 +30,7 @@ bool PdfDocument::EndPage() {
 
 SaveResult PdfDocument::Save(const std::filesystem::path& file,
                              const canvas::DocumentLayout& layout) {
-  SaveResult result;
-  result.status = SaveStatus::kNothingToSave;
-  if (file.empty() || canvas_ == 0) return result;
-  result.status = SaveStatus::kFailed;
+  if (file.empty() || canvas_ == 0) return SaveResult::NothingToSave(file);
   std::vector<std::uint8_t> bytes;
   bool finished = false;
   canvas::WithCanvas(canvas_, [&](canvas::CanvasRecord& record) {
@@ -43,9 +40,7 @@ SaveResult PdfDocument::Save(const std::filesystem::path& file,
   ReleaseCanvas(canvas_);
   canvas_ = 0;
   if (!finished) {
-    result.error = std::make_error_code(std::errc::io_error);
-    result.step = "componer";
-    return result;
+    return SaveResult::Refused(file, "componer", std::make_error_code(std::errc::io_error));
   }
   return SaveFileBytes(file, bytes);
 }

@@ -70,17 +70,13 @@ std::vector<std::uint8_t> EncodeCanvasPng() {
 }
 
 SaveResult SaveCanvasPng(const std::filesystem::path& fileName) {
-  SaveResult result;
-  result.status = SaveStatus::kNothingToSave;
   if (fileName.empty() || !canvas::FindAttachedCanvas()) {
-    return result;
+    return SaveResult::NothingToSave(fileName);
   }
-  result.status = SaveStatus::kFailed;
   const std::vector<std::uint8_t> png = EncodeCanvasPng();
   if (png.empty()) {
-    result.error = std::make_error_code(std::errc::not_enough_memory);
-    result.step = "codificar";
-    return result;
+    return SaveResult::Refused(fileName, "codificar",
+                               std::make_error_code(std::errc::not_enough_memory));
   }
   return SaveFileBytes(fileName, png);
 }

@@ -13,31 +13,48 @@
 #include <string>
 #include <system_error>
 
+#include "base/result.h"
 #include "canvas/file_io.h"
 
 namespace trevalda {
 
-enum class SaveStatus {
-  kSaved,          // the whole file was written and renamed into place
-  kNothingToSave,  // empty name or no attached canvas; no file touched
-  kFailed,         // the system refused a step; `error` and `step` say which
-};
+// How a save went: a Result<> (success: the whole file was written and
+// renamed into place) whose failure message is the sentence for the user,
+// Spanish, UTF-8, the file shown with ShownPath:
+//   "No se pudo grabar <file> (<step>): <reason>"  the system refused a step
+//   "No se pudo grabar <file>"                     nothing to save: an empty
+//                                                  name or no canvas; no file touched
+// A refused step also stays apart, for callers that tell causes apart.
+class [[nodiscard]] SaveResult : public Result<> {
+ public:
+  SaveResult() = default;  // saved
 
-struct SaveResult {
-  SaveStatus status = SaveStatus::kFailed;
-  std::error_code error;  // the system's reason when status is kFailed
-  std::string step;       // what failed, in Spanish: "crear", "escribir", ...
-  bool Saved() const { return status == SaveStatus::kSaved; }
+  static SaveResult NothingToSave(const std::filesystem::path& fileName);
+  static SaveResult Refused(const std::filesystem::path& fileName, std::string step,
+                            std::error_code error);
+
+  // What failed, in Spanish: "crear", "escribir", ...; empty unless a step
+  // was refused.
+  const std::string& step() const { return step_; }
+  // The system's reason for the refused step; none otherwise.
+  std::error_code error() const { return error_; }
+
+ private:
+  SaveResult(Failure why, std::string step, std::error_code error)
+      : Result<>(std::move(why)), step_(std::move(step)), error_(error) {}
+
+  std::string step_;
+  std::error_code error_;
 };
 
 // Writes `source`'s content, piece by piece as it is made, as the file
-// `fileName` the safe way. kSaved, or kFailed with the step and the
-// system's reason.
+// `fileName` the safe way. Saved, or the step refused and the system's
+// reason.
 SaveResult SaveFileContent(const std::filesystem::path& fileName,
                            const canvas::ContentSource& source);
 
 // Writes `bytes` as the file `fileName` the safe way (temporary file,
-// flush, rename). kSaved, or kFailed with the step and the system's reason.
+// flush, rename). Saved, or the step refused and the system's reason.
 SaveResult SaveFileBytes(const std::filesystem::path& fileName,
                          std::span<const std::uint8_t> bytes);
 

@@ -36,8 +36,8 @@ TEST_F(BitmapFilePosixTest, FolderThatIsAFileIsReported) {
   ScopedCanvas canvas(4, 4);
   WriteAll(dir() / "not-a-folder", {1, 2, 3});
   const SaveResult result = SaveCanvasBitmap(dir() / "not-a-folder" / "page.bmp");
-  EXPECT_EQ(result.status, SaveStatus::kFailed);
-  EXPECT_EQ(result.error, std::errc::not_a_directory);
+  EXPECT_FALSE(result.ok());
+  EXPECT_EQ(result.error(), std::errc::not_a_directory);
   EXPECT_EQ(ReadAll(dir() / "not-a-folder"), (std::vector<std::uint8_t>{1, 2, 3}));
 }
 
@@ -51,9 +51,9 @@ TEST_F(BitmapFilePosixTest, UnwritableFolderIsReportedAndTheOldFileKept) {
   fs::permissions(dir(), fs::perms::owner_read | fs::perms::owner_exec);
   const SaveResult result = SaveCanvasBitmap(dir() / "page.bmp");
   fs::permissions(dir(), fs::perms::owner_all);
-  EXPECT_EQ(result.status, SaveStatus::kFailed);
-  EXPECT_EQ(result.step, "crear");
-  EXPECT_EQ(result.error, std::errc::permission_denied);
+  EXPECT_FALSE(result.ok());
+  EXPECT_EQ(result.step(), "crear");
+  EXPECT_EQ(result.error(), std::errc::permission_denied);
   EXPECT_EQ(ReadAll(dir() / "page.bmp"), old);
 }
 
@@ -62,7 +62,7 @@ TEST_F(BitmapFilePosixTest, ReplacedFileKeepsItsPermissions) {
   const fs::path file = dir() / "page.bmp";
   WriteAll(file, {1});
   fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
-  ASSERT_TRUE(SaveCanvasBitmap(file).Saved());
+  ASSERT_TRUE(SaveCanvasBitmap(file).ok());
   EXPECT_EQ(fs::status(file).permissions(),
             fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
 }
@@ -101,7 +101,7 @@ TEST_F(BitmapFilePosixTest, PageModeComesFromTheUmaskOrTheReplacedFileOnly) {
       ASSERT_EQ(::chmod(file.c_str(), c.oldMode), 0);
     }
     const mode_t previous = ::umask(c.umask);
-    const bool saved = SaveCanvasBitmap(file).Saved();
+    const bool saved = SaveCanvasBitmap(file).ok();
     ::umask(previous);
     ASSERT_TRUE(saved);
     struct stat info {};
@@ -135,8 +135,8 @@ TEST_F(BitmapFilePosixTest, NonRegularTargetsAreRefusedAndKept) {
   ASSERT_EQ(bound, 0);
   for (const fs::path& target : {fifo, socketFile}) {
     const SaveResult result = SaveCanvasBitmap(target);
-    EXPECT_EQ(result.step, "crear") << target;
-    EXPECT_EQ(result.error, canvas::MakeError(canvas::SaveRefusal::kNotRegularFile));
+    EXPECT_EQ(result.step(), "crear") << target;
+    EXPECT_EQ(result.error(), canvas::MakeError(canvas::SaveRefusal::kNotRegularFile));
   }
   ::close(listener);
   EXPECT_TRUE(fs::is_fifo(fifo));
@@ -149,7 +149,7 @@ TEST_F(BitmapFilePosixTest, NonRegularTargetsAreRefusedAndKept) {
   });
   const SaveResult result = SaveCanvasBitmap(late);
   canvas::SetFileFaultHookForTesting(nullptr);
-  EXPECT_EQ(result.step, "renombrar");
+  EXPECT_EQ(result.step(), "renombrar");
   EXPECT_TRUE(fs::is_fifo(late));
   EXPECT_EQ(Listing().size(), 3u) << "no temporary file";
 }
@@ -162,7 +162,7 @@ TEST_F(BitmapFilePosixTest, GuessableAndHostileNamesDoNotGetInTheWay) {
   for (int n = 0; n < 8; ++n) {
     WriteAll(dir() / (".page.bmp.tmp-" + std::to_string(::getpid()) + "-" + std::to_string(n)), {});
   }
-  EXPECT_TRUE(SaveCanvasBitmap(dir() / "page.bmp").Saved());
+  EXPECT_TRUE(SaveCanvasBitmap(dir() / "page.bmp").ok());
   const fs::path link = canvas::TempNameFor(dir() / "x.bmp", 7);
   WriteAll(dir() / "victim", {9});
   fs::create_symlink("victim", link);

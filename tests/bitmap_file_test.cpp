@@ -15,6 +15,8 @@
 #include "canvas/canvas.h"
 #include "canvas/file_io.h"
 #include "test_support.h"
+#include "text/error_text.h"
+#include "text/shown_text.h"
 
 namespace trevalda {
 namespace {
@@ -50,7 +52,7 @@ TEST_F(BitmapFileTest, WhitePageHasTheExactHeadersAndRows) {
   ScopedCanvas canvas(794, 1123);
   const fs::path file = dir() / "07-12-2026.bmp";
   const SaveResult result = SaveCanvasBitmap(file);
-  ASSERT_TRUE(result.Saved()) << result.step << ": " << result.error.message();
+  ASSERT_TRUE(result.ok()) << result.step() << ": " << result.error().message();
   const std::vector<std::uint8_t> bytes = ReadAll(file);
   ASSERT_EQ(bytes.size(), 2677286u);
 
@@ -94,7 +96,7 @@ TEST_F(BitmapFileTest, RowsAreBottomUpInBlueGreenRedOrder) {
   SetPosition(4, 1);
   DrawLineTo(5, 1, kDarkRed);  // right end of the middle row
   const fs::path file = dir() / "small.bmp";
-  ASSERT_TRUE(SaveCanvasBitmap(file).Saved());
+  ASSERT_TRUE(SaveCanvasBitmap(file).ok());
   const std::vector<std::uint8_t> bytes = ReadAll(file);
   constexpr std::size_t kStride = 16;  // 15 bytes of pixels and 1 fill byte
   ASSERT_EQ(bytes.size(), 54 + 3 * kStride);
@@ -144,7 +146,7 @@ TEST_F(BitmapFileTest, EncodedFileMatchesTheSavedFile) {
   ASSERT_TRUE(CopyCanvasBitmap(bitmap));
   const std::vector<std::uint8_t> encoded = EncodeBitmapFile(bitmap);
   const fs::path file = dir() / "page.bmp";
-  ASSERT_TRUE(SaveCanvasBitmap(file).Saved());
+  ASSERT_TRUE(SaveCanvasBitmap(file).ok());
   EXPECT_EQ(ReadAll(file), encoded);
   EXPECT_EQ(encoded.size(), 54u + 75u * 112u);
   EXPECT_EQ(encoded[54], 30);  // the bottom row's first pixel: blue, green, red
@@ -156,24 +158,31 @@ TEST_F(BitmapFileTest, SavingReplacesAnOlderFileWhole) {
   ScopedCanvas canvas(4, 4);
   const fs::path file = dir() / "page.bmp";
   WriteAll(file, std::vector<std::uint8_t>(100000, 0xAB));
-  ASSERT_TRUE(SaveCanvasBitmap(file).Saved());
+  ASSERT_TRUE(SaveCanvasBitmap(file).ok());
   EXPECT_EQ(fs::file_size(file), 54u + 4u * 12u) << "a longer older file is shortened";
-  ASSERT_TRUE(SaveCanvasBitmap(file).Saved());
+  ASSERT_TRUE(SaveCanvasBitmap(file).ok());
   EXPECT_EQ(fs::file_size(file), 54u + 4u * 12u);
   EXPECT_EQ(Listing(), std::vector<std::string>{"page.bmp"});
+}
+
+// Failed with no step refused: there was nothing to save.
+bool NothingSaved(const SaveResult& result) {
+  return !result.ok() && result.step().empty() && !result.error();
 }
 
 TEST_F(BitmapFileTest, NothingAttachedOrNoNameTouchesNothing) {
   {
     ScopedCanvas canvas(4, 4);
-    EXPECT_EQ(SaveCanvasBitmap("").status, SaveStatus::kNothingToSave);
+    EXPECT_TRUE(NothingSaved(SaveCanvasBitmap("")));
   }
   // The canvas is released: nothing is attached any more.
   const SaveResult result = SaveCanvasBitmap(dir() / "page.bmp");
-  EXPECT_EQ(result.status, SaveStatus::kNothingToSave);
-  EXPECT_FALSE(result.Saved());
+  EXPECT_TRUE(NothingSaved(result));
+  std::string expected = "No se pudo grabar ";
+  expected.append(ShownPath(dir() / "page.bmp"));
+  EXPECT_EQ(result.message(), expected);
   AttachCanvas(0xDEAD);
-  EXPECT_EQ(SaveCanvasBitmap(dir() / "page.bmp").status, SaveStatus::kNothingToSave);
+  EXPECT_TRUE(NothingSaved(SaveCanvasBitmap(dir() / "page.bmp")));
   TakeCanvasError();
   EXPECT_TRUE(Listing().empty());
   Bitmap24 bitmap;
@@ -183,9 +192,13 @@ TEST_F(BitmapFileTest, NothingAttachedOrNoNameTouchesNothing) {
 TEST_F(BitmapFileTest, MissingFolderIsReportedAndCreatesNothing) {
   ScopedCanvas canvas(4, 4);
   const SaveResult result = SaveCanvasBitmap(dir() / "no-such-folder" / "page.bmp");
-  EXPECT_EQ(result.status, SaveStatus::kFailed);
-  EXPECT_EQ(result.step, "crear");
-  EXPECT_EQ(result.error, std::errc::no_such_file_or_directory);
+  EXPECT_FALSE(result.ok());
+  EXPECT_EQ(result.step(), "crear");
+  EXPECT_EQ(result.error(), std::errc::no_such_file_or_directory);
+  std::string expected = "No se pudo grabar ";
+  expected.append(ShownPath(dir() / "no-such-folder" / "page.bmp")).append(" (crear): ");
+  expected.append(ErrorText(std::make_error_code(std::errc::no_such_file_or_directory)));
+  EXPECT_EQ(result.message(), expected);
   EXPECT_TRUE(Listing().empty());
 }
 
@@ -194,9 +207,9 @@ TEST_F(BitmapFileTest, TargetThatIsAFolderStaysAndLeavesNoTemporaryFile) {
   ScopedCanvas canvas(4, 4);
   fs::create_directory(dir() / "page.bmp");
   const SaveResult result = SaveCanvasBitmap(dir() / "page.bmp");
-  EXPECT_EQ(result.status, SaveStatus::kFailed);
-  EXPECT_EQ(result.step, "crear");
-  EXPECT_EQ(result.error, canvas::MakeError(canvas::SaveRefusal::kNotRegularFile));
+  EXPECT_FALSE(result.ok());
+  EXPECT_EQ(result.step(), "crear");
+  EXPECT_EQ(result.error(), canvas::MakeError(canvas::SaveRefusal::kNotRegularFile));
   EXPECT_TRUE(fs::is_directory(dir() / "page.bmp"));
   EXPECT_EQ(Listing(), std::vector<std::string>{"page.bmp"});
 }
@@ -266,15 +279,15 @@ TEST_F(BitmapFileTest, EveryFailedStepKeepsTheOldFileAndLeavesNoTemporaryFile) {
     });
     const SaveResult result = SaveCanvasBitmap(file);
     canvas::SetFileFaultHookForTesting(nullptr);
-    EXPECT_EQ(result.status, SaveStatus::kFailed);
-    EXPECT_EQ(result.step, c.name);
-    EXPECT_EQ(result.error, c.error);
+    EXPECT_FALSE(result.ok());
+    EXPECT_EQ(result.step(), c.name);
+    EXPECT_EQ(result.error(), c.error);
     EXPECT_EQ(calls, static_cast<int>(c.step) + 1) << "no step runs after the failed one";
     EXPECT_EQ(ReadAll(file), old) << "the old file is byte for byte intact";
     EXPECT_EQ(Listing(), std::vector<std::string>{"page.bmp"});
   }
   // And with no fault the same call replaces the file.
-  ASSERT_TRUE(SaveCanvasBitmap(file).Saved());
+  ASSERT_TRUE(SaveCanvasBitmap(file).ok());
   EXPECT_EQ(fs::file_size(file), 54u + 16u * 48u);
 }
 

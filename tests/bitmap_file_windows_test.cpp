@@ -22,13 +22,14 @@ class BitmapFileWindowsTest : public test::FolderTest {
 
 TEST_F(BitmapFileWindowsTest, DeviceNamesAreRefusedAndNothingIsLeft) {
   const std::vector<std::uint8_t> bytes(100, 7);
-  for (const char* device : {"NUL", "CON", "nul", "COM1", "LPT1", "AUX", "CONOUT$", "prn.pdf", "con .bmp"}) {
+  for (const char* device :
+       {"NUL", "CON", "nul", "COM1", "LPT1", "AUX", "CONOUT$", "prn.pdf", "con .bmp"}) {
     const SaveResult result = SaveFileBytes(dir() / device, bytes);
-    EXPECT_EQ(result.status, SaveStatus::kFailed) << device;
-    EXPECT_EQ(result.error, canvas::MakeError(canvas::SaveRefusal::kNotRegularFile)) << device;
+    EXPECT_FALSE(result.ok()) << device;
+    EXPECT_EQ(result.error(), canvas::MakeError(canvas::SaveRefusal::kNotRegularFile)) << device;
   }
   EXPECT_TRUE(Listing().empty());
-  EXPECT_TRUE(SaveFileBytes(dir() / "page.bmp", bytes).Saved());
+  EXPECT_TRUE(SaveFileBytes(dir() / "page.bmp", bytes).ok());
 }
 
 }  // namespace

@@ -41,7 +41,7 @@ TEST(PdfWriterTest, CrossReferencesNameEveryObjectAndTheLayoutIsWritten) {
   layout.outline.push_back({"\xCDndice", 0});
   layout.sheetLabels = {"uno", "dos"};
   layout.title = "Agenda 2027";
-  ASSERT_TRUE(document.Save(folder / "a.pdf", layout).Saved());
+  ASSERT_TRUE(document.Save(folder / "a.pdf", layout).ok());
 
   const std::vector<std::uint8_t> bytes = test::ReadAll(folder / "a.pdf");
   const std::string pdf(bytes.begin(), bytes.end());
@@ -80,7 +80,7 @@ TEST(PdfWriterTest, TheOutlineIsATreeByLevels) {
     DrawPage(document, "dos");
     canvas::DocumentLayout layout;
     layout.outline = outline;
-    return document.Save(folder / "o.pdf", layout).Saved();
+    return document.Save(folder / "o.pdf", layout).ok();
   };
   ASSERT_TRUE(save({{"A", 0, 0}, {"B", 1, 1}, {"C", 1, 2}, {"D", 1, 1}, {"E", 0, 0}}));
   const std::vector<std::uint8_t> bytes = test::ReadAll(folder / "o.pdf");
@@ -122,8 +122,8 @@ TEST(PdfWriterTest, ALayoutNamingAnUndrawnPageWritesNothing) {
   canvas::DocumentLayout layout;
   layout.links.push_back({0, {0, 0, 10, 10}, 3});
   const SaveResult result = document.Save(folder / "b.pdf", layout);
-  EXPECT_FALSE(result.Saved());
-  EXPECT_EQ(result.step, "componer");
+  EXPECT_FALSE(result.ok());
+  EXPECT_EQ(result.step(), "componer");
   EXPECT_TRUE(test::Listing(folder).empty());
 }
 

@@ -141,10 +141,9 @@ TEST_F(SaveFaultsTest, PageCommandKeepsTheOldPageWhateverCallFails) {
         seen = script.steps();
       }
       EXPECT_EQ(outcome.status, PageStatus::kNotSaved);
-      EXPECT_FALSE(outcome.save.Saved());
-      EXPECT_EQ(outcome.save.status, SaveStatus::kFailed);
-      EXPECT_EQ(outcome.save.step, stepName);
-      EXPECT_EQ(outcome.save.error, reason);
+      EXPECT_FALSE(outcome.save.ok());
+      EXPECT_EQ(outcome.save.step(), stepName);
+      EXPECT_EQ(outcome.save.error(), reason);
       EXPECT_EQ(outcome.file, page);
       EXPECT_NE(outcome.message.find("No se pudo grabar"), std::string::npos) << outcome.message;
       EXPECT_NE(outcome.message.find(stepName), std::string::npos) << outcome.message;
@@ -225,8 +224,8 @@ TEST_F(SaveFaultsTest, StopAtAnyStepAbandonsThePageInHand) {
     canvas::SetFileFaultHookForTesting(nullptr);
     canvas::ResumeSavingForTesting();
     EXPECT_EQ(outcome.status, PageStatus::kNotSaved);
-    EXPECT_EQ(outcome.save.error, canvas::MakeError(canvas::SaveRefusal::kStopped));
-    EXPECT_EQ(later.save.step, "crear");
+    EXPECT_EQ(outcome.save.error(), canvas::MakeError(canvas::SaveRefusal::kStopped));
+    EXPECT_EQ(later.save.step(), "crear");
     EXPECT_EQ(ReadAll(page), OldContent());
     EXPECT_EQ(Listing(), std::vector<std::string>{"07-12-2026.bmp"});
   }
@@ -252,7 +251,7 @@ TEST_F(SaveFaultsTest, SaveCanvasBitmapOfAFullPageKeepsTheOldFileWhateverCallFai
   std::vector<canvas::FileStep> steps;
   {
     FaultScript script(-1, {});
-    ASSERT_TRUE(SaveCanvasBitmap(page).Saved());
+    ASSERT_TRUE(SaveCanvasBitmap(page).ok());
     steps = script.steps();
   }
   const std::vector<std::uint8_t> drawn = ReadAll(page);
@@ -266,12 +265,12 @@ TEST_F(SaveFaultsTest, SaveCanvasBitmapOfAFullPageKeepsTheOldFileWhateverCallFai
       FaultScript script(static_cast<int>(failAt), std::make_error_code(std::errc::io_error));
       result = SaveCanvasBitmap(page);
     }
-    EXPECT_EQ(result.status, SaveStatus::kFailed);
-    EXPECT_EQ(result.step, canvas::FileStepName(steps[failAt]));
+    EXPECT_FALSE(result.ok());
+    EXPECT_EQ(result.step(), canvas::FileStepName(steps[failAt]));
     EXPECT_EQ(ReadAll(page), old);
     EXPECT_EQ(Listing(), std::vector<std::string>{"page.bmp"});
   }
-  ASSERT_TRUE(SaveCanvasBitmap(page).Saved());
+  ASSERT_TRUE(SaveCanvasBitmap(page).ok());
   EXPECT_EQ(ReadAll(page) == drawn, true);
   ReleaseCanvas(canvas);
 }
