@@ -28,11 +28,10 @@ std::string TodayText() {
 // Reads a typed date into a checked page date.
 Result<PageDate> ReadTypedDate(const std::string& typed) {
   const auto dateText = NormalizeDateText(typed);
-  if (!dateText) {
-    return Failure("fecha no válida: " + Shown(typed) +
-                   ". Escribe día/mes/año con el año en cuatro cifras, por ejemplo 07/12/2026.");
+  if (dateText) {
+    if (Result<PageDate> date = ReadDateText(*dateText)) return date;
   }
-  return ReadDateText(*dateText);
+  return Failure(BadDateMessage(typed));
 }
 
 }  // namespace

@@ -54,6 +54,26 @@ for typed in "${bad_dates[@]}"; do
   check "short message for '${typed:0:20}'" test "${#err}" -lt 400
 done
 
+# One style for every message: "trevalda: " and a lowercase start, whatever
+# the layer that refused; a date that cannot be read and one that does not
+# exist are told in the same words.
+run 31/02/2026
+no_such_day="${err//31\/02\/2026/X}"
+run 31-02
+check "a date that does not exist and one that cannot be read: same words" \
+  test "${err//31-02/X}" = "$no_such_day"
+for args in "31/02/2026" "7/12/26" "01/01/2026 --to 31/02/2026" "07/12/2026 -o missing" \
+  "01/01/2026 --to 02/01/2026 -o missing" "01/01/2026 --to 02/01/2026 --format pdf -o missing/x.pdf" \
+  "--year 2027 --format pdf --planner -o missing/x.pdf" "--year 20x" "--tz Marte/Olympus"; do
+  # shellcheck disable=SC2086
+  run $args
+  check "'$args': the message in the one style ($err)" \
+    grep -qvE '^trevalda: [A-ZÁÉÍÓÚÑ][a-záéíóúñ]' <<<"$(head -n 1 <<<"$err")"
+  check "'$args': starts with the name" test "${err:0:10}" = "trevalda: "
+done
+run --year 2027 --format pdf --planner -o missing/x.pdf
+check "planner: the system's reason in Spanish ($err)" grep -qF "missing/x.pdf (crear): no existe" <<<"$err"
+
 # Bad command lines.
 for args in "--bogus" "07/12/2026 08/12/2026" "-o" "--format gif 07/12/2026" \
   "--year 26" "--year 2026 07/12/2026" "--to 01/01/2027" "08/12/2026 --to 07/12/2026" \
