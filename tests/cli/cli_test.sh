@@ -167,6 +167,32 @@ dir="$(mktemp -d -p "$work")"
 mkfifo "$dir/fifo"
 (cd "$dir" && "$tool" --format pdf -o fifo 07/12/2026 >/dev/null 2>"$work/err")
 check "a FIFO at the PDF's name: exit 1, kept" test "$?" -eq 1 -a -p "$dir/fifo" -a "$(ls -A "$dir")" = fifo
+# A symbolic link that leads to a device or to nothing, and any link in
+# /dev, is refused and kept: exit 1, the name as typed, nothing written.
+ln -s /dev/null "$dir/null.pdf"
+ln -s nowhere.pdf "$dir/broken.pdf"
+for name in null.pdf broken.pdf; do
+  (cd "$dir" && "$tool" --format pdf -o "$name" 07/12/2026 >/dev/null 2>"$work/err")
+  check "a link $name: exit 1" test "$?" -eq 1
+  check "a link $name: says so, naming it ($(cat "$work/err"))" \
+    grep -qE "^trevalda: no se pudo grabar $name \(crear\): es un enlace simbólico" "$work/err"
+  check "a link $name: kept" test -L "$dir/$name"
+done
+check "links: nothing written" test "$(ls -A "$dir" | tr '\n' ' ')" = "broken.pdf fifo null.pdf "
+check "/dev/null still a device" test -c /dev/null
+# /dev/stdout itself, which the superuser could otherwise replace: the test
+# puts the link back should the tool ever break it.
+if [ -L /dev/stdout ]; then
+  stdout_link="$(readlink /dev/stdout)"
+  "$tool" --format pdf -o /dev/stdout 07/12/2026 >"$work/stdout.pdf" 2>"$work/err"
+  rc=$?
+  if [ ! -L /dev/stdout ]; then
+    rm -f /dev/stdout && ln -s "$stdout_link" /dev/stdout
+    check "/dev/stdout is still a link" false
+  fi
+  check "-o /dev/stdout: exit 1, nothing written ($(cat "$work/err"))" test "$rc" -eq 1 -a ! -s "$work/stdout.pdf"
+  check "-o /dev/stdout: a system link" grep -qF "/dev/stdout (crear): es un enlace simbólico del sistema" "$work/err"
+fi
 # A new page gets 0666 minus the umask; a symbolic link at its name lends it
 # nothing and is replaced; a replaced page keeps its bits but no set-user-ID.
 mkdir -p "$work/att"
