@@ -66,9 +66,10 @@ JobReport WritePages(const CliOptions& options, const DateRange& range, const Ag
     } else if (std::filesystem::is_directory(file, ignored)) {
       file /= defaultName;
     }
-    report.output = file;
     outcome = CreateYearbookPdf(range, file, options.sheets, progress, agenda, options.planner);
-    done = "Grabado " + ShownPath(file) + " (" +
+    // Named as the system named it (Windows drops a trailing dot).
+    report.output = SavedFileName(file);
+    done = "Grabado " + ShownPath(report.output) + " (" +
            DocumentCountText(outcome.documentPages, options.sheets.booklet) + ")";
   } else {
     const bool single = range.first == range.last;

@@ -129,6 +129,11 @@ void StopSaving();
 bool SavingStopped();
 void ResumeSavingForTesting();  // undoes StopSaving
 
+// The name the platform gives a file made as `target`: on Windows the last
+// name without the dots and blanks it ends with (GetFullPathNameW's
+// reading), the folder part as given; elsewhere `target`. Platform-specific.
+std::filesystem::path NameAsSaved(const std::filesystem::path& target);
+
 // Makes a completed rename durable where the platform needs that (best
 // effort: the file is already in place).
 void SyncFolderOf(const std::filesystem::path& target);

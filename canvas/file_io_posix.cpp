@@ -164,6 +164,8 @@ std::error_code TempFile::RenameTo(const std::filesystem::path& target) {
   return {};
 }
 
+std::filesystem::path NameAsSaved(const std::filesystem::path& target) { return target; }
+
 void SyncFolderOf(const std::filesystem::path& target) {
   std::filesystem::path folder = target.parent_path();
   if (folder.empty()) {

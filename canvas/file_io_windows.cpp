@@ -192,6 +192,25 @@ std::error_code TempFile::RenameTo(const std::filesystem::path& target) {
   return {};
 }
 
+std::filesystem::path NameAsSaved(const std::filesystem::path& target) {
+  const std::wstring& typed = target.native();
+  const DWORD needed = GetFullPathNameW(typed.c_str(), 0, nullptr, nullptr);
+  if (needed == 0) return target;
+  std::wstring full(needed, L'\0');
+  const DWORD length = GetFullPathNameW(typed.c_str(), needed, full.data(), nullptr);
+  if (length == 0 || length >= needed) return target;
+  full.resize(length);
+  // Only what Windows drops: the full path's last name must be the typed
+  // one without its trailing dots and blanks.
+  const std::wstring saved = std::filesystem::path(full).filename().native();
+  const std::wstring typedName = target.filename().native();
+  if (saved.empty() || saved.size() >= typedName.size() || !typedName.starts_with(saved) ||
+      typedName.find_first_not_of(L". ", saved.size()) != std::wstring::npos) {
+    return target;
+  }
+  return typed.substr(0, typed.size() - (typedName.size() - saved.size()));
+}
+
 // MOVEFILE_WRITE_THROUGH already waits for the rename to reach the disk.
 void SyncFolderOf(const std::filesystem::path& /*target*/) {}
 

@@ -257,6 +257,8 @@ check "no progress bar off a terminal" test -z "$err"
 run --year 2026 --format pdf
 check "year pdf" test "$rc" -eq 0 -a -f "$dir/agenda-2026.pdf" -a "$(ls -A "$dir" | wc -l)" -eq 1
 check "year pdf pages: the index and 365 days" grep -q "Pages: *366" <(pdfinfo "$dir/agenda-2026.pdf")
+run 07/12/2026 --format pdf -o x.pdf.
+check "a trailing dot is part of a Linux name" test "$out" = "Grabado x.pdf. (1 página)" -a -f "$dir/x.pdf."
 run 31/12/2026 --to 02/01/2027 --format pdf -o "$work/libro.pdf"
 check "named pdf: the index and 3 days" grep -q "Pages: *4" <(pdfinfo "$work/libro.pdf")
 
