@@ -197,7 +197,9 @@ TEST_F(BitmapFilePosixTest, OnlyLinksToRegularFilesAreReplaced) {
   // reached through a link.
   const fs::path shm = "/dev/shm";
   if (::access(shm.c_str(), W_OK) != 0) GTEST_SKIP() << "no /dev/shm to write to";
-  const fs::path inDev = shm / ("trevalda-test-" + std::to_string(::getpid()) + ".bmp");
+  std::string name = "trevalda-test-";
+  name.append(std::to_string(::getpid())).append(".bmp");
+  const fs::path inDev = shm / name;
   fs::create_symlink(dir() / "file", inDev);
   fs::create_directory_symlink(shm, dir() / "shm");
   for (const fs::path& target : {inDev, dir() / "shm" / inDev.filename()}) {
