@@ -13,6 +13,7 @@
 #include "page/day_page.h"
 #include "page/planner_pages.h"
 #include "text/cp1252.h"
+#include "text/error_text.h"
 #include "text/shown_text.h"
 
 namespace trevalda {
@@ -389,7 +390,7 @@ RangeOutcome CreatePlannerPdf(const DateRange& range, const std::filesystem::pat
   RemoveStaleTemporaryFiles(file.parent_path());
   PdfDocument document(kPageWidth, kPageHeight);
   if (!document.Open()) {
-    outcome.message = "No se pudo empezar el documento " + ShownPath(file);
+    outcome.message = "no se pudo empezar el documento " + ShownPath(file);
     return outcome;
   }
   const PlannerPlan plan(range, options, agenda.week);
@@ -402,7 +403,7 @@ RangeOutcome CreatePlannerPdf(const DateRange& range, const std::filesystem::pat
     DrawPlannedPage(plan, page, texts, agenda, document.Canvas(), links);
     if (options.planner) strips.Need(page);
     if (!document.EndPage()) {
-      outcome.message = "Se detiene en la página " + Cp1252ToUtf8(plan.Label(page)) +
+      outcome.message = "se detiene en la página " + Cp1252ToUtf8(plan.Label(page)) +
                         ": no se pudo dibujar en el documento " + ShownPath(file);
       return outcome;
     }
@@ -414,7 +415,7 @@ RangeOutcome CreatePlannerPdf(const DateRange& range, const std::filesystem::pat
     }
   }
   if (options.planner && !strips.Draw(document, pages, links)) {
-    outcome.message = "No se pudieron dibujar las pestañas en el documento " + ShownPath(file);
+    outcome.message = "no se pudieron dibujar las pestañas en el documento " + ShownPath(file);
     return outcome;
   }
 

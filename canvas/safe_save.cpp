@@ -19,14 +19,14 @@ SaveResult ResultOf(const std::filesystem::path& fileName,
 }  // namespace
 
 SaveResult SaveResult::NothingToSave(const std::filesystem::path& fileName) {
-  std::string why = "No se pudo grabar ";
+  std::string why = "no se pudo grabar ";
   why.append(ShownPath(fileName));
   return SaveResult(Failure(std::move(why)), {}, {});
 }
 
 SaveResult SaveResult::Refused(const std::filesystem::path& fileName, std::string step,
                                std::error_code error) {
-  std::string why = "No se pudo grabar ";
+  std::string why = "no se pudo grabar ";
   why.append(ShownPath(fileName)).append(" (").append(step).append("): ").append(ErrorText(error));
   return SaveResult(Failure(std::move(why)), std::move(step), error);
 }
@@ -39,6 +39,10 @@ SaveResult SaveFileContent(const std::filesystem::path& fileName,
 SaveResult SaveFileBytes(const std::filesystem::path& fileName,
                          std::span<const std::uint8_t> bytes) {
   return ResultOf(fileName, canvas::ReplaceFileContents(fileName, bytes));
+}
+
+std::filesystem::path SavedFileName(const std::filesystem::path& fileName) {
+  return canvas::NameAsSaved(fileName);
 }
 
 void BatchDiskFlushes(bool batched) { canvas::SetBatchedDiskFlush(batched); }

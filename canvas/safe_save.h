@@ -21,8 +21,8 @@ namespace trevalda {
 // How a save went: a Result<> (success: the whole file was written and
 // renamed into place) whose failure message is the sentence for the user,
 // Spanish, UTF-8, the file shown with ShownPath:
-//   "No se pudo grabar <file> (<step>): <reason>"  the system refused a step
-//   "No se pudo grabar <file>"                     nothing to save: an empty
+//   "no se pudo grabar <file> (<step>): <reason>"  the system refused a step
+//   "no se pudo grabar <file>"                     nothing to save: an empty
 //                                                  name or no canvas; no file touched
 // A refused step also stays apart, for callers that tell causes apart.
 class [[nodiscard]] SaveResult : public Result<> {
@@ -57,6 +57,12 @@ SaveResult SaveFileContent(const std::filesystem::path& fileName,
 // flush, rename). Saved, or the step refused and the system's reason.
 SaveResult SaveFileBytes(const std::filesystem::path& fileName,
                          std::span<const std::uint8_t> bytes);
+
+// The name a file saved as `fileName` gets: on Windows, which drops the
+// dots and blanks a name ends with, "x.pdf." and "x.pdf " are saved as
+// "x.pdf" (the folder part stays as given, only the last name changes);
+// elsewhere `fileName` itself, where a trailing dot is part of the name.
+std::filesystem::path SavedFileName(const std::filesystem::path& fileName);
 
 // Saving many files in a row: while batched, every save still renames a
 // complete file into place, but only FlushSavedFiles waits for the disk, once

@@ -178,7 +178,7 @@ TEST_F(BitmapFileTest, NothingAttachedOrNoNameTouchesNothing) {
   // The canvas is released: nothing is attached any more.
   const SaveResult result = SaveCanvasBitmap(dir() / "page.bmp");
   EXPECT_TRUE(NothingSaved(result));
-  std::string expected = "No se pudo grabar ";
+  std::string expected = "no se pudo grabar ";
   expected.append(ShownPath(dir() / "page.bmp"));
   EXPECT_EQ(result.message(), expected);
   AttachCanvas(0xDEAD);
@@ -195,7 +195,7 @@ TEST_F(BitmapFileTest, MissingFolderIsReportedAndCreatesNothing) {
   EXPECT_FALSE(result.ok());
   EXPECT_EQ(result.step(), "crear");
   EXPECT_EQ(result.error(), std::errc::no_such_file_or_directory);
-  std::string expected = "No se pudo grabar ";
+  std::string expected = "no se pudo grabar ";
   expected.append(ShownPath(dir() / "no-such-folder" / "page.bmp")).append(" (crear): ");
   expected.append(ErrorText(result.error()));  // the system's own words for it
   EXPECT_EQ(result.message(), expected);
