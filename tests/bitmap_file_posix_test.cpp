@@ -180,13 +180,13 @@ TEST_F(BitmapFilePosixTest, OnlyLinksToRegularFilesAreReplaced) {
     fs::create_symlink(link.leadsTo, target);
     const SaveResult result = SaveCanvasBitmap(target);
     if (!link.refusal) {
-      EXPECT_TRUE(result.Saved()) << link.name;
+      EXPECT_TRUE(result.ok()) << link.name;
       EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(target))) << link.name;
       EXPECT_EQ(ReadAll(dir() / "file"), std::vector<std::uint8_t>{7}) << "the file it led to";
       continue;
     }
-    EXPECT_EQ(result.step, "crear") << link.name;
-    EXPECT_EQ(result.error, canvas::MakeError(*link.refusal)) << link.name;
+    EXPECT_EQ(result.step(), "crear") << link.name;
+    EXPECT_EQ(result.error(), canvas::MakeError(*link.refusal)) << link.name;
     EXPECT_TRUE(fs::is_symlink(target)) << link.name;
     EXPECT_EQ(fs::read_symlink(target), link.leadsTo) << link.name;
   }
@@ -204,7 +204,7 @@ TEST_F(BitmapFilePosixTest, OnlyLinksToRegularFilesAreReplaced) {
   fs::create_directory_symlink(shm, dir() / "shm");
   for (const fs::path& target : {inDev, dir() / "shm" / inDev.filename()}) {
     const SaveResult result = SaveCanvasBitmap(target);
-    EXPECT_EQ(result.error, canvas::MakeError(SaveRefusal::kSystemLink)) << target;
+    EXPECT_EQ(result.error(), canvas::MakeError(SaveRefusal::kSystemLink)) << target;
   }
   EXPECT_TRUE(fs::is_symlink(inDev));
   fs::remove(inDev);
