@@ -15,12 +15,15 @@
 #include <string>
 #include <string_view>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "app/agenda_job.h"
 #include "app/agenda_settings.h"
 #include "app/cli_options.h"
 #include "app/resources/agenda_ids.h"
+#include "app/yearbook.h"
+#include "calendar/almanac.h"
 #include "text/shown_text.h"
 #include "text/wide_text.h"
 
@@ -48,6 +51,27 @@ struct Item {
 constexpr Item kFormats[] = {{L"PDF", "pdf"}, {L"PNG", "png"}, {L"BMP", "bmp"}};
 constexpr Item kPapers[] = {
     {L"A4", "a4"}, {L"A5", "a5"}, {L"Carta", "letter"}, {L"Tableta", "tablet"}};
+constexpr Item kStyles[] = {{L"Clásico", "classic"}, {L"Moderno", "modern"}};
+constexpr Item kNoPlace = {L"Ninguno", "none"};
+
+// The places the modern page knows by name, then none.
+std::span<const Item> PlaceItems() {
+  static const std::vector<std::wstring> names = [] {
+    std::vector<std::wstring> shown;
+    for (const Place& place : SpanishCapitals()) shown.push_back(Utf8ToWide(place.name));
+    return shown;
+  }();
+  static const std::vector<Item> items = [] {
+    std::vector<Item> list;
+    const std::span<const Place> places = SpanishCapitals();
+    for (std::size_t i = 0; i < places.size(); ++i) {
+      list.push_back({names[i].c_str(), places[i].name.c_str()});
+    }
+    list.push_back(kNoPlace);
+    return list;
+  }();
+  return items;
+}
 
 // The controls a run disables, besides the choices' ones.
 constexpr int kInputs[] = {IDC_AGENDA_FROM,   IDC_AGENDA_TO,       IDC_AGENDA_YEAR,
@@ -55,15 +79,26 @@ constexpr int kInputs[] = {IDC_AGENDA_FROM,   IDC_AGENDA_TO,       IDC_AGENDA_YE
                            IDC_AGENDA_ADD,    IDC_AGENDA_REMOVE,   IDC_AGENDA_FOLDER,
                            IDC_AGENDA_BROWSE, IDC_AGENDA_CREATE};
 // The control of each AgendaChoice: a list (with its items), a check box
-// for a switch, or else an edit field.
+// for a switch, or else an edit field; and a control that goes with it
+// (enabled and disabled together), or 0.
 struct ChoiceControl {
   int id;
-  std::span<const Item> items;
+  std::span<const Item> (*items)() = nullptr;
+  int partner = 0;
 };
-constexpr ChoiceControl kChoiceControls[kAgendaChoiceCount] = {{IDC_AGENDA_PAPER, kPapers},
-                                                               {IDC_AGENDA_MARGIN, {}},
-                                                               {IDC_AGENDA_BOOKLET, {}},
-                                                               {IDC_AGENDA_ZONE, {}}};
+constexpr ChoiceControl kChoiceControls[kAgendaChoiceCount] = {
+    {IDC_AGENDA_STYLE, [] { return std::span<const Item>(kStyles); }},
+    {IDC_AGENDA_HOURS},
+    {IDC_AGENDA_PLACE, PlaceItems},
+    {IDC_AGENDA_PAPER, [] { return std::span<const Item>(kPapers); }},
+    {IDC_AGENDA_MARGIN},
+    {IDC_AGENDA_BOOKLET},
+    {IDC_AGENDA_PLANNER},
+    {IDC_AGENDA_NOTES, nullptr, IDC_AGENDA_NOTES_SPIN},
+    {IDC_AGENDA_ZONE}};
+// The longest text each edit field takes.
+constexpr std::pair<int, int> kEditLimits[] = {
+    {IDC_AGENDA_MARGIN, 8}, {IDC_AGENDA_HOURS, 5}, {IDC_AGENDA_NOTES, 2}};
 
 struct Finished {
   JobReport report;
@@ -166,15 +201,35 @@ void FillCombo(HWND window, int id, std::span<const Item> items) {
   }
 }
 
+// Selects the item of `value`; a value the list does not show (a place
+// agenda.ini names by its coordinates) joins the list as it is written.
 void SelectValue(HWND window, int id, std::span<const Item> items, std::string_view value) {
   for (std::size_t i = 0; i < items.size(); ++i) {
-    if (value == items[i].value) SendDlgItemMessageW(window, id, CB_SETCURSEL, i, 0);
+    if (value == items[i].value) {
+      SendDlgItemMessageW(window, id, CB_SETCURSEL, i, 0);
+      return;
+    }
   }
+  if (value.empty()) return;
+  const std::wstring shown = Utf8ToWide(value);
+  LRESULT index = SendDlgItemMessageW(window, id, CB_FINDSTRINGEXACT, items.size() - 1,
+                                      reinterpret_cast<LPARAM>(shown.c_str()));
+  if (index < static_cast<LRESULT>(items.size())) {
+    index =
+        SendDlgItemMessageW(window, id, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(shown.c_str()));
+  }
+  SendDlgItemMessageW(window, id, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
 }
 
 std::string SelectedValue(HWND window, int id, std::span<const Item> items) {
   const LRESULT index = SendDlgItemMessageW(window, id, CB_GETCURSEL, 0, 0);
-  return items[index >= 0 && static_cast<std::size_t>(index) < items.size() ? index : 0].value;
+  if (index >= 0 && static_cast<std::size_t>(index) < items.size()) return items[index].value;
+  const LRESULT length = SendDlgItemMessageW(window, id, CB_GETLBTEXTLEN, index, 0);
+  if (index < 0 || length <= 0) return items.front().value;
+  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+  SendDlgItemMessageW(window, id, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(text.data()));
+  text.resize(static_cast<std::size_t>(length));
+  return WideToUtf8(text);
 }
 
 bool Checked(HWND window, int id) { return IsDlgButtonChecked(window, id) == BST_CHECKED; }
@@ -207,8 +262,8 @@ AgendaSettings ReadControls(HWND window) {
   settings.format = SelectedValue(window, IDC_AGENDA_FORMAT, kFormats);
   for (std::size_t i = 0; i < kAgendaChoiceCount; ++i) {
     const ChoiceControl& control = kChoiceControls[i];
-    if (!control.items.empty()) {
-      settings.choices[i] = SelectedValue(window, control.id, control.items);
+    if (control.items != nullptr) {
+      settings.choices[i] = SelectedValue(window, control.id, control.items());
     } else if (SpecOf(static_cast<AgendaChoice>(i)).isSwitch) {
       settings.choices[i] = Checked(window, control.id) ? "1" : "0";
     } else {
@@ -247,12 +302,19 @@ void ChooseYear(HWND window) {
   SetPickerDate(window, IDC_AGENDA_TO, year.last);
 }
 
+void EnableChoice(HWND window, const ChoiceControl& control, bool enabled) {
+  EnableWindow(GetDlgItem(window, control.id), enabled ? TRUE : FALSE);
+  if (control.partner != 0) {
+    EnableWindow(GetDlgItem(window, control.partner), enabled ? TRUE : FALSE);
+  }
+}
+
 // Each choice's control is enabled where the command line takes the choice
 // together with the others.
 void UpdateChoices(HWND window) {
   const std::array<bool, kAgendaChoiceCount> allowed = AllowedChoices(ReadControls(window));
   for (std::size_t i = 0; i < kAgendaChoiceCount; ++i) {
-    EnableWindow(GetDlgItem(window, kChoiceControls[i].id), allowed[i] ? TRUE : FALSE);
+    EnableChoice(window, kChoiceControls[i], allowed[i]);
   }
 }
 
@@ -262,8 +324,8 @@ void ShowSettings(HWND window, const AgendaSettings& settings) {
   SelectValue(window, IDC_AGENDA_FORMAT, kFormats, settings.format);
   for (std::size_t i = 0; i < kAgendaChoiceCount; ++i) {
     const ChoiceControl& control = kChoiceControls[i];
-    if (!control.items.empty()) {
-      SelectValue(window, control.id, control.items, settings.choices[i]);
+    if (control.items != nullptr) {
+      SelectValue(window, control.id, control.items(), settings.choices[i]);
     } else if (SpecOf(static_cast<AgendaChoice>(i)).isSwitch) {
       CheckDlgButton(window, control.id, settings.choices[i] == "1" ? BST_CHECKED : BST_UNCHECKED);
     } else {
@@ -301,8 +363,11 @@ void InitDialog(HWND window) {
                         reinterpret_cast<LPARAM>(std::to_wstring(year).c_str()));
   }
   FillCombo(window, IDC_AGENDA_FORMAT, kFormats);
-  for (const ChoiceControl& control : kChoiceControls) FillCombo(window, control.id, control.items);
-  SendDlgItemMessageW(window, IDC_AGENDA_MARGIN, EM_SETLIMITTEXT, 8, 0);
+  for (const ChoiceControl& control : kChoiceControls) {
+    if (control.items != nullptr) FillCombo(window, control.id, control.items());
+  }
+  for (auto [id, limit] : kEditLimits) SendDlgItemMessageW(window, id, EM_SETLIMITTEXT, limit, 0);
+  SendDlgItemMessageW(window, IDC_AGENDA_NOTES_SPIN, UDM_SETRANGE32, 0, kMaxNotesPages);
   ShowSettings(window, LoadSettings(today));
 }
 
@@ -360,9 +425,7 @@ void SetRunning(HWND window, bool running) {
   DialogState& state = State();
   state.running = running;
   for (int id : kInputs) EnableWindow(GetDlgItem(window, id), running ? FALSE : TRUE);
-  for (const ChoiceControl& control : kChoiceControls) {
-    EnableWindow(GetDlgItem(window, control.id), running ? FALSE : TRUE);
-  }
+  for (const ChoiceControl& control : kChoiceControls) EnableChoice(window, control, !running);
   EnableWindow(GetDlgItem(window, IDC_AGENDA_STOP), running ? TRUE : FALSE);
   if (!running) UpdateChoices(window);
   const int focus = running ? IDC_AGENDA_STOP : IDC_AGENDA_CREATE;
@@ -492,7 +555,8 @@ void Close(HWND window) {
 bool ChangesAChoice(int id, int code) {
   for (const ChoiceControl& control : kChoiceControls) {
     if (control.id != id) continue;
-    return control.items.empty() ? code == BN_CLICKED || code == EN_CHANGE : code == CBN_SELCHANGE;
+    return control.items == nullptr ? code == BN_CLICKED || code == EN_CHANGE
+                                    : code == CBN_SELCHANGE;
   }
   return false;
 }

@@ -1,5 +1,6 @@
 // trevalda-agenda.exe: the agenda dialog ("Trevalda - Agenda"), the Windows
-// front end for ranges, formats, paper, holidays and dates files.
+// front end for ranges, formats, paper, the page's style and extra pages,
+// holidays and dates files.
 //
 // The dialog's controls become an AgendaSettings (app/agenda_settings.h),
 // the settings the command line's arguments, and those go through the

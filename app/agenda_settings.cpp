@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <map>
+#include <optional>
 #include <utility>
 
 #include "app/cli_options.h"
@@ -14,12 +15,27 @@ namespace {
 constexpr std::string_view kFilesKey = "fechas";
 constexpr std::int16_t kFirstAutumnMonth = 10;  // from October on, next year's agenda
 
+constexpr AgendaWord kStyleWords[] = {{"clasico", "classic"}, {"moderno", "modern"}};
+
 // The choices, by AgendaChoice. A choice's values are checked with
-// --format pdf, under which every one of them is possible.
+// --format pdf, and with --style modern where that alone takes them.
 constexpr AgendaChoiceSpec kChoices[kAgendaChoiceCount] = {
+    {.key = "estilo",
+     .option = "--style",
+     .byDefault = "classic",
+     .probe = "modern",
+     .words = kStyleWords},
+    {.key = "horas", .option = "--hours", .byDefault = "", .probe = "8-21"},
+    {.key = "lugar", .option = "--place", .byDefault = "Madrid", .probe = "none"},
     {.key = "papel", .option = "--paper", .byDefault = "a4", .probe = "a5"},
     {.key = "margen", .option = "--binding-margin", .byDefault = "", .probe = "10"},
     {.key = "librito", .option = "--booklet", .isSwitch = true, .byDefault = "0", .probe = "1"},
+    {.key = "planificador",
+     .option = "--planner",
+     .isSwitch = true,
+     .byDefault = "0",
+     .probe = "1"},
+    {.key = "notas", .option = "--notes", .byDefault = "0", .probe = "1"},
     {.key = "zona", .option = "--tz", .byDefault = kDefaultTimeZone, .probe = "Atlantic/Canary"},
 };
 
@@ -35,9 +51,32 @@ std::vector<std::string> ChoiceArguments(const AgendaChoiceSpec& entry, std::str
 bool ValidChoice(const AgendaChoiceSpec& entry, std::string_view value) {
   if (entry.isSwitch) return value == "0" || value == "1";
   if (value == entry.byDefault || value.empty()) return true;
-  std::vector<std::string> args = {"--format", "pdf"};
-  for (std::string& arg : ChoiceArguments(entry, value)) args.push_back(std::move(arg));
-  return Accepted(args);
+  for (const std::vector<std::string>& context :
+       {std::vector<std::string>{"--format", "pdf"},
+        std::vector<std::string>{"--format", "pdf", "--style", "modern"}}) {
+    std::vector<std::string> args = context;
+    for (std::string& arg : ChoiceArguments(entry, value)) args.push_back(std::move(arg));
+    if (Accepted(args)) return true;
+  }
+  return false;
+}
+
+// The option's value agenda.ini's `text` stands for: a word of the
+// choice's (or the option's own value it names), else the text itself.
+std::optional<std::string_view> ValueOfWord(const AgendaChoiceSpec& entry, std::string_view text) {
+  if (entry.words.empty()) return text;
+  for (const AgendaWord& word : entry.words) {
+    if (text == word.word || text == word.value) return word.value;
+  }
+  return std::nullopt;
+}
+
+// How agenda.ini writes a choice's value.
+std::string_view WordOfValue(const AgendaChoiceSpec& entry, std::string_view value) {
+  for (const AgendaWord& word : entry.words) {
+    if (value == word.value) return word.word;
+  }
+  return value;
 }
 
 std::string_view Trimmed(std::string_view text) {
@@ -90,7 +129,9 @@ void ApplySetting(std::string_view key, std::string_view value, AgendaSettings& 
     files[number] = value;
   } else {
     for (std::size_t i = 0; i < kAgendaChoiceCount; ++i) {
-      if (key == kChoices[i].key && ValidChoice(kChoices[i], value)) settings.choices[i] = value;
+      if (key != kChoices[i].key) continue;
+      const std::optional<std::string_view> chosen = ValueOfWord(kChoices[i], value);
+      if (chosen && ValidChoice(kChoices[i], *chosen)) settings.choices[i] = *chosen;
     }
   }
 }
@@ -186,7 +227,9 @@ std::string WriteAgendaSettings(const AgendaSettings& settings) {
   line("desde", DateText(settings.from));
   line("hasta", DateText(settings.to));
   line("formato", settings.format);
-  for (std::size_t i = 0; i < kAgendaChoiceCount; ++i) line(kChoices[i].key, settings.choices[i]);
+  for (std::size_t i = 0; i < kAgendaChoiceCount; ++i) {
+    line(kChoices[i].key, WordOfValue(kChoices[i], settings.choices[i]));
+  }
   line("festivos", settings.holidays ? "1" : "0");
   for (std::size_t i = 0; i < settings.dateFiles.size() && i < kMaxDateFiles; ++i) {
     line(std::string(kFilesKey) + std::to_string(i + 1), settings.dateFiles[i]);

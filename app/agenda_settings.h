@@ -19,6 +19,12 @@
 //   margen         millimetres, as --binding-margin takes them
 //   librito        0 | 1 (--booklet)
 //   zona           a time zone, as --tz takes it
+//   estilo         clasico | moderno (--style classic | modern; the command
+//                  line's words are taken too)
+//   horas          H1-H2, as --hours takes them (empty: none)
+//   lugar          a place, as --place takes it
+//   planificador   0 | 1 (--planner)
+//   notas          0 to 31 notes pages a month, as --notes takes them
 //   fechas1..N     full paths of dates files (N up to kMaxDateFiles, in N order)
 //   carpeta        the output folder (empty: the front end's default)
 // Paths are UTF-8. Reading never fails; at most kMaxSettingsBytes are read.
@@ -26,6 +32,7 @@
 
 #include <array>
 #include <cstddef>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -39,20 +46,40 @@ inline constexpr std::size_t kMaxSettingsBytes = 64 * 1024;
 
 // The choices that map to one page option each and that only some
 // combinations allow (AllowedChoices), in the order they are decided: an
-// earlier one that is allowed and made can rule a later one out.
-enum class AgendaChoice { kPaper, kMargin, kBooklet, kZone };
-inline constexpr std::size_t kAgendaChoiceCount = 4;
+// earlier one that is allowed and made can rule a later one out (the modern
+// style opens hours and place; a paper other than A4 closes the booklet).
+enum class AgendaChoice {
+  kStyle,
+  kHours,
+  kPlace,
+  kPaper,
+  kMargin,
+  kBooklet,
+  kPlanner,
+  kNotes,
+  kZone
+};
+inline constexpr std::size_t kAgendaChoiceCount = 9;
+
+// A word agenda.ini spells a value with, and the option's value it stands
+// for ("moderno", "modern").
+struct AgendaWord {
+  std::string_view word;
+  std::string_view value;
+};
 
 // What a choice is: its key in agenda.ini, its option, whether it is a
 // switch (an option without a value, "0" or "1" in the settings), the value
-// that adds nothing (as does an empty value), and a value the parser is asked to take to see
-// whether the choice is possible at all.
+// that adds nothing (as does an empty value), a value the parser is asked
+// to take to see whether the choice is possible at all, and the words
+// agenda.ini writes its values with (none: the option's own values).
 struct AgendaChoiceSpec {
   std::string_view key;
   std::string_view option;
   bool isSwitch = false;
   std::string_view byDefault;
   std::string_view probe;
+  std::span<const AgendaWord> words = {};
 };
 
 const AgendaChoiceSpec& SpecOf(AgendaChoice choice);
@@ -64,8 +91,8 @@ struct AgendaSettings {
   bool holidays = true;
   std::vector<std::string> dateFiles;  // full paths, UTF-8
   std::string folder;                  // UTF-8; empty: the front end's default
-  // Each AgendaChoice's value as its option takes it ("a5", "7,5"), a
-  // switch's "0" or "1".
+  // Each AgendaChoice's value as its option takes it ("a5", "7,5",
+  // "modern"), a switch's "0" or "1".
   std::array<std::string, kAgendaChoiceCount> choices;
 
   AgendaSettings();

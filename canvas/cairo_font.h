@@ -51,6 +51,10 @@ class CairoFont final : public PlatformFont {
   bool underline() const { return layout_.underline; }
   bool strikeOut() const { return layout_.strikeOut; }
 
+  // How far the raster moves along after the Windows-1252 `text1252`,
+  // whole pixels (the face's hinted advances); nothing on failure.
+  std::optional<std::int32_t> Advance(std::string_view text1252) const;
+
   std::optional<char16_t> MissingCharacter(std::string_view text1252) const override;
   std::string FamilyName() const override { return coverage_.family; }
 

@@ -790,6 +790,10 @@ std::unique_ptr<Surface> MakeRasterSurface(std::int32_t width, std::int32_t heig
   return std::make_unique<CairoRaster>(surface, cr);
 }
 
+std::optional<std::int32_t> CairoFont::Advance(std::string_view text1252) const {
+  return MeasureTextRun(*this, Cp1252ToUtf8(text1252));
+}
+
 std::optional<char16_t> CairoFont::MissingCharacter(std::string_view text1252) const {
   static const std::u16string unicode = Cp1252ToUtf16(AllCp1252Codes());
   for (const char c : text1252) {

@@ -1,11 +1,13 @@
 // What a document needs to carry a font: the glyph program to embed, the
-// advance widths of the Windows-1252 codes and the placement of the text
-// cell, all taken from the font the raster draws with, so that a document
-// page sets its texts where the raster page does.
+// advance widths of the Windows-1252 codes, the whole-pixel advances the
+// raster sets them at and the placement of the text cell, all taken from
+// the font the raster draws with, so that a document page sets its texts,
+// glyph by glyph, where the raster page does.
 //
-// The platform supplies the face (FreeType on the file fontconfig resolved;
-// GetFontData and the GDI widths on Windows); the embedded program is
-// rebuilt portably from the face's tables by BuildEmbeddedTrueType.
+// The platform supplies the face (FreeType on the file fontconfig resolved
+// and Cairo's advances on Linux; on Windows GetFontData on the very HFONT
+// the raster selects, with its GDI widths); the embedded program is rebuilt
+// portably from the face's tables by BuildEmbeddedTrueType.
 #pragma once
 
 #include <array>
@@ -41,8 +43,12 @@ struct DocumentFont {
   bool syntheticBold = false;  // the platform thickens the strokes; so must the document
 
   // Placement, pixels at 96 dots per inch, as the raster sets the font.
-  FontMetrics metrics;               // the raster's metrics of the font
-  double emPixels = 0;               // the font size
+  FontMetrics metrics;  // the raster's metrics of the font
+  double emPixels = 0;  // the font size
+  // How far the raster moves along after each code from kFirstDocumentCode,
+  // whole pixels at this size (hinted advances, not the widths scaled): a
+  // run's glyph k starts at the sum of the advances of the codes before it.
+  std::array<std::int32_t, kDocumentCodes> pixelAdvances{};
   std::int32_t ascentPixels = 0;     // from the top of the text cell down to the baseline
   std::int32_t underlineOffset = 0;  // below the baseline
   std::int32_t strikeOffset = 0;     // above the baseline

@@ -1,5 +1,5 @@
 // The document form of a Cairo backend font: the face fontconfig resolved,
-// read through FreeType.
+// read through FreeType, and the advances Cairo lays its glyphs out by.
 #include <cairo-ft.h>
 #include <ft2build.h>
 #include FT_FREETYPE_H
@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cmath>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "canvas/cairo_font.h"
@@ -80,6 +81,18 @@ bool ReadFace(FT_Face face, DocumentFont& out) {
   return true;
 }
 
+// The raster's advance of every document code, whole pixels; false when
+// Cairo cannot lay one out.
+bool ReadPixelAdvances(const CairoFont& font, DocumentFont& out) {
+  for (int i = 0; i < kDocumentCodes; ++i) {
+    const std::optional<std::int32_t> advance =
+        font.Advance(std::string(1, static_cast<char>(kFirstDocumentCode + i)));
+    if (!advance) return false;
+    out.pixelAdvances[static_cast<std::size_t>(i)] = *advance;
+  }
+  return true;
+}
+
 }  // namespace
 
 std::shared_ptr<const DocumentFont> ReadDocumentFont(const PlatformFont& platformFont) {
@@ -89,7 +102,7 @@ std::shared_ptr<const DocumentFont> ReadDocumentFont(const PlatformFont& platfor
   FT_Face face = cairo_ft_scaled_font_lock_face(font->font());
   const bool read = ReadFace(face, *out);
   if (face != nullptr) cairo_ft_scaled_font_unlock_face(font->font());
-  if (!read) return nullptr;
+  if (!read || !ReadPixelAdvances(*font, *out)) return nullptr;
 
   cairo_matrix_t matrix;
   cairo_scaled_font_get_font_matrix(font->font(), &matrix);

@@ -1,8 +1,11 @@
-// The document form of a GDI backend font: the tables of the face GDI
-// selected for the HFONT (GetFontData), its glyph ids (GetGlyphIndicesW)
-// and its advance widths (GetCharWidth32W on the face at one em per font
-// unit, so they come out in font units).
+// The document form of a GDI backend font, read from the very HFONT the
+// raster draws with: the tables of the face GDI selected for it
+// (GetFontData), its glyph ids (GetGlyphIndicesW) and the whole-pixel
+// advances the raster sets each character at (GetCharWidth32W at the
+// font's own size). The widths and extents in font units come from the
+// same face and weight at one em per font unit.
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <memory>
 #include <optional>
@@ -101,56 +104,104 @@ void SetSizedMetrics(const TEXTMETRICW& text, const OUTLINETEXTMETRICW& sized, D
   out.italic = text.tmItalic != 0;
 }
 
-// The glyph of every document code in the face selected into `dc` (0 when
-// the face lacks it), and its advance in thousandths of an em.
-bool ReadGlyphs(HDC dc, double em, CodeGlyphs& glyphs, DocumentFont& out) {
+// The Unicode character of every document code (0 for the codes
+// Windows-1252 leaves undefined).
+std::wstring DocumentCharacters() {
   std::wstring characters;
   for (int i = 0; i < kDocumentCodes; ++i) {
     const std::u16string c =
         Cp1252ToUtf16(std::string(1, static_cast<char>(kFirstDocumentCode + i)));
     characters.push_back(c.size() == 1 ? static_cast<wchar_t>(c[0]) : L'\0');
   }
+  return characters;
+}
+
+// The glyph of every document code in the face selected into `dc` (0 when
+// the face lacks it).
+bool ReadGlyphs(HDC dc, const std::wstring& characters, CodeGlyphs& glyphs) {
   std::vector<WORD> indices(characters.size());
   if (GetGlyphIndicesW(dc, characters.c_str(), static_cast<int>(characters.size()), indices.data(),
                        GGI_MARK_NONEXISTING_GLYPHS) == GDI_ERROR) {
     return false;
   }
-  for (int i = 0; i < kDocumentCodes; ++i) {
-    const auto k = static_cast<std::size_t>(i);
-    const bool exists = characters[k] != L'\0' && indices[k] != 0xFFFF;
-    glyphs[k] = exists ? indices[k] : 0;
-    INT width = 0;
-    if (exists) GetCharWidth32W(dc, characters[k], characters[k], &width);
-    out.widths[k] = PerMille(width, em);
+  for (std::size_t k = 0; k < characters.size(); ++k) {
+    glyphs[k] = characters[k] != L'\0' && indices[k] != 0xFFFF ? indices[k] : 0;
   }
   return true;
 }
 
-// What the document needs of the face selected into `dc` at one pixel per
-// font unit (`units` its metrics): the glyphs and widths, the embedded
-// program, the extents in thousandths of an em and the names.
-bool ReadUnitFace(HDC dc, const OUTLINETEXTMETRICW& units, const LOGFONTW& request,
-                  DocumentFont& out) {
-  const double em = units.otmEMSquare;
-  CodeGlyphs glyphs{};
-  if (!ReadGlyphs(dc, em, glyphs, out)) return false;
+// The advance of each document code in the font selected into `dc`, in its
+// pixels, as ExtTextOutW moves along (0 for the undefined codes).
+bool ReadAdvances(HDC dc, const std::wstring& characters,
+                  std::array<std::int32_t, kDocumentCodes>& advances) {
+  for (std::size_t k = 0; k < characters.size(); ++k) {
+    INT width = 0;
+    if (characters[k] != L'\0' && !GetCharWidth32W(dc, characters[k], characters[k], &width)) {
+      return false;
+    }
+    advances[k] = static_cast<std::int32_t>(width);
+  }
+  return true;
+}
+
+// What the document needs of the raster's own font, selected into `dc`:
+// its glyphs, its advances, the embedded program made of its tables, its
+// names and whether GDI thickens its strokes.
+bool ReadRasterFace(HDC dc, const TEXTMETRICW& text, CodeGlyphs& glyphs, DocumentFont& out) {
+  const std::wstring characters = DocumentCharacters();
+  if (!ReadGlyphs(dc, characters, glyphs) || !ReadAdvances(dc, characters, out.pixelAdvances)) {
+    return false;
+  }
   const auto table = [&](std::uint32_t tag) { return ReadTable(dc, tag); };
   std::optional<std::vector<std::uint8_t>> program = BuildEmbeddedTrueType(table, glyphs);
   if (!program) return false;
   out.program = std::move(*program);
+  // GDI thickens a face whose own weight is below the bold it selected.
+  const bool bold = text.tmWeight >= kFirstBoldWeight;
+  const std::optional<std::vector<std::uint8_t>> os2 = ReadTable(dc, kOs2Tag);
+  const int faceWeight = os2 && os2->size() > 6 ? ((*os2)[4] << 8) | (*os2)[5] : 400;
+  out.syntheticBold = bold && faceWeight < kFirstBoldWeight;
+  out.postScriptName = PostScriptName(dc, bold, text.tmItalic != 0);
+  return true;
+}
+
+// The widths (0 for the codes without a glyph) and extents in thousandths
+// of an em, from the same face selected into `dc` at one pixel per font
+// unit (`units` its metrics).
+bool ReadUnitFace(HDC dc, const OUTLINETEXTMETRICW& units, const CodeGlyphs& glyphs,
+                  DocumentFont& out) {
+  const double em = units.otmEMSquare;
+  std::array<std::int32_t, kDocumentCodes> widths{};
+  if (!ReadAdvances(dc, DocumentCharacters(), widths)) return false;
+  for (std::size_t k = 0; k < widths.size(); ++k) {
+    out.widths[k] = glyphs[k] != 0 ? PerMille(widths[k], em) : 0;
+  }
   out.ascender = PerMille(units.otmAscent, em);
   out.descender = PerMille(units.otmDescent, em);
   out.capHeight =
       PerMille(units.otmsCapEmHeight > 0 ? units.otmsCapEmHeight : units.otmAscent * 7 / 10, em);
   out.boundingBox = {PerMille(units.otmrcFontBox.left, em), PerMille(units.otmrcFontBox.bottom, em),
                      PerMille(units.otmrcFontBox.right, em), PerMille(units.otmrcFontBox.top, em)};
-  // GDI thickens a face whose own weight is below the bold it was asked for.
-  const std::optional<std::vector<std::uint8_t>> os2 = ReadTable(dc, kOs2Tag);
-  const int faceWeight = os2 && os2->size() > 6 ? ((*os2)[4] << 8) | (*os2)[5] : 400;
-  out.syntheticBold = request.lfWeight >= kFirstBoldWeight && faceWeight < kFirstBoldWeight;
-  out.postScriptName =
-      PostScriptName(dc, request.lfWeight >= kFirstBoldWeight, request.lfItalic != 0);
   return true;
+}
+
+// The request for the face, weight and slant GDI selected into `dc`, at one
+// pixel per font unit: the mapper finds the same face again by its own name.
+LOGFONTW UnitRequest(HDC dc, const TEXTMETRICW& text, const LOGFONTW& request, UINT emSquare) {
+  LOGFONTW unit = request;
+  unit.lfHeight = -static_cast<LONG>(emSquare);
+  unit.lfWidth = 0;
+  unit.lfEscapement = 0;
+  unit.lfOrientation = 0;
+  unit.lfWeight = text.tmWeight;
+  unit.lfItalic = text.tmItalic != 0 ? TRUE : FALSE;
+  unit.lfUnderline = FALSE;
+  unit.lfStrikeOut = FALSE;
+  unit.lfCharSet = text.tmCharSet;
+  wchar_t face[LF_FACESIZE] = {};
+  if (GetTextFaceW(dc, LF_FACESIZE, face) > 0) std::copy_n(face, LF_FACESIZE, unit.lfFaceName);
+  unit.lfFaceName[LF_FACESIZE - 1] = L'\0';
+  return unit;
 }
 
 }  // namespace
@@ -170,15 +221,10 @@ std::shared_ptr<const DocumentFont> ReadDocumentFont(const PlatformFont& platfor
 
   auto out = std::make_shared<DocumentFont>();
   SetSizedMetrics(text, *sized, *out);
+  CodeGlyphs glyphs{};
+  if (!ReadRasterFace(dc.Get(), text, glyphs, *out)) return nullptr;
 
-  // The same face at one pixel per font unit: widths and extents in units.
-  LOGFONTW unit = request;
-  unit.lfHeight = -static_cast<LONG>(sized->otmEMSquare);
-  unit.lfWidth = 0;
-  unit.lfEscapement = 0;
-  unit.lfOrientation = 0;
-  unit.lfUnderline = FALSE;
-  unit.lfStrikeOut = FALSE;
+  const LOGFONTW unit = UnitRequest(dc.Get(), text, request, sized->otmEMSquare);
   HFONT unitFont = CreateFontIndirectW(&unit);
   if (unitFont == nullptr) return nullptr;
   bool read = false;
@@ -186,7 +232,7 @@ std::shared_ptr<const DocumentFont> ReadDocumentFont(const PlatformFont& platfor
     MemoryDc unitDc;
     const std::optional<OUTLINETEXTMETRICW> units =
         unitDc.Select(unitFont) ? OutlineMetrics(unitDc.Get()) : std::nullopt;
-    read = units && ReadUnitFace(unitDc.Get(), *units, request, *out);
+    read = units && ReadUnitFace(unitDc.Get(), *units, glyphs, *out);
   }  // unitDc gives the font back before it is deleted
   DeleteObject(unitFont);
   return read ? out : nullptr;

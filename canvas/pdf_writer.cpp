@@ -13,7 +13,8 @@
 // axis from the start pixel's edge to the end pixel's edge, through the pixel
 // centres across it, one pixel wide; a wider one is centred on the pixel
 // centres with round caps. Text is set with the top-left of its cell at the
-// position, the baseline the font's ascent below it, as the raster does.
+// position, the baseline the font's ascent below it, and each glyph at the
+// raster's whole-pixel advances, as the raster does.
 #include <zlib.h>
 
 #include <algorithm>
@@ -22,6 +23,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <initializer_list>
+#include <limits>
 #include <map>
 #include <memory>
 #include <new>
@@ -183,13 +185,46 @@ std::string DocumentCodes(std::string_view cp1252) {
   return codes;
 }
 
-// The advance of `codes` in `font`, whole pixels.
+std::size_t CodeIndex(char code) {
+  return static_cast<std::size_t>(static_cast<unsigned char>(code) - kFirstDocumentCode);
+}
+
+// The advance of `codes` in `font`, whole pixels: the raster's.
 std::int32_t Advance(const DocumentFont& font, std::string_view codes) {
-  double units = 0;
-  for (char c : codes) {
-    units += font.widths[static_cast<unsigned char>(c) - kFirstDocumentCode];
+  std::int64_t pixels = 0;
+  for (char c : codes) pixels += font.pixelAdvances[CodeIndex(c)];
+  return static_cast<std::int32_t>(std::clamp<std::int64_t>(
+      pixels, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
+}
+
+// Shows `codes` (not empty) with every glyph where the raster puts it: a
+// reader moves along by the face's widths, the raster by whole pixels, so
+// the difference is taken up between glyphs with TJ adjustments
+// (thousandths of the em, positive to the left, as written to three
+// decimals). A run that needs none stays a plain Tj.
+void ShowPlaced(std::string& out, const DocumentFont& font, std::string_view codes) {
+  std::string adjusted = "[";
+  bool needed = false;
+  std::size_t from = 0;  // the first code not yet written
+  double ahead = 0;      // pixels: the reader's pen less the raster's
+  for (std::size_t k = 0; k + 1 < codes.size() && font.emPixels > 0; ++k) {
+    const std::size_t code = CodeIndex(codes[k]);
+    ahead += font.widths[code] * font.emPixels / 1000.0 - font.pixelAdvances[code];
+    const double adjustment = std::round(ahead * 1000.0 / font.emPixels * 1000.0) / 1000.0;
+    if (adjustment == 0) continue;
+    LiteralString(adjusted, codes.substr(from, k + 1 - from));
+    Number(adjusted, adjustment);
+    from = k + 1;
+    ahead -= adjustment * font.emPixels / 1000.0;
+    needed = true;
   }
-  return static_cast<std::int32_t>(std::lround(units * font.emPixels / 1000.0));
+  if (!needed) {
+    LiteralString(out, codes);
+    out.append(" Tj");
+    return;
+  }
+  LiteralString(adjusted, codes.substr(from));
+  out.append(adjusted).append("] TJ");
 }
 
 class PdfSurface final : public DocumentSurface {
@@ -336,8 +371,8 @@ class PdfSurface final : public DocumentSurface {
       content_.append("1 0 0 -1 ");
       Numbers(content_, {static_cast<double>(run.x), baseline});
       content_.append("Tm ");
-      LiteralString(content_, codes);
-      content_.append(" Tj ET\n");
+      ShowPlaced(content_, font, codes);
+      content_.append(" ET\n");
     }
     const auto bar = [&](double top) {
       Numbers(content_, {static_cast<double>(run.x), top, static_cast<double>(advance),

@@ -17,6 +17,7 @@ if [ "${1-}" = --agenda ]; then
   program=trevalda-agenda title="Trevalda - Agenda" target=trevalda_agenda_dialog
   default_out=docs/agenda-dialog.png
   settings=$'desde=01/01/2027\nhasta=31/12/2027\nformato=pdf\npapel=a5\nmargen=8\nfestivos=1\n'
+  settings+=$'planificador=1\nnotas=2\nestilo=moderno\nhoras=8-21\nlugar=Sevilla\n'
   settings+=$'fechas1=C:\\users\\ana\\Documents\\cumpleaños.txt\nfechas2=C:\\users\\ana\\Documents\\trabajo.ics\n'
   settings+=$'carpeta=C:\\users\\ana\\Documents\n'
   shift

@@ -110,15 +110,18 @@ TEST(AgendaSettingsTest, WrittenSettingsReadBackTheSame) {
 }
 
 // Every choice is an option of the command line, and its probe one of its
-// values.
+// values (for the page options of the modern style, with it).
 TEST(AgendaSettingsTest, ChoicesAreCommandLineOptions) {
   for (std::size_t i = 0; i < kAgendaChoiceCount; ++i) {
     const AgendaChoiceSpec& entry = SpecOf(static_cast<AgendaChoice>(i));
     SCOPED_TRACE(entry.option);
-    Args args = {"--format", "pdf", std::string(entry.option)};
+    Args args = {"--format", "pdf", "--style", "modern", std::string(entry.option)};
     if (!entry.isSwitch) args.emplace_back(entry.probe);
     EXPECT_TRUE(ParseCommandLine(args));
     EXPECT_FALSE(ParseCommandLine({std::string(entry.option) + "x"})) << "no such option";
+    for (const AgendaWord& word : entry.words) {
+      EXPECT_TRUE(ParseCommandLine({std::string(entry.option), std::string(word.value)}));
+    }
   }
 }
 
@@ -179,6 +182,124 @@ TEST(AgendaSettingsTest, ChoicesFollowTheParser) {
     settings[AgendaChoice::kMargin] = c.margin;
     EXPECT_EQ(SheetChoices(settings), c.allowed);
     EXPECT_TRUE(AllowedChoices(settings)[static_cast<std::size_t>(AgendaChoice::kZone)]);
+    Args expected = {"01/01/2026", "--to", "31/12/2026", "--format", c.format};
+    expected.insert(expected.end(), c.tail.begin(), c.tail.end());
+    EXPECT_EQ(AgendaArguments(settings), expected);
+  }
+}
+
+TEST(AgendaSettingsTest, ReadsAndWritesThePageOptions) {
+  const AgendaSettings settings = ReadAgendaSettings(
+      "estilo=moderno\nhoras=8-21\nlugar=Santa Cruz de Tenerife\nplanificador=1\nnotas=2\n"
+      "zona=Atlantic/Canary\n",
+      kJune2026);
+  EXPECT_EQ(settings[AgendaChoice::kStyle], "modern");
+  EXPECT_EQ(settings[AgendaChoice::kHours], "8-21");
+  EXPECT_EQ(settings[AgendaChoice::kPlace], "Santa Cruz de Tenerife");
+  EXPECT_EQ(settings[AgendaChoice::kPlanner], "1");
+  EXPECT_EQ(settings[AgendaChoice::kNotes], "2");
+  const std::string text = WriteAgendaSettings(settings);
+  EXPECT_NE(text.find("estilo=moderno\r\nhoras=8-21\r\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("planificador=1\r\nnotas=2\r\n"), std::string::npos) << text;
+  EXPECT_EQ(ReadAgendaSettings(text, kJune2026).choices, settings.choices);
+  // The command line's own words, and coordinates as --place takes them.
+  const AgendaSettings spelt =
+      ReadAgendaSettings("estilo=classic\nlugar=40.42,-3.70\nnotas=31\n", kJune2026);
+  EXPECT_EQ(spelt[AgendaChoice::kStyle], "classic");
+  EXPECT_EQ(spelt[AgendaChoice::kPlace], "40.42,-3.70");
+  EXPECT_EQ(spelt[AgendaChoice::kNotes], "31");
+  EXPECT_NE(WriteAgendaSettings(spelt).find("estilo=clasico\r\n"), std::string::npos);
+}
+
+// An old agenda.ini, without the page options, makes what it made before:
+// the classic page, no planner, no notes.
+TEST(AgendaSettingsTest, PageOptionsDefaultToNone) {
+  const AgendaSettings defaults = DefaultAgendaSettings(kJune2026);
+  EXPECT_EQ(defaults[AgendaChoice::kStyle], "classic");
+  EXPECT_EQ(defaults[AgendaChoice::kHours], "");
+  EXPECT_EQ(defaults[AgendaChoice::kPlace], "Madrid");
+  EXPECT_EQ(defaults[AgendaChoice::kPlanner], "0");
+  EXPECT_EQ(defaults[AgendaChoice::kNotes], "0");
+  for (const char* text : {"estilo=Moderno", "estilo=nuevo", "estilo=", "horas=21-8", "horas=0-23",
+                           "horas=8", "lugar=Atlantida", "lugar=91,0", "planificador=si",
+                           "planificador=2", "notas=32", "notas=-1", "notas=dos"}) {
+    SCOPED_TRACE(text);
+    EXPECT_EQ(ReadAgendaSettings(text, kJune2026).choices, defaults.choices);
+  }
+  AgendaSettings old = ReadAgendaSettings(
+      "desde=01/01/2027\nhasta=31/12/2027\nformato=pdf\n"
+      "papel=a5\nfestivos=0\n",
+      kJune2026);
+  EXPECT_EQ(AgendaArguments(old),
+            (Args{"01/01/2027", "--to", "31/12/2027", "--format", "pdf", "--paper", "a5"}));
+}
+
+// The page choices the dialog offers: "S" style, "H" hours, "L" place, "P"
+// planner, "N" notes.
+std::string PageChoices(const AgendaSettings& settings) {
+  const auto allowed = AllowedChoices(settings);
+  std::string shown;
+  for (auto [choice, letter] :
+       {std::pair{AgendaChoice::kStyle, 'S'}, std::pair{AgendaChoice::kHours, 'H'},
+        std::pair{AgendaChoice::kPlace, 'L'}, std::pair{AgendaChoice::kPlanner, 'P'},
+        std::pair{AgendaChoice::kNotes, 'N'}}) {
+    if (allowed[static_cast<std::size_t>(choice)]) shown += letter;
+  }
+  return shown;
+}
+
+TEST(AgendaSettingsTest, PageChoicesFollowTheParser) {
+  struct Case {
+    const char* format;
+    const char* style;
+    const char* hours;
+    const char* planner;
+    const char* notes;
+    const char* zone;
+    const char* allowed;
+    Args tail;  // what follows --format VALUE
+  };
+  const Case cases[] = {
+      // Hours and place need the modern style; planner and notes a PDF.
+      {"pdf", "classic", "8-21", "1", "3", "Europe/Madrid", "SPN", {"--planner", "--notes", "3"}},
+      {"png",
+       "modern",
+       "8-21",
+       "1",
+       "3",
+       "Europe/Madrid",
+       "SHL",
+       {"--style", "modern", "--hours", "8-21"}},
+      {"pdf",
+       "modern",
+       "7-20",
+       "0",
+       "1",
+       "Atlantic/Canary",
+       "SHLPN",
+       {"--style", "modern", "--hours", "7-20", "--notes", "1", "--tz", "Atlantic/Canary"}},
+      // A zone the modern page refuses is passed on, for the parser to say
+      // why; it does not close the style it comes after.
+      {"bmp",
+       "modern",
+       "",
+       "0",
+       "0",
+       "Asia/Tokyo",
+       "SHL",
+       {"--style", "modern", "--tz", "Asia/Tokyo"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.format) + " " + c.style + " " + c.zone);
+    AgendaSettings settings = DefaultAgendaSettings(kJune2026);
+    settings.holidays = false;
+    settings.format = c.format;
+    settings[AgendaChoice::kStyle] = c.style;
+    settings[AgendaChoice::kHours] = c.hours;
+    settings[AgendaChoice::kPlanner] = c.planner;
+    settings[AgendaChoice::kNotes] = c.notes;
+    settings[AgendaChoice::kZone] = c.zone;
+    EXPECT_EQ(PageChoices(settings), c.allowed);
     Args expected = {"01/01/2026", "--to", "31/12/2026", "--format", c.format};
     expected.insert(expected.end(), c.tail.begin(), c.tail.end());
     EXPECT_EQ(AgendaArguments(settings), expected);

@@ -127,6 +127,45 @@ TEST(PdfWriterTest, ALayoutNamingAnUndrawnPageWritesNothing) {
   EXPECT_TRUE(test::Listing(folder).empty());
 }
 
+// A document sets every glyph where the raster does: each beginning of a
+// long line measures the same on a raster canvas and on a document page,
+// in the sizes and weights the pages use. (A reader that moves along by the
+// face's own widths drifts from the raster's whole-pixel advances, some
+// pixels over a line.)
+TEST(PdfWriterTest, GlyphsStartWhereTheRasterPutsThem) {
+  const std::string entry =
+      "Reuni\xF3n con el equipo de dise\xF1o para revisar el presupuesto anual y los plazos de "
+      "entrega finales.";
+  const std::string symbols =
+      "\xA1\xBF\xAB\xBB@#$%&*+=<>~^|{}[]()!?\xA7\xB6\xB0\xB1\xD7\xF7\xB5\x80\xA3\xA5\xA9\xAE"
+      "\x99\x95\x85\x96\x97\x89\x86\x87 ----- ..... ,,,,, ;;;;; iiiii lllll WWWWW mmmmm";
+  PdfDocument document(794, 1123);
+  ASSERT_TRUE(document.Open());
+  test::ScopedCanvas raster(794, 100);
+  const auto starts = [](CanvasHandle canvas, std::int32_t font, const std::string& text) {
+    AttachCanvas(canvas);
+    SetFont(font);
+    std::vector<std::int32_t> found;
+    for (std::size_t n = 1; n <= text.size(); ++n) found.push_back(TextWidth(text.substr(0, n)));
+    return found;
+  };
+  for (const float points : {8.0f, 10.0f, 38.0f}) {
+    for (const std::int32_t style : {kFontBold, 0}) {
+      const std::int32_t font = NewFont("New Times", points, style);
+      for (const std::string& text : {entry, symbols}) {
+        const std::vector<std::int32_t> onRaster = starts(raster.handle(), font, text);
+        EXPECT_EQ(starts(document.Canvas(), font, text), onRaster)
+            << points << " points, style " << style << ": " << text;
+        EXPECT_GT(onRaster.back(), onRaster.front());
+      }
+    }
+  }
+  AttachCanvas(document.Canvas());
+  SetPosition(10, 8);
+  PrintText(entry);
+  EXPECT_EQ(TakeTextProblem(), "");
+}
+
 // Faces the writer cannot embed give no program rather than a broken one.
 TEST(PdfWriterTest, FacesWithoutUsableOutlinesGiveNoProgram) {
   const auto face = [](std::uint32_t absent, std::uint8_t glyphs) {

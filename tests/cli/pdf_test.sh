@@ -121,6 +121,20 @@ for date in 07/12/2027 06/12/2026; do
     python3 "$checker" rows "$dir/$stem.bmp" "$dir/render-1.ppm"
 done
 
+# Long lines keep to the raster's glyphs: an entry of 98 characters and a
+# line of symbols whose advances the raster rounds up, each glyph within a
+# pixel of where the raster page has it.
+symbols="%•©®^“”„"
+printf '07/12/2026 %s\n07/12/2026 %s\n' \
+  "Reunión con el equipo de diseño para revisar el presupuesto anual y los plazos de entrega finales." \
+  "$symbols$symbols$symbols$symbols$symbols" >"$work/largas.txt"
+run 07/12/2026 --dates "$work/largas.txt" --format pdf -o page.pdf
+(cd "$dir" && "${runner[@]}" "$tool" 07/12/2026 --dates "$work/largas.txt" >/dev/null 2>&1)
+pdftoppm -r 96 "$dir/page.pdf" "$dir/render"
+report="$(python3 "$checker" glyphs "$dir/07-12-2026.bmp" "$dir/render-1.ppm" | tr '\n' ';')"
+status=$?
+check "long lines: glyphs within a pixel of the raster's ($report)" test "$status" -eq 0
+
 # The index marks: holidays in red (Sundays always are), a line under days
 # with entries, the same on the index of a planner.
 printf '05/03 Cumpleaños de Ana\n!24/06 Sant Joan\n12/10/2027 Llevar el coche\n' >"$work/fechas.txt"

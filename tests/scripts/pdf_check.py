@@ -3,6 +3,7 @@
 
     pdf_check.py navigation FILE.pdf
     pdf_check.py rows PAGE.bmp RENDERED.ppm
+    pdf_check.py glyphs PAGE.bmp RENDERED.ppm
 
 navigation: reads the file with qpdf (--json) and the words under each link with
 pdftotext (-bbox). Checks that every day cell of the index sheet links to
@@ -32,6 +33,14 @@ rows: compares the raster page with the PDF page rendered at 96 dpi
 more dark pixels) must be the same rows with the same first and last dark
 pixel, and the texts must start within a pixel of the raster's; the
 glyphs' own antialiasing may differ.
+
+glyphs: compares the texts of the raster page with the PDF page rendered at
+96 dpi, glyph by glyph: in every band of rows between the rules and lines,
+each stretch of 24 columns that carries ink in the raster is matched
+against the rendering moved by up to 8 columns either way (the columns'
+ink, each stretch scaled to the same total, as antialiasing differs); the
+best match must be at most one column off. Prints the number of stretches
+and the largest offset, and the worst stretches on a fault.
 """
 import html
 import json
@@ -44,7 +53,9 @@ MONTHS = ["Enero", "Febrero", "Marzo", "Abril", "Mayo", "Junio", "Julio", "Agost
           "Septiembre", "Octubre", "Noviembre", "Diciembre"]
 
 
-def rows(bmp_path, ppm_path):
+def read_pages(bmp_path, ppm_path):
+    """The raster page and the rendered one as rows of RGB bytes (top row
+    first), and the width; nothing (after saying why) when their sizes differ."""
     import struct
     data = open(bmp_path, "rb").read()
     offset = struct.unpack_from("<I", data, 10)[0]
@@ -54,8 +65,16 @@ def rows(bmp_path, ppm_path):
     header, size, _, pixels = open(ppm_path, "rb").read().split(b"\n", 3)
     if header != b"P6" or tuple(map(int, size.split())) != (width, height):
         print(f"rendered page is {size.decode()}, the raster {width} {height}")
-        return 1
+        return None
     ppm = [pixels[y * width * 3:][:width * 3] for y in range(height)]
+    return width, bmp, ppm
+
+
+def rows(bmp_path, ppm_path):
+    pages = read_pages(bmp_path, ppm_path)
+    if pages is None:
+        return 1
+    width, bmp, ppm = pages
 
     def dark_rows(image):
         found = {}
@@ -73,7 +92,7 @@ def rows(bmp_path, ppm_path):
 
     # The texts start where the raster's do (their cells' top-left corner at
     # the same position): the left, top and bottom of their ink within a
-    # pixel. Their right ends may differ by the raster's whole-pixel advances.
+    # pixel. The glyphs along them are compared by `glyphs`.
     def ink(image, x0, y0, x1, y1):
         found = [(x, y) for y in range(y0, y1) for x in range(x0, x1)
                  if sum(image[y][3 * x:3 * x + 3]) < 384]
@@ -87,6 +106,66 @@ def rows(bmp_path, ppm_path):
             print(f"{name}: raster ink at {a}, pdf ink at {b}")
             return 1
     print(f"{len(raster)} rows of rules and lines on the same pixels, texts in place")
+    return 0
+
+
+def glyphs(bmp_path, ppm_path):
+    pages = read_pages(bmp_path, ppm_path)
+    if pages is None:
+        return 1
+    width, bmp, ppm = pages
+    stretch, reach = 24, 8
+
+    def darkness(row):  # per column: 0 white, 765 black
+        return [765 - row[3 * x] - row[3 * x + 1] - row[3 * x + 2] for x in range(width)]
+
+    raster_rows = [darkness(row) for row in bmp]
+    rendered_rows = [darkness(row) for row in ppm]
+    # Bands of text: the rows between those of rules and writing lines
+    # (200 dark pixels or more in a row, unbroken).
+    def is_rule(row):
+        run = longest = 0
+        for v in row:
+            run = run + 1 if v > 381 else 0
+            longest = max(longest, run)
+        return longest >= 200
+
+    ruled = [is_rule(row) for row in raster_rows]
+    bands, top = [], None
+    for y, is_rule in enumerate(ruled + [True]):
+        if not is_rule and top is None:
+            top = y
+        elif is_rule and top is not None:
+            bands.append((top, y))
+            top = None
+
+    def profile(image, band):
+        return [sum(image[y][x] for y in range(*band)) for x in range(width)]
+
+    def scaled(values):
+        total = sum(values) or 1
+        return [v / total for v in values]
+
+    offsets = []  # (offset, band, first column)
+    for band in bands:
+        raster, rendered = profile(raster_rows, band), profile(rendered_rows, band)
+        for x in range(reach, width - stretch - reach, stretch // 2):
+            wanted = raster[x:x + stretch]
+            if sum(wanted) < 765 * 4:  # too little ink to tell
+                continue
+            wanted = scaled(wanted)
+            best = min(range(-reach, reach + 1), key=lambda d: (sum(
+                abs(a - b) for a, b in zip(wanted, scaled(rendered[x + d:x + d + stretch]))), abs(d)))
+            offsets.append((best, band, x))
+    if not offsets:
+        print("no text found")
+        return 1
+    worst = sorted(offsets, key=lambda o: -abs(o[0]))
+    if abs(worst[0][0]) > 1:
+        for offset, band, x in worst[:8]:
+            print(f"rows {band[0]}-{band[1] - 1}, columns from {x}: the pdf's glyphs {offset:+d} px off")
+        return 1
+    print(f"{len(offsets)} stretches of text, at most {abs(worst[0][0])} px off")
     return 0
 
 
@@ -365,6 +444,8 @@ def read_words(path):
 if __name__ == "__main__":
     if sys.argv[1] == "rows":
         sys.exit(rows(sys.argv[2], sys.argv[3]))
+    if sys.argv[1] == "glyphs":
+        sys.exit(glyphs(sys.argv[2], sys.argv[3]))
     if sys.argv[1] == "index":
         sys.exit(index_marks(sys.argv[2], int(sys.argv[3])))
     if sys.argv[1] == "planner":

@@ -47,6 +47,13 @@ check "PDF: the dialog's year reads as the command line's" \
   same_text "$work/pdf-dialog/agenda-2027.pdf" "$work/pdf-cli/agenda-2027.pdf"
 check "PDF: the dates files' entries are in it" \
   grep -q "Cumpleaños de Ana" <(pdftotext "$work/pdf-dialog/agenda-2027.pdf" -)
+modern=28-01-2027_03-02-2027.pdf
+check "modern planner PDF: the dialog's reads as the command line's" \
+  same_text "$work/modern-dialog/$modern" "$work/modern-cli/$modern"
+check "modern planner PDF: the place's sun is on its pages" \
+  grep -q "(Sevilla)" <(pdftotext "$work/modern-dialog/$modern" -)
+check "modern planner PDF: the lines carry the hours" \
+  grep -qx "8:00" <(pdftotext "$work/modern-dialog/$modern" -)
 for stem in 28-02-2028 29-02-2028 01-03-2028; do
   check "PNG: $stem as the command line draws it" \
     same_pixels "$work/png-dialog/$stem.png" "$work/png-cli/$stem.png"

@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cwctype>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -253,30 +254,56 @@ void Choose(HWND dialog, int id, int index) {
 }
 
 TEST_F(AgendaProgramTest, ControlsComeInTabOrderAndFollowTheCommandLinesRule) {
-  WriteSettings("formato=pdf\npapel=a4\nlibrito=0\n");
+  WriteSettings("formato=pdf\npapel=a4\nlibrito=0\nlugar=40.42,-3.70\n");
   ASSERT_NO_FATAL_FAILURE(Start());
   std::vector<int> order;
   for (HWND child = GetWindow(dialog_, GW_CHILD); child != nullptr;
        child = GetWindow(child, GW_HWNDNEXT)) {
     if ((GetWindowLongW(child, GWL_STYLE) & WS_TABSTOP) != 0) order.push_back(GetDlgCtrlID(child));
   }
-  EXPECT_EQ(order, (std::vector<int>{
-                       IDC_AGENDA_FROM, IDC_AGENDA_TO, IDC_AGENDA_YEAR, IDC_AGENDA_FORMAT,
-                       IDC_AGENDA_PAPER, IDC_AGENDA_BOOKLET, IDC_AGENDA_MARGIN, IDC_AGENDA_HOLIDAYS,
-                       IDC_AGENDA_ZONE, IDC_AGENDA_DATES, IDC_AGENDA_ADD, IDC_AGENDA_REMOVE,
-                       IDC_AGENDA_FOLDER, IDC_AGENDA_BROWSE, IDC_AGENDA_STOP, IDC_AGENDA_CREATE}));
+  EXPECT_EQ(order, (std::vector<int>{IDC_AGENDA_FROM,     IDC_AGENDA_TO,      IDC_AGENDA_YEAR,
+                                     IDC_AGENDA_FORMAT,   IDC_AGENDA_PAPER,   IDC_AGENDA_BOOKLET,
+                                     IDC_AGENDA_MARGIN,   IDC_AGENDA_PLANNER, IDC_AGENDA_NOTES,
+                                     IDC_AGENDA_STYLE,    IDC_AGENDA_HOURS,   IDC_AGENDA_PLACE,
+                                     IDC_AGENDA_HOLIDAYS, IDC_AGENDA_ZONE,    IDC_AGENDA_DATES,
+                                     IDC_AGENDA_ADD,      IDC_AGENDA_REMOVE,  IDC_AGENDA_FOLDER,
+                                     IDC_AGENDA_BROWSE,   IDC_AGENDA_STOP,    IDC_AGENDA_CREATE}));
   EXPECT_EQ(TextOf(Control(IDC_AGENDA_CREATE)), L"C&rear");
   EXPECT_NE(GetWindowLongW(Control(IDC_AGENDA_CREATE), GWL_STYLE) & BS_DEFPUSHBUTTON, 0);
+  // Every mnemonic leads to one control.
+  std::wstring mnemonics;
+  for (HWND child = GetWindow(dialog_, GW_CHILD); child != nullptr;
+       child = GetWindow(child, GW_HWNDNEXT)) {
+    const std::wstring text = TextOf(child);
+    if (const std::size_t amp = text.find(L'&');
+        amp != std::wstring::npos && amp + 1 < text.size()) {
+      const wchar_t key = static_cast<wchar_t>(towupper(text[amp + 1]));
+      EXPECT_EQ(mnemonics.find(key), std::wstring::npos) << "twice: " << Utf8(text);
+      mnemonics.push_back(key);
+    }
+  }
 
   const auto enabled = [&](int id) { return IsWindowEnabled(Control(id)) != FALSE; };
   EXPECT_TRUE(enabled(IDC_AGENDA_PAPER) && enabled(IDC_AGENDA_MARGIN) &&
               enabled(IDC_AGENDA_BOOKLET));
+  // The classic page has neither hours nor place; planner and notes are a
+  // PDF's.
+  EXPECT_EQ(TextOf(Control(IDC_AGENDA_STYLE)), L"Clásico");
+  EXPECT_FALSE(enabled(IDC_AGENDA_HOURS) || enabled(IDC_AGENDA_PLACE));
+  EXPECT_TRUE(enabled(IDC_AGENDA_PLANNER) && enabled(IDC_AGENDA_NOTES) &&
+              enabled(IDC_AGENDA_NOTES_SPIN));
+  Choose(dialog_, IDC_AGENDA_STYLE, 1);  // Moderno
+  EXPECT_TRUE(enabled(IDC_AGENDA_HOURS) && enabled(IDC_AGENDA_PLACE));
+  // A place given by its coordinates joins the list of places.
+  EXPECT_EQ(TextOf(Control(IDC_AGENDA_PLACE)), L"40.42,-3.70");
   Choose(dialog_, IDC_AGENDA_PAPER, 1);  // A5: the booklet is printed on A4 only
   EXPECT_TRUE(enabled(IDC_AGENDA_PAPER) && enabled(IDC_AGENDA_MARGIN));
   EXPECT_FALSE(enabled(IDC_AGENDA_BOOKLET));
-  Choose(dialog_, IDC_AGENDA_FORMAT, 1);  // PNG: no paper, margin or booklet
+  Choose(dialog_, IDC_AGENDA_FORMAT, 1);  // PNG: no paper, margin, booklet, planner or notes
   EXPECT_FALSE(enabled(IDC_AGENDA_PAPER) || enabled(IDC_AGENDA_MARGIN) ||
-               enabled(IDC_AGENDA_BOOKLET));
+               enabled(IDC_AGENDA_BOOKLET) || enabled(IDC_AGENDA_PLANNER) ||
+               enabled(IDC_AGENDA_NOTES) || enabled(IDC_AGENDA_NOTES_SPIN));
+  EXPECT_TRUE(enabled(IDC_AGENDA_HOURS) && enabled(IDC_AGENDA_PLACE));
 
   // The year shortcut sets the whole year.
   Choose(dialog_, IDC_AGENDA_YEAR, 0);
@@ -332,6 +359,37 @@ TEST_F(AgendaProgramTest, ThreeDaysAsPngAndTheChoicesRemembered) {
                         L"--dates", (Given().work / L"fechas.txt").wstring(), L"--dates",
                         (Given().work / L"calendario.ics").wstring(), L"-o", cliOut.wstring()},
                        Given().work / L"png-cli.log"),
+            0u);
+}
+
+// The modern page's options and the planner's pages, from agenda.ini.
+TEST_F(AgendaProgramTest, AModernPlannerFromThePreparedChoices) {
+  const fs::path dialogOut = Folder(L"modern-dialog");
+  const fs::path cliOut = Folder(L"modern-cli");
+  WriteSettings(
+      "desde=28/01/2027\nhasta=03/02/2027\nformato=pdf\nfestivos=1\nestilo=moderno\n"
+      "horas=8-21\nlugar=Sevilla\nplanificador=1\nnotas=2\ncarpeta=" +
+      Utf8(dialogOut.wstring()) + "\n");
+  ASSERT_NO_FATAL_FAILURE(Start());
+  EXPECT_EQ(TextOf(Control(IDC_AGENDA_STYLE)), L"Moderno");
+  EXPECT_EQ(TextOf(Control(IDC_AGENDA_HOURS)), L"8-21");
+  EXPECT_EQ(TextOf(Control(IDC_AGENDA_PLACE)), L"Sevilla");
+  EXPECT_EQ(TextOf(Control(IDC_AGENDA_NOTES)), L"2");
+  EXPECT_EQ(IsDlgButtonChecked(dialog_, IDC_AGENDA_PLANNER), BST_CHECKED);
+  const fs::path document = dialogOut / L"28-01-2027_03-02-2027.pdf";
+  EXPECT_EQ(CreateAndReadDone(kCommandTimeout).rfind(L"Grabado " + document.wstring() + L" (", 0),
+            0u);
+  ASSERT_NO_FATAL_FAILURE(CloseProgram());
+  EXPECT_TRUE(fs::exists(document));
+  const std::string settings = ReadText(SettingsFile());
+  EXPECT_NE(settings.find("estilo=moderno\r\nhoras=8-21\r\nlugar=Sevilla\r\n"), std::string::npos)
+      << settings;
+
+  EXPECT_EQ(RunAndWait(Given().cli,
+                       {L"28/01/2027", L"--to", L"03/02/2027", L"--format", L"pdf", L"--holidays",
+                        L"--style", L"modern", L"--hours", L"8-21", L"--place", L"Sevilla",
+                        L"--planner", L"--notes", L"2", L"-o", cliOut.wstring()},
+                       Given().work / L"modern-cli.log"),
             0u);
 }
 
