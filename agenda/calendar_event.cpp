@@ -123,14 +123,19 @@ void EventPlacement::Collect(WallTime from, WallTime to, std::vector<WallTime>& 
   }
   // DTSTART is always an occurrence; RDATE adds more.
   if (event.start >= from && event.start < to) starts.push_back(event.start);
-  auto extra = std::lower_bound(event.extraStarts.begin(), event.extraStarts.end(), from);
-  for (; extra != event.extraStarts.end() && *extra < to; ++extra) starts.push_back(*extra);
-  // What can come next, for the quick no.
+  const auto firstExtra =
+      std::lower_bound(event.extraStarts.begin(), event.extraStarts.end(), from);
+  for (auto extra = firstExtra; extra != event.extraStarts.end() && *extra < to; ++extra) {
+    starts.push_back(*extra);
+  }
+  // What can come next, for the quick no. The next stretch may overlap
+  // this one, so DTSTART and the RDATEs count from `from` on (the walks'
+  // starts in the overlap are kept in recent_).
   nextPossible_ = {std::numeric_limits<std::int32_t>::max(), 0};
   for (const RecurrenceWalk& walk : walks_)
     nextPossible_ = std::min(nextPossible_, walk.NextPossible());
-  if (extra != event.extraStarts.end()) nextPossible_ = std::min(nextPossible_, *extra);
-  if (event.start >= to) nextPossible_ = std::min(nextPossible_, event.start);
+  if (firstExtra != event.extraStarts.end()) nextPossible_ = std::min(nextPossible_, *firstExtra);
+  if (event.start >= from) nextPossible_ = std::min(nextPossible_, event.start);
   std::sort(starts.begin(), starts.end());
   starts.erase(std::unique(starts.begin(), starts.end()), starts.end());
 }
