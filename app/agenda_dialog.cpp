@@ -24,6 +24,7 @@
 #include "app/resources/agenda_ids.h"
 #include "app/yearbook.h"
 #include "calendar/almanac.h"
+#include "text/error_text.h"
 #include "text/shown_text.h"
 #include "text/wide_text.h"
 
@@ -457,7 +458,7 @@ Result<> PrepareFolder(AgendaSettings& settings) {
   std::filesystem::create_directories(folder, error);
   if (!error && std::filesystem::is_directory(folder, error)) return {};
   return Failure("no se pudo crear la carpeta " + ShownPath(folder) + ": " +
-                 (error ? error.message() : "ese nombre ya lo tiene un archivo"));
+                 (error ? ErrorText(error) : "ese nombre ya lo tiene un archivo"));
 }
 
 void Create(HWND window) {

@@ -32,11 +32,10 @@ std::string TodayText() {
 // Reads a typed date into a checked page date.
 Result<PageDate> ReadTypedDate(const std::string& typed) {
   const auto dateText = NormalizeDateText(typed);
-  if (!dateText) {
-    return Failure("fecha no válida: " + Shown(typed) +
-                   ". Escribe día/mes/año con el año en cuatro cifras, por ejemplo 07/12/2026.");
+  if (dateText) {
+    if (Result<PageDate> date = ReadDateText(*dateText)) return date;
   }
-  return ReadDateText(*dateText);
+  return Failure(BadDateMessage(typed));
 }
 
 }  // namespace
@@ -71,9 +70,10 @@ JobReport WritePages(const CliOptions& options, const DateRange& range, const Ag
     } else if (std::filesystem::is_directory(file, ignored)) {
       file /= defaultName;
     }
-    report.output = file;
     outcome = CreateYearbookPdf(range, file, options.sheets, progress, agenda, options.planner);
-    done = "Grabado " + ShownPath(file) + " (" +
+    // Named as the system named it (Windows drops a trailing dot).
+    report.output = SavedFileName(file);
+    done = "Grabado " + ShownPath(report.output) + " (" +
            DocumentCountText(outcome.documentPages, options.sheets.booklet) + ")";
   } else {
     const bool single = range.first == range.last;

@@ -144,7 +144,8 @@ Result<> SetTimeZone(std::string_view value, CliOptions& options) {
   const std::optional<TimeZone> zone = TimeZone::FromName(value);
   if (!zone) {
     return Failure("zona horaria desconocida: \"" + ShownText(value) +
-                   "\" (un nombre IANA, por ejemplo Europe/Madrid o Atlantic/Canary)");
+                   "\" (un nombre IANA escrito con sus mayúsculas, por ejemplo Europe/Madrid o "
+                   "Atlantic/Canary)");
   }
   options.timeZone = zone->Name();
   options.timeZoneGiven = true;
@@ -233,10 +234,10 @@ std::optional<double> ReadDegrees(std::string_view text) {
   return negative ? -value : value;
 }
 
-// --place: "none", a place FindPlace knows, or "LAT,LON" in degrees.
+// --place: "none" (in any case), a place FindPlace knows, or "LAT,LON" in degrees.
 Result<> SetPlace(std::string_view value, CliOptions& options) {
   options.placeGiven = true;
-  if (value == "none") {
+  if (SameWord(value, "none")) {
     options.place.reset();
     return {};
   }

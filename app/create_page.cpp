@@ -156,6 +156,13 @@ Result<PageDate> ReadDateText(std::string_view dateText) {
   return date;
 }
 
+std::string BadDateMessage(std::string_view typed) {
+  std::string message = "fecha no válida: \"";
+  message.append(ShownText(typed));
+  message.append("\". Escribe día/mes/año con el año en cuatro cifras, por ejemplo 07/12/2026.");
+  return message;
+}
+
 DayPageContent PageContentFor(const AgendaOptions& options, const PageDate& date) {
   DayPageContent content;
   if (options.agenda != nullptr) content.entries = options.agenda->EntriesFor(date);
@@ -186,7 +193,7 @@ PageOutcome NamePage(const PageDate& date, std::string stem, const std::filesyst
   outcome.date = date;
   outcome.stem = std::move(stem);
   if (!IsValidPageDate(date)) {
-    outcome.message = ReadDateText(DateText(date)).message();
+    outcome.message = BadDateMessage(DateText(date));
     return outcome;
   }
   const char* extension = format == PageFormat::kPng ? ".png" : ".bmp";
@@ -204,7 +211,7 @@ void ReportSave(PageOutcome& outcome, const Result<>& made) {
     return;
   }
   outcome.status = PageStatus::kNotSaved;
-  outcome.message = "No se pudo grabar " + ShownPath(outcome.file);
+  outcome.message = "no se pudo grabar " + ShownPath(outcome.file);
   if (!made) {
     outcome.message += ": " + made.message();
   } else if (outcome.save.error) {
@@ -243,7 +250,7 @@ bool RefuseUnwrittenTexts(PageOutcome& outcome) {
   const std::string problem = TakeTextProblem();
   if (problem.empty()) return false;
   outcome.status = PageStatus::kNotSaved;
-  outcome.message = "No se pudo grabar " + ShownPath(outcome.file) + ": " + problem;
+  outcome.message = "no se pudo grabar " + ShownPath(outcome.file) + ": " + problem;
   return true;
 }
 
@@ -271,7 +278,13 @@ PageOutcome WriteDayPageFromText(std::string_view dateText, const std::filesyste
     outcome.message = date.message();
     return outcome;
   }
-  return WriteNamedPage(NamePage(*date, MakeFileStem(dateText), folder, format), format, agenda);
+  PageOutcome outcome =
+      WriteNamedPage(NamePage(*date, MakeFileStem(dateText), folder, format), format, agenda);
+  // A message box starts a sentence.
+  if (!outcome.message.empty() && outcome.message[0] >= 'a' && outcome.message[0] <= 'z') {
+    outcome.message[0] = static_cast<char>(outcome.message[0] - 'a' + 'A');
+  }
+  return outcome;
 }
 
 PageOutcome SaveDrawnPage(CanvasHandle canvas, const PageDate& date,

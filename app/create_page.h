@@ -75,8 +75,16 @@ struct PageOutcome {
 // text shown with ShownText), when the stem does not have the layout
 // dd?mm?yyyy (two digits, a separator, two digits, a separator, four
 // digits), when the date is not a real calendar day of the years 1 to 9999,
-// or when the stem cannot serve as a file name.
+// or when the stem cannot serve as a file name. The message is the
+// dialog's own text ("Fecha no válida: ..."); the command line says
+// BadDateMessage instead.
 Result<PageDate> ReadDateText(std::string_view dateText);
+
+// What the command line and the job layer say of a date that cannot be read
+// or is not a real day, in the style of all their messages (lowercase, the
+// program's name goes in front): `fecha no válida: "31/02/2026". Escribe
+// día/mes/año ...`. `typed` is UTF-8, shown with ShownText.
+std::string BadDateMessage(std::string_view typed);
 
 // What the pages carry beyond the classic page: the agenda's entries and
 // the week rule. The default adds nothing.
@@ -108,7 +116,9 @@ PageOutcome WriteDayPage(const PageDate& date, const std::filesystem::path& fold
 
 // The dialog's path: the date and the stem from the picker's text
 // (ReadDateText, MakeFileStem), then the page as WriteDayPage makes it,
-// saved as <folder>/<stem>.bmp.
+// saved as <folder>/<stem>.bmp. The message starts with a capital letter, as
+// a message box does ("No se pudo grabar ..."); WriteDayPage's start as the
+// command line's do ("no se pudo grabar ...").
 PageOutcome WriteDayPageFromText(std::string_view dateText,
                                  const std::filesystem::path& folder = {},
                                  PageFormat format = PageFormat::kBmp,

@@ -13,6 +13,7 @@
 #include "page/day_page.h"
 #include "page/planner_pages.h"
 #include "text/cp1252.h"
+#include "text/error_text.h"
 #include "text/shown_text.h"
 
 namespace trevalda {
@@ -398,7 +399,7 @@ RangeOutcome CreatePlannerPdf(const DateRange& range, const std::filesystem::pat
   RemoveStaleTemporaryFiles(file.parent_path());
   PdfDocument document(kPageWidth, kPageHeight);
   if (!document.Open()) {
-    outcome.message = "No se pudo empezar el documento " + ShownPath(file);
+    outcome.message = "no se pudo empezar el documento " + ShownPath(file);
     return outcome;
   }
   const PlannerPlan plan(range, options, agenda.week);
@@ -411,7 +412,7 @@ RangeOutcome CreatePlannerPdf(const DateRange& range, const std::filesystem::pat
     DrawPlannedPage(plan, page, texts, agenda, document.Canvas(), links);
     if (options.planner) strips.Need(page);
     if (!document.EndPage()) {
-      outcome.message = "Se detiene en la página " + Cp1252ToUtf8(plan.Label(page)) +
+      outcome.message = "se detiene en la página " + Cp1252ToUtf8(plan.Label(page)) +
                         ": no se pudo dibujar en el documento " + ShownPath(file);
       return outcome;
     }
@@ -423,7 +424,7 @@ RangeOutcome CreatePlannerPdf(const DateRange& range, const std::filesystem::pat
     }
   }
   if (options.planner && !strips.Draw(document, pages, links)) {
-    outcome.message = "No se pudieron dibujar las pestañas en el documento " + ShownPath(file);
+    outcome.message = "no se pudieron dibujar las pestañas en el documento " + ShownPath(file);
     return outcome;
   }
 
@@ -440,8 +441,8 @@ RangeOutcome CreatePlannerPdf(const DateRange& range, const std::filesystem::pat
   }
   const SaveResult save = document.Save(file, layout);
   if (!save.Saved()) {
-    outcome.message = "No se pudo grabar " + ShownPath(file) +
-                      (save.error ? " (" + save.step + "): " + save.error.message() : "");
+    outcome.message = "no se pudo grabar " + ShownPath(file) +
+                      (save.error ? " (" + save.step + "): " + ErrorText(save.error) : "");
     return outcome;
   }
   outcome.documentPages = static_cast<std::int32_t>(layout.sheets.size());

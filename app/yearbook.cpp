@@ -92,7 +92,7 @@ RangeOutcome CreatePageFiles(const DateRange& range, const std::filesystem::path
   const auto carryOn = [&](const PageDate& date, const PageOutcome& page) {
     if (page.status != PageStatus::kSaved) {
       outcome.message =
-          total == 1 ? page.message : "Se detiene en el " + DateText(date) + ": " + page.message;
+          total == 1 ? page.message : "se detiene en el " + DateText(date) + ": " + page.message;
       return false;
     }
     ++outcome.pagesDone;
@@ -149,7 +149,7 @@ RangeOutcome CreatePageFiles(const DateRange& range, const std::filesystem::path
           } else if (const std::string problem = TakeTextProblem(); !problem.empty()) {
             // Fonts serve every page alike: the first page drawn shows it.
             saved.status = PageStatus::kNotSaved;
-            saved.message = "No se pudo grabar la hoja: " + problem;
+            saved.message = "no se pudo grabar la hoja: " + problem;
             pool.Give(page.canvas);
           } else if (page.canvas != 0) {
             saved = SaveDrawnPage(page.canvas, date, folder, format);
@@ -165,7 +165,7 @@ RangeOutcome CreatePageFiles(const DateRange& range, const std::filesystem::path
     const std::error_code flushed = FlushSavedFiles(folder);
     if (flushed && outcome.message.empty()) {
       outcome.status = RangeStatus::kFailed;
-      outcome.message = "No se pudieron llevar las hojas al disco: " + ErrorText(flushed);
+      outcome.message = "no se pudieron llevar las hojas al disco: " + ErrorText(flushed);
       return outcome;
     }
   }
@@ -187,7 +187,7 @@ RangeOutcome CreateYearbookPdf(const DateRange& range, const std::filesystem::pa
   (void)TakeTextProblem();  // only this document's texts count
   PdfDocument document(kPageWidth, kPageHeight);
   if (!document.Open()) {
-    outcome.message = "No se pudo empezar el documento " + ShownPath(file);
+    outcome.message = "no se pudo empezar el documento " + ShownPath(file);
     return outcome;
   }
   std::vector<canvas::PageLink> indexLinks;
@@ -196,11 +196,11 @@ RangeOutcome CreateYearbookPdf(const DateRange& range, const std::filesystem::pa
         DrawIndexSheet(document.Canvas(), range, sheet, IndexMarksFor(agenda));
     indexLinks.insert(indexLinks.end(), links.begin(), links.end());
     if (const std::string problem = TakeTextProblem(); !problem.empty()) {
-      outcome.message = "No se pudo grabar " + ShownPath(file) + ": " + problem;
+      outcome.message = "no se pudo grabar " + ShownPath(file) + ": " + problem;
       return outcome;
     }
     if (!document.EndPage()) {
-      outcome.message = "No se pudo dibujar el índice en el documento " + ShownPath(file);
+      outcome.message = "no se pudo dibujar el índice en el documento " + ShownPath(file);
       return outcome;
     }
   }
@@ -209,11 +209,11 @@ RangeOutcome CreateYearbookPdf(const DateRange& range, const std::filesystem::pa
     const PageDate date = DateFromSerial(first + i);
     const Result<> drawn = DrawPageOnCanvas(document.Canvas(), date, PageContentFor(agenda, date));
     if (const std::string problem = TakeTextProblem(); !problem.empty()) {
-      outcome.message = "No se pudo grabar " + ShownPath(file) + ": " + problem;
+      outcome.message = "no se pudo grabar " + ShownPath(file) + ": " + problem;
       return outcome;
     }
     if (!drawn || !document.EndPage()) {
-      outcome.message = "Se detiene en el " + DateText(date) +
+      outcome.message = "se detiene en el " + DateText(date) +
                         ": no se pudo dibujar la hoja en el documento " + ShownPath(file);
       return outcome;
     }
@@ -228,7 +228,7 @@ RangeOutcome CreateYearbookPdf(const DateRange& range, const std::filesystem::pa
   outcome.documentPages = static_cast<std::int32_t>(layout.sheets.size());
   const SaveResult save = document.Save(file, layout);
   if (!save.Saved()) {
-    outcome.message = "No se pudo grabar " + ShownPath(file) + ReasonOf(save);
+    outcome.message = "no se pudo grabar " + ShownPath(file) + ReasonOf(save);
     return outcome;
   }
   outcome.status = RangeStatus::kDone;

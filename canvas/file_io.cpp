@@ -44,6 +44,12 @@ class RefusalCategory : public std::error_category {
         return "ese nombre ya lo tiene algo que no es un archivo normal";
       case SaveRefusal::kStopped:
         return "interrumpido";
+      case SaveRefusal::kSystemLink:
+        return "es un enlace simbólico del sistema (en /dev o /proc) y no se sustituye";
+      case SaveRefusal::kLinkToSpecial:
+        return "es un enlace simbólico a algo que no es un archivo normal y no se sustituye";
+      case SaveRefusal::kBrokenLink:
+        return "es un enlace simbólico que no lleva a ningún archivo y no se sustituye";
     }
     return "error desconocido";
   }

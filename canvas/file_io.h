@@ -4,9 +4,12 @@
 // written (in one go, or piece by piece as it is made), flushed to the disk
 // and renamed over the target. On any
 // failure the temporary file is removed and the target keeps its content.
-// Only a regular file (or a symbolic link, which is itself replaced, or a
-// missing name) is ever replaced: a folder, a device, a FIFO or a socket at
-// the target is refused and left as it is.
+// Only a regular file, a missing name or a symbolic link to a regular file
+// (the link itself is replaced, the file it points to is left alone) is ever
+// replaced: a folder, a device, a FIFO or a socket at the target is refused
+// and left as it is, and so is a link that leads to anything else or to
+// nothing (a broken link, a loop) and, on Linux, any link in the system's
+// folders /dev and /proc (/dev/stdout, /dev/fd/1), whatever it leads to.
 // file_io_posix.cpp implements it with POSIX calls; a Windows version uses
 // the Win32 file calls.
 #pragma once
@@ -37,6 +40,9 @@ const char* FileStepName(FileStep step);
 enum class SaveRefusal {
   kNotRegularFile = 1,  // something that is not a regular file holds the name
   kStopped,             // StopSaving was called before the file was in place
+  kSystemLink,          // a symbolic link in /dev or /proc holds the name
+  kLinkToSpecial,       // a symbolic link to a folder, a device, a FIFO ...
+  kBrokenLink,          // a symbolic link that leads to no file (or a loop)
 };
 
 // An error code of the program's own category; its message() is Spanish.
@@ -78,8 +84,8 @@ class TempFile {
   TempFile(const TempFile&) = delete;
   TempFile& operator=(const TempFile&) = delete;
 
-  // Never opens an existing file; refuses (kNotRegularFile) when the target
-  // exists and is neither a regular file nor a symbolic link.
+  // Never opens an existing file; refuses (kNotRegularFile, or the link
+  // refusals) a target that may not be replaced (see the top of this file).
   std::error_code Create(const std::filesystem::path& target);
   std::error_code Write(std::span<const std::uint8_t> bytes);
   std::error_code FlushAndClose();  // to the disk, unless flushes are batched
@@ -122,6 +128,11 @@ bool IsStaleTempFile(const std::filesystem::path& file, std::chrono::seconds age
 void StopSaving();
 bool SavingStopped();
 void ResumeSavingForTesting();  // undoes StopSaving
+
+// The name the platform gives a file made as `target`: on Windows the last
+// name without the dots and blanks it ends with (GetFullPathNameW's
+// reading), the folder part as given; elsewhere `target`. Platform-specific.
+std::filesystem::path NameAsSaved(const std::filesystem::path& target);
 
 // Makes a completed rename durable where the platform needs that (best
 // effort: the file is already in place).

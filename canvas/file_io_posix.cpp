@@ -8,11 +8,13 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdint>
+#include <cstdlib>
 #include <ctime>
 #include <filesystem>
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <system_error>
 
 #include "canvas/file_io.h"
@@ -28,15 +30,38 @@ std::error_code LastError() { return std::error_code(errno, std::generic_categor
 
 int Fd(std::intptr_t handle) { return static_cast<int>(handle); }
 
+// Whether `folder` (the current folder when empty), with its links
+// followed, is /dev or /proc or inside them.
+bool IsSystemFolder(const std::filesystem::path& folder) {
+  char* real = ::realpath(folder.empty() ? "." : folder.c_str(), nullptr);
+  if (real == nullptr) return false;  // then the file cannot be made there either
+  const std::string_view path(real);
+  const bool system =
+      path == "/dev" || path.starts_with("/dev/") || path == "/proc" || path.starts_with("/proc/");
+  ::free(real);
+  return system;
+}
+
+// A symbolic link at the target is replaced itself, never written through,
+// but only when it is one of the user's links to a regular file: a link of
+// the system's (/dev/stdout) or one to a device, a folder or nothing is
+// somebody's plumbing, not a page.
+std::error_code LookAtLink(const std::filesystem::path& target) {
+  if (IsSystemFolder(target.parent_path())) return MakeError(SaveRefusal::kSystemLink);
+  struct stat pointed {};
+  if (::stat(target.c_str(), &pointed) != 0) return MakeError(SaveRefusal::kBrokenLink);
+  if (!S_ISREG(pointed.st_mode)) return MakeError(SaveRefusal::kLinkToSpecial);
+  return {};
+}
+
 // What is at the target now, without following a symbolic link: its status
 // in `found` (false when nothing is there), or the refusal when it is
 // something a page must never replace.
 std::error_code LookAtTarget(const std::filesystem::path& target, struct stat& info, bool& found) {
   found = ::lstat(target.c_str(), &info) == 0;
-  if (found && !S_ISREG(info.st_mode) && !S_ISLNK(info.st_mode)) {
-    return MakeError(SaveRefusal::kNotRegularFile);
-  }
-  return {};
+  if (!found || S_ISREG(info.st_mode)) return {};
+  if (S_ISLNK(info.st_mode)) return LookAtLink(target);
+  return MakeError(SaveRefusal::kNotRegularFile);
 }
 
 }  // namespace
@@ -138,6 +163,8 @@ std::error_code TempFile::RenameTo(const std::filesystem::path& target) {
   path_.clear();  // it is the target now
   return {};
 }
+
+std::filesystem::path NameAsSaved(const std::filesystem::path& target) { return target; }
 
 void SyncFolderOf(const std::filesystem::path& target) {
   std::filesystem::path folder = target.parent_path();

@@ -54,28 +54,47 @@ bool IsDeviceName(const std::filesystem::path& target) {
          digits.find(name[3]) != std::wstring_view::npos;
 }
 
+// What a name leads to: a file on a disk (not a folder), or not.
+struct Found {
+  bool opened = false;
+  bool file = false;  // on a disk and not a folder
+  bool link = false;  // a reparse point: a symbolic link, a junction ...
+};
+
+Found LookAt(const std::filesystem::path& target, DWORD flags) {
+  const HANDLE handle = CreateFileW(target.c_str(), FILE_READ_ATTRIBUTES,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, flags | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return {};
+  BY_HANDLE_FILE_INFORMATION info{};
+  const bool known = GetFileInformationByHandle(handle, &info) != 0;
+  Found found;
+  found.opened = true;
+  found.link = known && (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+  found.file = GetFileType(handle) == FILE_TYPE_DISK &&
+               !(known && (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0);
+  CloseHandle(handle);
+  return found;
+}
+
 // Refuses a target that is not a file on a disk: a device name (above), or
 // something there that is a folder, a pipe or another device. A symbolic
-// link is looked at itself.
+// link (any reparse point) is replaced itself, and only when it leads to a
+// file: one that leads to a folder, a device or nothing is refused.
 std::error_code LookAtTarget(const std::filesystem::path& target) {
   if (IsDeviceName(target)) {
     return MakeError(SaveRefusal::kNotRegularFile);
   }
-  const HANDLE file = CreateFileW(
-      target.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-      nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-  if (file == INVALID_HANDLE_VALUE) {
+  const Found itself = LookAt(target, FILE_FLAG_OPEN_REPARSE_POINT);
+  if (!itself.opened) {
     return {};  // missing, or out of reach: the create or the rename says why
   }
-  BY_HANDLE_FILE_INFORMATION info{};
-  const bool onDisk = GetFileType(file) == FILE_TYPE_DISK;
-  const bool folder = GetFileInformationByHandle(file, &info) != 0 &&
-                      (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
-                      (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0;
-  CloseHandle(file);
-  if (!onDisk || folder) {
-    return MakeError(SaveRefusal::kNotRegularFile);
+  if (!itself.link) {
+    return itself.file ? std::error_code() : MakeError(SaveRefusal::kNotRegularFile);
   }
+  const Found led = LookAt(target, 0);
+  if (!led.opened) return MakeError(SaveRefusal::kBrokenLink);
+  if (!led.file) return MakeError(SaveRefusal::kLinkToSpecial);
   return {};
 }
 
@@ -171,6 +190,25 @@ std::error_code TempFile::RenameTo(const std::filesystem::path& target) {
   }
   path_.clear();  // it is the target now
   return {};
+}
+
+std::filesystem::path NameAsSaved(const std::filesystem::path& target) {
+  const std::wstring& typed = target.native();
+  const DWORD needed = GetFullPathNameW(typed.c_str(), 0, nullptr, nullptr);
+  if (needed == 0) return target;
+  std::wstring full(needed, L'\0');
+  const DWORD length = GetFullPathNameW(typed.c_str(), needed, full.data(), nullptr);
+  if (length == 0 || length >= needed) return target;
+  full.resize(length);
+  // Only what Windows drops: the full path's last name must be the typed
+  // one without its trailing dots and blanks.
+  const std::wstring saved = std::filesystem::path(full).filename().native();
+  const std::wstring typedName = target.filename().native();
+  if (saved.empty() || saved.size() >= typedName.size() || !typedName.starts_with(saved) ||
+      typedName.find_first_not_of(L". ", saved.size()) != std::wstring::npos) {
+    return target;
+  }
+  return typed.substr(0, typed.size() - (typedName.size() - saved.size()));
 }
 
 // MOVEFILE_WRITE_THROUGH already waits for the rename to reach the disk.

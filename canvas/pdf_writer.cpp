@@ -199,9 +199,10 @@ std::int32_t Advance(const DocumentFont& font, std::string_view codes) {
 
 // Shows `codes` (not empty) with every glyph where the raster puts it: a
 // reader moves along by the face's widths, the raster by whole pixels, so
-// the difference is taken up between glyphs with TJ adjustments
-// (thousandths of the em, positive to the left, as written to three
-// decimals). A run that needs none stays a plain Tj.
+// the difference is taken up between glyphs with TJ adjustments in whole
+// thousandths of the em (positive to the left; what rounding leaves is
+// carried to the next glyph, so no glyph is off by more than half a
+// thousandth of the em). A run that needs none stays a plain Tj.
 void ShowPlaced(std::string& out, const DocumentFont& font, std::string_view codes) {
   std::string adjusted = "[";
   bool needed = false;
@@ -210,7 +211,7 @@ void ShowPlaced(std::string& out, const DocumentFont& font, std::string_view cod
   for (std::size_t k = 0; k + 1 < codes.size() && font.emPixels > 0; ++k) {
     const std::size_t code = CodeIndex(codes[k]);
     ahead += font.widths[code] * font.emPixels / 1000.0 - font.pixelAdvances[code];
-    const double adjustment = std::round(ahead * 1000.0 / font.emPixels * 1000.0) / 1000.0;
+    const double adjustment = std::round(ahead * 1000.0 / font.emPixels);
     if (adjustment == 0) continue;
     LiteralString(adjusted, codes.substr(from, k + 1 - from));
     Number(adjusted, adjustment);

@@ -30,6 +30,10 @@ SaveResult SaveFileBytes(const std::filesystem::path& fileName,
   return ResultOf(canvas::ReplaceFileContents(fileName, bytes));
 }
 
+std::filesystem::path SavedFileName(const std::filesystem::path& fileName) {
+  return canvas::NameAsSaved(fileName);
+}
+
 void BatchDiskFlushes(bool batched) { canvas::SetBatchedDiskFlush(batched); }
 
 std::error_code FlushSavedFiles(const std::filesystem::path& folder) {

@@ -41,6 +41,12 @@ SaveResult SaveFileContent(const std::filesystem::path& fileName,
 SaveResult SaveFileBytes(const std::filesystem::path& fileName,
                          std::span<const std::uint8_t> bytes);
 
+// The name a file saved as `fileName` gets: on Windows, which drops the
+// dots and blanks a name ends with, "x.pdf." and "x.pdf " are saved as
+// "x.pdf" (the folder part stays as given, only the last name changes);
+// elsewhere `fileName` itself, where a trailing dot is part of the name.
+std::filesystem::path SavedFileName(const std::filesystem::path& fileName);
+
 // Saving many files in a row: while batched, every save still renames a
 // complete file into place, but only FlushSavedFiles waits for the disk, once
 // for all of them. Process-wide; off by default.

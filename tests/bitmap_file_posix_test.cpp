@@ -11,6 +11,8 @@
 #include <algorithm>
 
 #include <filesystem>
+#include <iterator>
+#include <optional>
 #include <system_error>
 #include <vector>
 
@@ -152,6 +154,63 @@ TEST_F(BitmapFilePosixTest, NonRegularTargetsAreRefusedAndKept) {
   EXPECT_EQ(result.step, "renombrar");
   EXPECT_TRUE(fs::is_fifo(late));
   EXPECT_EQ(Listing().size(), 3u) << "no temporary file";
+}
+
+// A symbolic link at the page's name is replaced itself when it leads to a
+// regular file (which stays as it was); one that leads to anything else or
+// to nothing is refused and kept, as is a link in /dev (/dev/stdout).
+TEST_F(BitmapFilePosixTest, OnlyLinksToRegularFilesAreReplaced) {
+  ScopedCanvas canvas(4, 4);
+  WriteAll(dir() / "file", {7});
+  fs::create_directory(dir() / "folder");
+  using canvas::SaveRefusal;
+  const struct {
+    const char* name;
+    const char* leadsTo;
+    std::optional<SaveRefusal> refusal;  // none: replaced
+  } kLinks[] = {
+      {"to-file.bmp", "file", std::nullopt},
+      {"to-device.bmp", "/dev/null", SaveRefusal::kLinkToSpecial},
+      {"to-folder.bmp", "folder", SaveRefusal::kLinkToSpecial},
+      {"broken.bmp", "missing", SaveRefusal::kBrokenLink},
+      {"loop.bmp", "loop.bmp", SaveRefusal::kBrokenLink},
+  };
+  for (const auto& link : kLinks) {
+    const fs::path target = dir() / link.name;
+    fs::create_symlink(link.leadsTo, target);
+    const SaveResult result = SaveCanvasBitmap(target);
+    if (!link.refusal) {
+      EXPECT_TRUE(result.Saved()) << link.name;
+      EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(target))) << link.name;
+      EXPECT_EQ(ReadAll(dir() / "file"), std::vector<std::uint8_t>{7}) << "the file it led to";
+      continue;
+    }
+    EXPECT_EQ(result.step, "crear") << link.name;
+    EXPECT_EQ(result.error, canvas::MakeError(*link.refusal)) << link.name;
+    EXPECT_TRUE(fs::is_symlink(target)) << link.name;
+    EXPECT_EQ(fs::read_symlink(target), link.leadsTo) << link.name;
+  }
+  EXPECT_EQ(Listing().size(), 2u + std::size(kLinks)) << "no temporary file";
+  EXPECT_TRUE(fs::is_character_file("/dev/null"));
+
+  // A link in /dev, even one to a regular file, also when the folder is
+  // reached through a link.
+  const fs::path shm = "/dev/shm";
+  if (::access(shm.c_str(), W_OK) != 0) GTEST_SKIP() << "no /dev/shm to write to";
+  std::string name = "trevalda-test-";
+  name.append(std::to_string(::getpid())).append(".bmp");
+  const fs::path inDev = shm / name;
+  fs::create_symlink(dir() / "file", inDev);
+  fs::create_directory_symlink(shm, dir() / "shm");
+  for (const fs::path& target : {inDev, dir() / "shm" / inDev.filename()}) {
+    const SaveResult result = SaveCanvasBitmap(target);
+    EXPECT_EQ(result.error, canvas::MakeError(SaveRefusal::kSystemLink)) << target;
+  }
+  EXPECT_TRUE(fs::is_symlink(inDev));
+  fs::remove(inDev);
+  for (const auto& entry : fs::directory_iterator(shm)) {
+    EXPECT_FALSE(canvas::IsTempName(entry.path())) << entry.path();
+  }
 }
 
 // Someone who knows the process id cannot block the save by making the

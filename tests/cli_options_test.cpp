@@ -195,6 +195,16 @@ TEST(ParseCommandLineTest, ValuesInAnyCaseAndTheNearestOptionSuggested) {
   EXPECT_EQ(upper->format, CliFormat::kPdf);
   EXPECT_EQ(upper->sheets.paper, Paper::kA5);
   EXPECT_TRUE(upper->isoWeek);
+  const Result<CliOptions> modern = ParseCommandLine({"--style", "MODERN", "--place", "None"});
+  ASSERT_TRUE(modern.ok()) << modern.message();
+  EXPECT_EQ(modern->style, PageStyle::kModern);
+  EXPECT_FALSE(modern->place) << "NONE is none, in any case";
+  EXPECT_EQ(ParseCommandLine({"--style=Modern", "--place=MADRID"})->place->name, "Madrid");
+  // Zone names are the tz database's identifiers: their case is part of
+  // the name.
+  for (const char* zone : {"europe/madrid", "utc", "ROMANCE STANDARD TIME"}) {
+    EXPECT_FALSE(ParseCommandLine({"--tz", zone}).ok()) << zone;
+  }
 
   const std::pair<std::string, std::string> suggestions[] = {
       {"--holiday", "(¿quisiste decir --holidays?)"},

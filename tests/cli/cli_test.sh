@@ -54,6 +54,26 @@ for typed in "${bad_dates[@]}"; do
   check "short message for '${typed:0:20}'" test "${#err}" -lt 400
 done
 
+# One style for every message: "trevalda: " and a lowercase start, whatever
+# the layer that refused; a date that cannot be read and one that does not
+# exist are told in the same words.
+run 31/02/2026
+no_such_day="${err//31\/02\/2026/X}"
+run 31-02
+check "a date that does not exist and one that cannot be read: same words" \
+  test "${err//31-02/X}" = "$no_such_day"
+for args in "31/02/2026" "7/12/26" "01/01/2026 --to 31/02/2026" "07/12/2026 -o missing" \
+  "01/01/2026 --to 02/01/2026 -o missing" "01/01/2026 --to 02/01/2026 --format pdf -o missing/x.pdf" \
+  "--year 2027 --format pdf --planner -o missing/x.pdf" "--year 20x" "--tz Marte/Olympus"; do
+  # shellcheck disable=SC2086
+  run $args
+  check "'$args': the message in the one style ($err)" \
+    grep -qvE '^trevalda: [A-ZÁÉÍÓÚÑ][a-záéíóúñ]' <<<"$(head -n 1 <<<"$err")"
+  check "'$args': starts with the name" test "${err:0:10}" = "trevalda: "
+done
+run --year 2027 --format pdf --planner -o missing/x.pdf
+check "planner: the system's reason in Spanish ($err)" grep -qF "missing/x.pdf (crear): no existe" <<<"$err"
+
 # Bad command lines.
 for args in "--bogus" "07/12/2026 08/12/2026" "-o" "--format gif 07/12/2026" \
   "--year 26" "--year 2026 07/12/2026" "--to 01/01/2027" "08/12/2026 --to 07/12/2026" \
@@ -147,6 +167,32 @@ dir="$(mktemp -d -p "$work")"
 mkfifo "$dir/fifo"
 (cd "$dir" && "$tool" --format pdf -o fifo 07/12/2026 >/dev/null 2>"$work/err")
 check "a FIFO at the PDF's name: exit 1, kept" test "$?" -eq 1 -a -p "$dir/fifo" -a "$(ls -A "$dir")" = fifo
+# A symbolic link that leads to a device or to nothing, and any link in
+# /dev, is refused and kept: exit 1, the name as typed, nothing written.
+ln -s /dev/null "$dir/null.pdf"
+ln -s nowhere.pdf "$dir/broken.pdf"
+for name in null.pdf broken.pdf; do
+  (cd "$dir" && "$tool" --format pdf -o "$name" 07/12/2026 >/dev/null 2>"$work/err")
+  check "a link $name: exit 1" test "$?" -eq 1
+  check "a link $name: says so, naming it ($(cat "$work/err"))" \
+    grep -qE "^trevalda: no se pudo grabar $name \(crear\): es un enlace simbólico" "$work/err"
+  check "a link $name: kept" test -L "$dir/$name"
+done
+check "links: nothing written" test "$(ls -A "$dir" | tr '\n' ' ')" = "broken.pdf fifo null.pdf "
+check "/dev/null still a device" test -c /dev/null
+# /dev/stdout itself, which the superuser could otherwise replace: the test
+# puts the link back should the tool ever break it.
+if [ -L /dev/stdout ]; then
+  stdout_link="$(readlink /dev/stdout)"
+  "$tool" --format pdf -o /dev/stdout 07/12/2026 >"$work/stdout.pdf" 2>"$work/err"
+  rc=$?
+  if [ ! -L /dev/stdout ]; then
+    rm -f /dev/stdout && ln -s "$stdout_link" /dev/stdout
+    check "/dev/stdout is still a link" false
+  fi
+  check "-o /dev/stdout: exit 1, nothing written ($(cat "$work/err"))" test "$rc" -eq 1 -a ! -s "$work/stdout.pdf"
+  check "-o /dev/stdout: a system link" grep -qF "/dev/stdout (crear): es un enlace simbólico del sistema" "$work/err"
+fi
 # A new page gets 0666 minus the umask; a symbolic link at its name lends it
 # nothing and is replaced; a replaced page keeps its bits but no set-user-ID.
 mkdir -p "$work/att"
@@ -211,6 +257,8 @@ check "no progress bar off a terminal" test -z "$err"
 run --year 2026 --format pdf
 check "year pdf" test "$rc" -eq 0 -a -f "$dir/agenda-2026.pdf" -a "$(ls -A "$dir" | wc -l)" -eq 1
 check "year pdf pages: the index and 365 days" grep -q "Pages: *366" <(pdfinfo "$dir/agenda-2026.pdf")
+run 07/12/2026 --format pdf -o x.pdf.
+check "a trailing dot is part of a Linux name" test "$out" = "Grabado x.pdf. (1 página)" -a -f "$dir/x.pdf."
 run 31/12/2026 --to 02/01/2027 --format pdf -o "$work/libro.pdf"
 check "named pdf: the index and 3 days" grep -q "Pages: *4" <(pdfinfo "$work/libro.pdf")
 

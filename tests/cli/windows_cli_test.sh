@@ -22,6 +22,17 @@ check "escaped, as typed" grep -qF '\e]0;HACKED\x07日本\missing\07-12-2026.bmp
 check "no raw control byte" test "$(tr -d '\n\040-\176\200-\377' <<<"$err" | wc -c)" -eq 0
 run 07/12/2026 --format pdf -o NUL
 check "a PDF onto the NUL device: exit 1" test "$rc" -eq 1 -a -n "$err"
+# Windows drops the dots and blanks a name ends with: the notice names the
+# file it saved, the folder part as typed.
+mkdir -p "$work/sub"
+for typed in 'x.pdf.' 'sub/y.pdf. .'; do
+  (cd "$work" && "$runner" "$tool" 07/12/2026 --format pdf -o "$typed" >"$work/.out" 2>"$work/.err")
+  saved="${typed%%.pdf*}.pdf"
+  check "'$typed': saved as $saved" test "$?" -eq 0 -a -f "$work/$saved"
+  check "'$typed': reported as $saved ($(cat "$work/.out"))" \
+    test "$(tr -d '\r' <"$work/.out")" = "Grabado $saved (1 página)"
+done
+rm -rf "$work/x.pdf" "$work/sub"
 run 07/12/2026 --to ""
 check "empty --to: exit 2" test "$rc" -eq 2 -a -n "$err"
 check "nothing written" test -z "$(ls "$work")"
