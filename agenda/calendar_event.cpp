@@ -41,6 +41,52 @@ std::int64_t CalendarEvent::KeyOf(WallTime moment) const {
   return UtcKeyOf(*zone, moment);
 }
 
+const TimeZone::SteadyOffset& ZoneClocks::Steady(const TimeZone& zone, std::int64_t unixSeconds,
+                                                 std::int64_t reach) {
+  auto known = std::find_if(known_.begin(), known_.end(),
+                            [&](const Known& k) { return k.zone.SameAs(zone); });
+  if (known == known_.end()) {
+    if (known_.size() < kZonesKept) {
+      known_.push_back({zone});
+      known = known_.end() - 1;
+    } else {
+      known = known_.begin() + static_cast<std::ptrdiff_t>(replaced_);
+      replaced_ = (replaced_ + 1) % kZonesKept;
+      *known = {zone};
+    }
+  }
+  for (const TimeZone::SteadyOffset& steady : known->stretches) {
+    if (steady.from <= unixSeconds - reach && unixSeconds + reach <= steady.until) return steady;
+  }
+  TimeZone::SteadyOffset& steady = known->stretches[known->replaced];
+  known->replaced = (known->replaced + 1) % kStretchesKept;
+  steady = zone.SteadyOffsetAt(unixSeconds);
+  return steady;
+}
+
+std::int64_t ZoneClocks::KeyOf(const TimeZone& zone, WallTime wall) {
+  // TimeZone::ToUtc reads the offsets up to 30 hours either side of the
+  // wall-clock time: where they are all one, the time is that offset off.
+  constexpr std::int64_t kReach = 30 * 3600;
+  if (InCalendar(wall)) {
+    const std::int64_t local = wall.Seconds() - UnixEpoch();
+    const TimeZone::SteadyOffset& steady = Steady(zone, local, kReach);
+    if (steady.from <= local - kReach && local + kReach <= steady.until) {
+      return wall.Seconds() - steady.offset;
+    }
+  }
+  return UtcKeyOf(zone, wall);
+}
+
+WallTime ZoneClocks::WallOf(const TimeZone& zone, std::int64_t key) {
+  const std::int64_t instant = key - UnixEpoch();
+  const TimeZone::SteadyOffset& steady = Steady(zone, instant, 0);
+  if (steady.from <= instant && instant <= steady.until) {
+    return WallTime::FromSeconds(key + steady.offset);
+  }
+  return trevalda::WallOf(zone, key);
+}
+
 void EventPlacement::Collect(WallTime from, WallTime to, std::vector<WallTime>& starts) {
   const CalendarEvent& event = *event_;
   // Nothing new before `to`, nothing kept at or after `from`: a quick no.
@@ -77,20 +123,25 @@ void EventPlacement::Collect(WallTime from, WallTime to, std::vector<WallTime>& 
   }
   // DTSTART is always an occurrence; RDATE adds more.
   if (event.start >= from && event.start < to) starts.push_back(event.start);
-  auto extra = std::lower_bound(event.extraStarts.begin(), event.extraStarts.end(), from);
-  for (; extra != event.extraStarts.end() && *extra < to; ++extra) starts.push_back(*extra);
-  // What can come next, for the quick no.
+  const auto firstExtra =
+      std::lower_bound(event.extraStarts.begin(), event.extraStarts.end(), from);
+  for (auto extra = firstExtra; extra != event.extraStarts.end() && *extra < to; ++extra) {
+    starts.push_back(*extra);
+  }
+  // What can come next, for the quick no. The next stretch may overlap
+  // this one, so DTSTART and the RDATEs count from `from` on (the walks'
+  // starts in the overlap are kept in recent_).
   nextPossible_ = {std::numeric_limits<std::int32_t>::max(), 0};
   for (const RecurrenceWalk& walk : walks_)
     nextPossible_ = std::min(nextPossible_, walk.NextPossible());
-  if (extra != event.extraStarts.end()) nextPossible_ = std::min(nextPossible_, *extra);
-  if (event.start >= to) nextPossible_ = std::min(nextPossible_, event.start);
+  if (firstExtra != event.extraStarts.end()) nextPossible_ = std::min(nextPossible_, *firstExtra);
+  if (event.start >= from) nextPossible_ = std::min(nextPossible_, event.start);
   std::sort(starts.begin(), starts.end());
   starts.erase(std::unique(starts.begin(), starts.end()), starts.end());
 }
 
 void EventPlacement::Place(std::int32_t firstDay, std::int32_t endDay, const TimeZone& pageZone,
-                           std::vector<PlacedOccurrence>& out) {
+                           ZoneClocks& clocks, std::vector<PlacedOccurrence>& out) {
   const CalendarEvent& event = *event_;
   std::int64_t widest = 0;  // the largest move a THISANDFUTURE change makes
   std::int32_t longest = event.spanDays;
@@ -122,7 +173,9 @@ void EventPlacement::Place(std::int32_t firstDay, std::int32_t endDay, const Tim
   }
   const std::size_t firstOut = out.size();
   for (const WallTime start : starts) {
-    std::int64_t key = event.KeyOf(start);
+    std::int64_t key = event.frame == CalendarEvent::Frame::kZoned && event.zone
+                           ? clocks.KeyOf(*event.zone, start)
+                           : start.Seconds();
     if (std::binary_search(event.excluded.begin(), event.excluded.end(), key) ||
         std::binary_search(event.replaced.begin(), event.replaced.end(), key) ||
         (event.frame != CalendarEvent::Frame::kAllDay &&
@@ -144,7 +197,7 @@ void EventPlacement::Place(std::int32_t firstDay, std::int32_t endDay, const Tim
     }
     if (key < 0 || key >= (std::int64_t{LastDay()} + 1) * kDaySeconds) continue;
     WallTime shown = WallTime::FromSeconds(key);
-    if (event.frame == CalendarEvent::Frame::kZoned) shown = WallOf(pageZone, key);
+    if (event.frame == CalendarEvent::Frame::kZoned) shown = clocks.WallOf(pageZone, key);
     placed.day = shown.day;
     if (event.frame == CalendarEvent::Frame::kAllDay) {
       if (placed.day + placed.spanDays <= firstDay || placed.day >= endDay) continue;

@@ -8,6 +8,7 @@
 // text. Placing walks only the span of days asked for (see RecurrenceWalk).
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <limits>
 #include <optional>
@@ -59,6 +60,33 @@ struct CalendarEvent {
 std::int64_t UtcKeyOf(const TimeZone& zone, WallTime wall);
 WallTime WallOf(const TimeZone& zone, std::int64_t key);
 
+// UtcKeyOf and WallOf for many nearby moments: for each zone met it keeps
+// the last few stretches of time over which the zone's offset stays the
+// same (summer and winter, as events of a year come in turn), and converts
+// inside them without reading the zone again. Same results as UtcKeyOf and
+// WallOf. Not for several threads.
+class ZoneClocks {
+ public:
+  std::int64_t KeyOf(const TimeZone& zone, WallTime wall);
+  WallTime WallOf(const TimeZone& zone, std::int64_t key);
+
+ private:
+  static constexpr std::size_t kStretchesKept = 4;
+  static constexpr std::size_t kZonesKept = 16;
+  struct Known {
+    TimeZone zone;
+    std::array<TimeZone::SteadyOffset, kStretchesKept> stretches{};
+    std::size_t replaced = 0;  // the stretch a new one takes the place of
+  };
+  // A stretch kept for `zone` that holds [unixSeconds - reach, unixSeconds
+  // + reach], else one read at `unixSeconds` (which may hold less).
+  const TimeZone::SteadyOffset& Steady(const TimeZone& zone, std::int64_t unixSeconds,
+                                       std::int64_t reach);
+
+  std::vector<Known> known_;
+  std::size_t replaced_ = 0;  // the zone a new one takes the place of
+};
+
 // One occurrence on a page's days.
 struct PlacedOccurrence {
   std::int32_t day = 0;               // DaySerial on the page's clock
@@ -78,9 +106,10 @@ class EventPlacement {
   explicit EventPlacement(const CalendarEvent& event) : event_(&event) {}
 
   // Appends the occurrences that fall on (or, all-day, cover a day of) the
-  // page days [firstDay, endDay), in order of time.
+  // page days [firstDay, endDay), in order of time. `clocks` converts the
+  // times; the caller may keep it from call to call and event to event.
   void Place(std::int32_t firstDay, std::int32_t endDay, const TimeZone& pageZone,
-             std::vector<PlacedOccurrence>& out);
+             ZoneClocks& clocks, std::vector<PlacedOccurrence>& out);
 
  private:
   void Collect(WallTime from, WallTime to, std::vector<WallTime>& starts);

@@ -885,27 +885,57 @@ TimeZone TimeZone::FromObservances(std::string_view tzid, std::vector<ZoneObserv
   return TimeZone(std::move(data));
 }
 
-int TimeZone::OffsetSecondsAt(std::int64_t utcSeconds) const {
-  const std::int64_t t = Clamp(utcSeconds);
-  const Data& zone = *data_;
-  bool found = false;
-  std::int64_t latest = 0;
-  int offset = zone.initialOffset;
+namespace {
+
+// The offset in force at `t` (already clamped) and the change it comes
+// from (nullopt before the first one).
+struct OffsetReading {
+  int offset = 0;
+  std::optional<std::int64_t> since;
+  friend bool operator==(const OffsetReading&, const OffsetReading&) = default;
+};
+
+OffsetReading ReadOffset(const TimeZone::Data& zone, std::int64_t t) {
+  OffsetReading reading{zone.initialOffset, std::nullopt};
   const auto next = std::upper_bound(zone.times.begin(), zone.times.end(), t);
   if (next != zone.times.begin()) {
-    found = true;
-    latest = *(next - 1);
-    offset = zone.offsets[static_cast<std::size_t>(next - zone.times.begin()) - 1];
+    reading.since = *(next - 1);
+    reading.offset = zone.offsets[static_cast<std::size_t>(next - zone.times.begin()) - 1];
   }
   for (const Onsets& rule : zone.rules) {
     const auto onset = LatestOnset(rule, t);
-    if (onset && (!found || *onset > latest)) {
-      found = true;
-      latest = *onset;
-      offset = rule.offsetTo;
+    if (onset && (!reading.since || *onset > *reading.since)) {
+      reading.since = onset;
+      reading.offset = rule.offsetTo;
     }
   }
-  return offset;
+  return reading;
+}
+
+}  // namespace
+
+int TimeZone::OffsetSecondsAt(std::int64_t utcSeconds) const {
+  return ReadOffset(*data_, Clamp(utcSeconds)).offset;
+}
+
+TimeZone::SteadyOffset TimeZone::SteadyOffsetAt(std::int64_t utcSeconds) const {
+  const std::int64_t lowest = kMinSeconds + 2 * kDay;
+  const std::int64_t highest = kMaxSeconds - 2 * kDay;
+  SteadyOffset steady;
+  steady.offset = OffsetSecondsAt(utcSeconds);
+  if (utcSeconds < lowest || utcSeconds > highest) return steady;
+  const OffsetReading reading = ReadOffset(*data_, utcSeconds);
+  steady.offset = reading.offset;
+  steady.from = std::max(lowest, reading.since.value_or(lowest));
+  steady.until = utcSeconds;
+  // Further on, as long as the same change is the one in force (a later
+  // change would be the latest one there).
+  for (std::int64_t step = kDay; step <= 512 * kDay && steady.until < highest; step *= 2) {
+    const std::int64_t probe = std::min(highest, utcSeconds + step);
+    if (!(ReadOffset(*data_, probe) == reading)) break;
+    steady.until = probe;
+  }
+  return steady;
 }
 
 std::int64_t TimeZone::ToUtc(const LocalDateTime& local) const {

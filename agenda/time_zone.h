@@ -134,6 +134,19 @@ class TimeZone {
   // Seconds east of UTC in force at the instant.
   int OffsetSecondsAt(std::int64_t utcSeconds) const;
 
+  // A stretch of instants around `utcSeconds` over which the offset stays
+  // the same: from the last change at or before it (or far back) to some
+  // time after it, up to a year and a half later but never past the next
+  // change. Empty (until < from) near the ends of the years 1 to 9999,
+  // where instants are clamped. For callers that convert many nearby
+  // instants and want to read the zone once.
+  struct SteadyOffset {
+    std::int64_t from = 0;    // unix seconds, inclusive
+    std::int64_t until = -1;  // unix seconds, inclusive
+    int offset = 0;           // seconds east of UTC
+  };
+  SteadyOffset SteadyOffsetAt(std::int64_t utcSeconds) const;
+
   // The instant of a wall-clock time (RFC 5545 3.3.5): a time that does not
   // exist (skipped by a change forwards, the spring gap) is read with the
   // offset before the change, so it moves forward by the gap's length; a
@@ -142,6 +155,9 @@ class TimeZone {
 
   // The wall-clock time at an instant.
   LocalDateTime ToLocal(std::int64_t utcSeconds) const;
+
+  // Whether both are the same zone value (copies of one another).
+  bool SameAs(const TimeZone& other) const { return data_ == other.data_; }
 
   // The IANA name it was made from (a Windows name gives its IANA zone),
   // "UTC" for the UTC names, or the VTIMEZONE's TZID.

@@ -13,7 +13,11 @@
 namespace trevalda {
 namespace {
 
-std::string Shown(const std::string& typed) { return "\"" + ShownText(typed) + "\""; }
+std::string Shown(const std::string& typed) {
+  std::string shown(1, '"');
+  shown.append(ShownText(typed)).push_back('"');
+  return shown;
+}
 
 // Today's date in local time, as the date picker shows it.
 std::string TodayText() {

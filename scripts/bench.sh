@@ -5,7 +5,10 @@
 #     safe way (fill, temporary file, fdatasync, rename, fsync of the folder);
 #   - a peer: one ImageMagick command drawing the same elements as the page.
 # Then the ranges (a year of PNG, a year of BMP beside 365 floor writes, a
-# year PDF, a year planner PDF on one processor), the peak memory, and, with --micro, the Google Benchmark cases.
+# year PDF, a year planner PDF on one processor), the peak memory, calendars
+# at the per-file bound (tests/calendar/bound_calendars.py: twenty files of
+# 5,000 repeating events and 5,000 overrides, described over ten years) and,
+# with --micro, the Google Benchmark cases.
 #
 #   scripts/bench.sh            everything but the micro benchmarks
 #   scripts/bench.sh --quick    fewer runs
@@ -163,6 +166,26 @@ bmp_kib="$(peak --year 2027 --format bmp --quiet -o "$scratch/year")"
 echo "una hoja:        $page_kib KiB   (objetivo < 30 MB)"
 echo "un año de PNG:   $png_kib KiB   (objetivo < 100 MB)"
 echo "un año de BMP:   $bmp_kib KiB   (objetivo < 100 MB)"
+echo
+
+# Twenty calendars at the per-file bound, --describe over ten years: the
+# processor time (user + system, which the load of a shared machine moves
+# less than the wall time) and the peak memory. "yearly": birthdays, one
+# occurrence a year each; "mixed": a third weekly (two days a week), a
+# third monthly, a third yearly, so some days hold thousands of entries.
+echo "== Calendarios en la cota: 20 archivos de 5.000 eventos repetidos y 5.000 cambios"
+echo "   (--describe 01/01/2027 --to 31/12/2036; objetivo: < 2 s y < 200 MB)"
+for kind in yearly mixed; do
+  mkdir -p "$scratch/bound-$kind"
+  /usr/bin/python3 tests/calendar/bound_calendars.py "$scratch/bound-$kind" 20 "$kind"
+  bound_args=()
+  for file in "$scratch/bound-$kind"/bound-*.ics; do bound_args+=(--dates "$file"); done
+  /usr/bin/time -f "%U %S %M" -o "$scratch/bound-time.txt" \
+    "$trevalda" --describe 01/01/2027 --to 31/12/2036 "${bound_args[@]}" >/dev/null
+  read -r user system kib <"$scratch/bound-time.txt"
+  echo "$kind: $(awk -v u="$user" -v s="$system" 'BEGIN { printf "%.2f", u + s }') s de procesador," \
+    "$((kib / 1024)) MB como mucho"
+done
 echo "Carga al acabar (1, 5, 15 min): $(cut -d' ' -f1-3 /proc/loadavg)"
 
 if [ "$micro" -eq 1 ]; then

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -456,6 +457,51 @@ TEST(AgendaTest, NationalHolidaysComeFirstAndAreHolidays) {
             (Texts_{"!Natividad del Se\xF1or", "Comida familiar", "!Otra fiesta"}));
   EXPECT_EQ(Texts(agenda, {3, 4, 2026}), Texts_{"!Viernes Santo"});
   EXPECT_TRUE(Texts(agenda, {31, 2, 2026}).empty());
+}
+
+}  // namespace
+}  // namespace trevalda
+
+namespace trevalda {
+namespace {
+
+// Repeating events are placed span by span, each span reaching two days
+// into its neighbours for the time zones: an RDATE or DTSTART in that
+// overlap belongs to the later span's pages too. Four hundred events, each
+// with one RDATE on its own day, cross span boundaries wherever they fall.
+TEST(CalendarFileTest, ExtraDatesAtTheEdgesOfThePlacedSpans) {
+  std::string text = "BEGIN:VCALENDAR\r\n";
+  const std::int32_t firstExtra = DaySerial({1, 2, 2026});
+  for (int i = 0; i < 400; ++i) {
+    const PageDate extra = DateFromSerial(firstExtra + i);
+    char rdate[64];
+    std::snprintf(rdate, sizeof rdate, "RDATE;TZID=America/New_York:%04d%02d%02dT200000\r\n",
+                  extra.year, extra.month, extra.day);
+    text.append("BEGIN:VEVENT\r\nUID:e").append(std::to_string(i));
+    text.append("\r\nDTSTART;TZID=America/New_York:20260105T200000\r\n");
+    text.append("RRULE:FREQ=WEEKLY;COUNT=1\r\n").append(rdate);
+    text.append("SUMMARY:Extra\r\nEND:VEVENT\r\n");
+  }
+  text.append("END:VCALENDAR\r\n");
+  const Agenda agenda = AgendaOf(ReadAgendaText(text));
+  // 20:00 in New York is 02:00 (or 01:00) of the next day in Madrid.
+  int days = 0;
+  for (std::int32_t d = DaySerial({1, 1, 2026}); d <= DaySerial({31, 12, 2027}); ++d) {
+    const std::vector<std::string> texts = Texts(agenda, DateFromSerial(d));
+    const bool extraDay = d > firstExtra && d <= firstExtra + 400;
+    if (d == DaySerial({6, 1, 2026})) {
+      EXPECT_EQ(texts.size(), 400u);
+    } else if (extraDay) {
+      // 02:00, or 01:00 while only New York has changed its clocks.
+      days += texts == std::vector<std::string>{"02:00 Extra"} ||
+                      texts == std::vector<std::string>{"01:00 Extra"}
+                  ? 1
+                  : 0;
+    } else {
+      EXPECT_TRUE(texts.empty()) << d;
+    }
+  }
+  EXPECT_EQ(days, 400);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "agenda/calendar_event.h"
 #include "agenda/recurrence.h"
 #include "calendar/calendar.h"
 
@@ -208,6 +209,53 @@ TEST(RecurrenceTest, RulesThatCannotBeWalkedSayWhy) {
   EXPECT_TRUE(ParseRecurrenceRule("FREQ=DAILY;COUNT=99999999999999999999;X-NAME=1", why)) << why;
   EXPECT_EQ(Walk("20260101T090000", "freq=yearly;interval=99999999999999999999", 3),
             Moments{"20260101T0900"});
+}
+
+// ZoneClocks keeps a stretch of steady offset per zone: moments walked in
+// order, back again and across the clock changes (the spring gap, the
+// repeated autumn hour, a half-hour change, a zone a file describes with
+// explicit dates) convert exactly as UtcKeyOf and WallOf do.
+TEST(ZoneClocksTest, ConvertAsTheZoneDoes) {
+  ZoneObservance summer;
+  summer.daylight = true;
+  summer.start = {{29, 3, 2026}, 2 * 3600};
+  summer.offsetFrom = 3600;
+  summer.offsetTo = 7200;
+  summer.rdates = {{{28, 3, 2027}, 2 * 3600}, {{5, 4, 2027}, 0}};
+  ZoneObservance winter;
+  winter.start = {{25, 10, 2026}, 3 * 3600};
+  winter.offsetFrom = 7200;
+  winter.offsetTo = 3600;
+  winter.rdates = {{{31, 10, 2027}, 3 * 3600}, {{1, 4, 2027}, 0}};
+  std::vector<TimeZone> zones = {TimeZone::FromObservances("Archivo", {summer, winter}),
+                                 TimeZone::Utc()};
+  for (const char* name : {"Europe/Madrid", "America/New_York", "Australia/Lord_Howe"}) {
+    if (const auto zone = TimeZone::FromName(name)) zones.push_back(*zone);
+  }
+  ASSERT_EQ(zones.size(), 5u);
+  const std::int32_t first = DaySerial({1, 1, 2026});
+  const std::int32_t last = DaySerial({31, 12, 2027});
+  ZoneClocks clocks;  // one for all the zones, as the agenda keeps it
+  for (int pass = 0; pass < 2; ++pass) {
+    for (const TimeZone& zone : zones) {
+      // Every 25 minutes through two years, then every 7 hours backwards.
+      const std::int64_t step = pass == 0 ? 25 * 60 : -7 * 3600;
+      std::int64_t at = pass == 0 ? std::int64_t{first} * 86400 : std::int64_t{last} * 86400;
+      for (; at >= std::int64_t{first} * 86400 && at <= std::int64_t{last + 1} * 86400;
+           at += step) {
+        const WallTime wall = WallTime::FromSeconds(at);
+        ASSERT_EQ(clocks.KeyOf(zone, wall), UtcKeyOf(zone, wall)) << zone.Name() << " " << at;
+        ASSERT_EQ(clocks.WallOf(zone, at), WallOf(zone, at)) << zone.Name() << " " << at;
+      }
+    }
+  }
+  // At the ends of the calendar, where instants are clamped.
+  for (const std::int64_t at : {std::int64_t{0}, std::int64_t{3600},
+                                std::int64_t{DaySerial({31, 12, 9999})} * 86400 + 80000}) {
+    const WallTime wall = WallTime::FromSeconds(at);
+    EXPECT_EQ(clocks.KeyOf(zones[2], wall), UtcKeyOf(zones[2], wall));
+    EXPECT_EQ(clocks.WallOf(zones[2], at), WallOf(zones[2], at));
+  }
 }
 
 }  // namespace
