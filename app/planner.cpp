@@ -281,9 +281,7 @@ void DrawPlannedPage(const PlannerPlan& plan, std::int32_t page, const DayTexts&
   if (!(p.date == plan.Range().last)) {
     targets.next = plan.DayPage(DateFromSerial(DaySerial(p.date) + 1));
   }
-  // The planner's day pages link the classic page's month-name area in
-  // both styles.
-  LinkDayPage(page, targets, PageStyle::kClassic, links);
+  LinkDayPage(page, targets, agenda.style, links);
 }
 
 // The outline: the index sheets, then the months, each with its weeks

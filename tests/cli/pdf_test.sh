@@ -180,6 +180,8 @@ done
 run 25/12/2026 --to 15/01/2027 --format pdf --planner --notes 1 -o r.pdf
 check "planner range: pages 1 + 2 + 5 + 22 + 2" test "$(info "$dir/r.pdf" Pages)" = 32
 check "planner range: navigation" python3 "$checker" planner "$dir/r.pdf"
+run 25/12/2026 --to 15/01/2027 --format pdf --planner --style modern -o r.pdf
+check "modern planner: every link where its words say" python3 "$checker" planner "$dir/r.pdf"
 run 07/12/2026 --format pdf --planner --notes 1 -o uno.pdf
 valid "$dir/uno.pdf" "planner of one day"
 check "planner of one day: month, week, day, notes" test "$(info "$dir/uno.pdf" Pages)" = 4
